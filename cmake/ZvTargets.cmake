@@ -1,0 +1,52 @@
+# Shared compile settings and the helpers that give every folder of src/ and tests/ its target.
+
+add_library(zv_options INTERFACE)
+target_compile_options(zv_options INTERFACE -Wall -Wextra)
+if(ZV_SANITIZE)
+  target_compile_options(zv_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(zv_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(ZV_TSAN)
+  target_compile_options(zv_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(zv_options INTERFACE -fsanitize=thread)
+endif()
+
+# One static library per source folder, made of every source file in it.
+function(zv_folder_library name)
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
+  endforeach()
+  set(compiled ${sources})
+  list(FILTER compiled INCLUDE REGEX "\\.(cpp|qrc)$")
+  if(NOT compiled)
+    # A folder whose code is still to come: headers only.
+    add_library(${name} INTERFACE ${sources})
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} INTERFACE zv_options ${ARG_PUBLIC})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC zv_options ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+endfunction()
+
+# One test program per test folder, each GoogleTest case registered with CTest.
+function(zv_test_program name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  target_link_libraries(${name} PRIVATE zv_options zv_testmain ${ARG_LIBS} GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+               TIMEOUT 120)
+endfunction()

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zv {
+
+enum class MessageIcon { Warning, Information, Error };
+
+// One file type of an open or save dialog, for example "Text" for "*.log".
+struct FileDialogRequest {
+    std::string typeLabel;
+    std::string pattern;
+    std::string defaultExtension; // appended (with a dot) to a name typed without one
+};
+
+// Everything the user must see or answer in a modal box. Texts are the cells' bytes
+// (UTF-8); a lone CR in a text is a line break on screen.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal box with one OK button.
+    virtual void messageBox(const std::string& text, const std::string& caption,
+                            MessageIcon icon) = 0;
+    virtual void beep() = 0;
+    // The chosen file name, or nullopt when the user cancelled. The open dialog accepts a
+    // name of a file that does not exist.
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+
+    // The application's general error report for an error that ended an operation.
+    void reportError(const std::string& text);
+
+    // The report's text: a full stop is added when the text ends in a letter or digit.
+    static std::string errorReportText(const std::string& text);
+};
+
+} // namespace zv

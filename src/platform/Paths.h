@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace zv {
+
+// Where things live on this platform.
+class Paths {
+public:
+    static constexpr char separator = '/';
+
+    // The folder that holds the running executable, without a trailing separator.
+    static std::string executableDir();
+    static std::string homeDir();
+    // The user's download folder (usually ~/Downloads), whether it exists or not.
+    static std::string downloadDir();
+    static std::string rootDir() { return "/"; }
+
+    // The default download directory: the download folder if it exists; else, when the
+    // home folder exists, the download folder created there; else empty.
+    static std::string defaultDownloadFolder();
+    static std::string chooseDownloadFolder(const std::string& downloads, const std::string& home);
+
+    // Joins a folder and a name with exactly one separator between them.
+    static std::string join(const std::string& folder, const std::string& name);
+};
+
+} // namespace zv

@@ -1,0 +1,78 @@
+#include "platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zv {
+
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Error: break;
+    }
+    return QMessageBox::Critical;
+}
+
+QString fromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+std::string QtDialogs::screenText(const std::string& text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool loneCr = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+        shown += loneCr ? '\n' : text[i];
+    }
+    return shown;
+}
+
+void QtDialogs::messageBox(const std::string& text, const std::string& caption, MessageIcon icon)
+{
+    QMessageBox box(qtIcon(icon), fromBytes(caption), fromBytes(screenText(text)), QMessageBox::Ok,
+                    m_owner);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void QtDialogs::beep()
+{
+    QApplication::beep();
+}
+
+std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& request)
+{
+    return runFileDialog(request, false);
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& request)
+{
+    return runFileDialog(request, true);
+}
+
+std::optional<std::string> QtDialogs::runFileDialog(const FileDialogRequest& request, bool save)
+{
+    QFileDialog dialog(m_owner);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // AnyFile lets the open dialog take the name of a file that does not exist.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(fromBytes(request.typeLabel + " (" + request.pattern + ")"));
+    dialog.setDefaultSuffix(fromBytes(request.defaultExtension));
+    if (save)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QByteArray chosen = dialog.selectedFiles().constFirst().toUtf8();
+    return std::string(chosen.constData(), static_cast<std::size_t>(chosen.size()));
+}
+
+} // namespace zv

@@ -1,0 +1,49 @@
+#include "tasks/CellFormats.h"
+
+#include "platform/Paths.h"
+#include "platform/Utf8.h"
+
+namespace zv {
+
+std::string CellFormats::fixedTwoDecimals(std::uint64_t n, std::uint64_t divisor,
+                                          std::string_view decimalSeparator)
+{
+    using Wide = unsigned __int128;
+    const Wide hundredths = (static_cast<Wide>(n) * 100 + divisor / 2) / divisor;
+    const auto whole = static_cast<std::uint64_t>(hundredths / 100);
+    const auto fraction = static_cast<unsigned>(hundredths % 100);
+    std::string text = std::to_string(whole);
+    text += decimalSeparator;
+    text += static_cast<char>('0' + fraction / 10);
+    text += static_cast<char>('0' + fraction % 10);
+    return text;
+}
+
+std::string CellFormats::sizeText(std::uint64_t bytes, std::string_view decimalSeparator)
+{
+    constexpr std::uint64_t KiB = 1024;
+    constexpr std::uint64_t MiB = 1024 * 1024;
+    if (bytes < KiB)
+        return std::to_string(bytes) + " Byte";
+    if (bytes < MiB)
+        return fixedTwoDecimals(bytes, KiB, decimalSeparator) + " KB";
+    return fixedTwoDecimals(bytes, MiB, decimalSeparator) + " MB";
+}
+
+std::string CellFormats::localFileLocation(const std::string& path, const std::string& fileName)
+{
+    return Paths::join(path, fileName);
+}
+
+CellFormats::ScheduleParts CellFormats::splitSchedule(std::string_view cell)
+{
+    ScheduleParts parts;
+    parts.date = std::string(cell.substr(0, Utf8::prefixLength(cell, 10)));
+    std::size_t timeStart = Utf8::suffixStart(cell, 8);
+    if (cell.size() >= 8 && timeStart == cell.size() - 8 && cell[timeStart] == ' ')
+        timeStart = Utf8::suffixStart(cell, 7);
+    parts.time = std::string(cell.substr(timeStart));
+    return parts;
+}
+
+} // namespace zv

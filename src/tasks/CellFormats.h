@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zv {
+
+// The texts that every writer of a task row uses.
+class CellFormats {
+public:
+    // "512 Byte", "1.50 KB", "1024.00 KB", "1.00 MB": two decimals, rounded half up.
+    static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
+
+    // The Path cell, one separator unless it already ends with one, the file name.
+    static std::string localFileLocation(const std::string& path, const std::string& fileName);
+
+    struct ScheduleParts {
+        std::string date; // the first 10 bytes
+        std::string time; // the last 8 bytes, or the last 7 when the first of the 8 is a blank
+    };
+    // Splits a Schedule cell by its fixed positions; never splits a UTF-8 sequence.
+    static ScheduleParts splitSchedule(std::string_view cell);
+
+    // n / divisor with exactly two decimals, rounded half up, exact for every 64-bit n.
+    static std::string fixedTwoDecimals(std::uint64_t n, std::uint64_t divisor,
+                                        std::string_view decimalSeparator);
+};
+
+} // namespace zv

@@ -1,0 +1,32 @@
+#include "tasks/ClearList.h"
+
+#include "platform/Dialogs.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskTable.h"
+
+namespace zv {
+
+bool anyTaskRunning(const TaskTable& table)
+{
+    for (int row = 1; row < table.rowCount(); ++row) {
+        if (table.cell(ColProcess, row) == Process::Running)
+            return true;
+    }
+    return false;
+}
+
+bool clearTheList(TaskTable& table, Dialogs& dialogs)
+{
+    if (anyTaskRunning(table)) {
+        dialogs.messageBox("Tasks should be stopped!", "Tasks are not stopped", MessageIcon::Warning);
+        return false;
+    }
+    for (int row = 1; row < table.rowCount(); ++row) {
+        for (int column = 0; column < TaskTable::ColumnCount; ++column)
+            table.setCell(column, row, {});
+    }
+    table.setRowCount(1);
+    return true;
+}
+
+} // namespace zv

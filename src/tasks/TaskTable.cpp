@@ -1,0 +1,102 @@
+#include "tasks/TaskTable.h"
+
+#include <algorithm>
+
+namespace zv {
+
+TaskTable::TaskTable() : m_rows(1) {}
+
+const std::array<const char*, TaskTable::ColumnCount>& TaskTable::headerTexts()
+{
+    static const std::array<const char*, ColumnCount> texts = {
+        "Status", "Process", "File name", "Size", "Size loaded",
+        "URL", "Path", "Time of beginning", "Time of end", "Schedule"};
+    return texts;
+}
+
+const std::string& TaskTable::cell(int column, int row) const
+{
+    static const std::string empty;
+    if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
+        return empty;
+    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+void TaskTable::setCell(int column, int row, std::string text)
+{
+    if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
+        return;
+    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+    notify({TableChange::Kind::Cell, column, row});
+}
+
+void TaskTable::setRowCount(int count)
+{
+    count = std::max(count, 1);
+    if (count == rowCount())
+        return;
+    m_rows.resize(static_cast<std::size_t>(count));
+    notify({TableChange::Kind::Rows});
+    if (m_currentRow >= count)
+        setCurrentRow(count - 1);
+    if (m_fixedRows >= count)
+        setFixedRows(0);
+}
+
+int TaskTable::appendRow()
+{
+    const int row = rowCount();
+    m_rows.emplace_back();
+    notify({TableChange::Kind::Rows});
+    return row;
+}
+
+void TaskTable::setCurrentRow(int row)
+{
+    if (row < 0 || row >= rowCount() || row == m_currentRow)
+        return;
+    m_currentRow = row;
+    notify({TableChange::Kind::CurrentRow});
+}
+
+void TaskTable::setFixedRows(int count)
+{
+    if (count < 0 || count > 1 || (count == 1 && !hasTasks()) || count == m_fixedRows)
+        return;
+    m_fixedRows = count;
+    notify({TableChange::Kind::FixedRows});
+}
+
+void TaskTable::fixHeaderIfTasks()
+{
+    if (hasTasks())
+        setFixedRows(1);
+}
+
+void TaskTable::writeHeader()
+{
+    for (int column = 0; column < ColumnCount; ++column)
+        setCell(column, 0, headerTexts()[static_cast<std::size_t>(column)]);
+}
+
+int TaskTable::addListener(Listener listener)
+{
+    const int id = m_nextListenerId++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void TaskTable::removeListener(int id)
+{
+    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+}
+
+void TaskTable::notify(const TableChange& change)
+{
+    // A listener may remove itself while being told; walk a copy.
+    const auto listeners = m_listeners;
+    for (const auto& [id, listener] : listeners)
+        listener(change);
+}
+
+} // namespace zv

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+enum Column : int {
+    ColStatus = 0,
+    ColProcess,
+    ColFileName,
+    ColSize,
+    ColSizeLoaded,
+    ColUrl,
+    ColPath,
+    ColTimeOfBeginning,
+    ColTimeOfEnd,
+    ColSchedule,
+};
+
+struct TableChange {
+    enum class Kind { Cell, Rows, CurrentRow, FixedRows };
+    Kind kind;
+    int column = -1; // for Cell
+    int row = -1;    // for Cell
+};
+
+// The one store of download tasks: text cells addressed by (column, row). Row 0 is the
+// header; rows 1 to rowCount() - 1 are the tasks. Cells are byte strings of any content.
+class TaskTable {
+public:
+    static constexpr int ColumnCount = 10;
+    // Row numbers are one byte wide where the table is walked: 254 tasks plus the header.
+    static constexpr int MaxTasks = 254;
+    static constexpr int MaxRowCount = MaxTasks + 1;
+
+    using Listener = std::function<void(const TableChange&)>;
+
+    TaskTable();
+
+    static const std::array<const char*, ColumnCount>& headerTexts();
+
+    // Reading outside the table gives an empty text.
+    const std::string& cell(int column, int row) const;
+    // Writing outside the table does nothing.
+    void setCell(int column, int row, std::string text);
+
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int taskCount() const { return rowCount() - 1; }
+    bool hasTasks() const { return rowCount() > 1; }
+    bool isTaskRow(int row) const { return row >= 1 && row < rowCount(); }
+
+    // Grows with empty rows or cuts back (at least the header row stays). Cut rows leave
+    // no texts behind; the current row and the fixed rows follow the cut.
+    void setRowCount(int count);
+    // Appends an empty row and returns its number (the old row count).
+    int appendRow();
+
+    // Always 0 or a task row; other values are ignored.
+    int currentRow() const { return m_currentRow; }
+    void setCurrentRow(int row);
+
+    // 1 when the header is a fixed title row; only possible while there are task rows.
+    int fixedRows() const { return m_fixedRows; }
+    void setFixedRows(int count);
+    // The header is fixed whenever the table has task rows.
+    void fixHeaderIfTasks();
+
+    // Writes the ten header texts into row 0.
+    void writeHeader();
+
+    int addListener(Listener listener);
+    void removeListener(int id);
+
+private:
+    using Row = std::array<std::string, ColumnCount>;
+
+    void notify(const TableChange& change);
+
+    std::vector<Row> m_rows;
+    int m_currentRow = 0;
+    int m_fixedRows = 0;
+    std::vector<std::pair<int, Listener>> m_listeners;
+    int m_nextListenerId = 1;
+};
+
+} // namespace zv

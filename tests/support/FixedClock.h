@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+namespace zv::test {
+
+// A clock that shows whatever the test sets.
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(LocalDateTime moment = {{2007, 4, 14}, {13, 30, 0, 0}}) : current(moment) {}
+    LocalDateTime now() const override { return current; }
+
+    LocalDateTime current;
+};
+
+} // namespace zv::test

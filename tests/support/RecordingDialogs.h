@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zv::test {
+
+// Records every box exactly as asked for and answers file dialogs from a queue.
+class RecordingDialogs final : public Dialogs {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        MessageIcon icon;
+    };
+
+    void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void beep() override { ++beeps; }
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+
+    std::vector<Message> messages;
+    int beeps = 0;
+    std::vector<FileDialogRequest> fileRequests;
+    // Answers of the next file dialogs; an empty queue means the user cancels.
+    std::deque<std::optional<std::string>> fileAnswers;
+    // Runs while a box is "open", as a nested event loop would.
+    std::function<void()> whileOpen;
+
+private:
+    std::optional<std::string> nextFileAnswer(const FileDialogRequest& request);
+};
+
+} // namespace zv::test
