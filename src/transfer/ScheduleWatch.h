@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+
+namespace zv {
+
+class Clock;
+class ConnectionIndicator;
+class Dialogs;
+class EditorMode;
+class FormatSettings;
+class OnlineQuery;
+class TaskTable;
+
+// The work of the main window's 5-second timer: update the connection indicator, then
+// start every scheduled task whose time has come.
+class ScheduleWatch {
+public:
+    struct Services {
+        TaskTable& table;
+        const Clock& clock;
+        const OnlineQuery& online;
+        const FormatSettings& format;
+        Dialogs& dialogs;
+        const EditorMode& editorMode;
+        ConnectionIndicator& indicator;
+        std::string pictureDir;                 // the "pic" folder beside the executable
+        std::function<void(int row)> startBySchedule; // the row has just been made current
+    };
+
+    explicit ScheduleWatch(Services services);
+
+    void Timer1Timer();
+
+    static constexpr int IntervalMs = 5000;
+
+private:
+    void updateIndicator();
+    void scanSchedule();
+    bool isDue(int row);
+    // Shows an error once per distinct text, not at every tick.
+    void reportOnce(const std::string& text);
+
+    Services m_services;
+    bool m_inTick = false;
+    std::set<std::string> m_reported;
+};
+
+} // namespace zv

@@ -1,0 +1,264 @@
+#include "platform/FormatSettings.h"
+#include "platform/OnlineQuery.h"
+#include "support/FixedClock.h"
+#include "support/RecordingDialogs.h"
+#include "support/TempDir.h"
+#include "tasks/EditorMode.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskTable.h"
+#include "transfer/ConnectionIndicator.h"
+#include "transfer/ScheduleWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace zv;
+
+namespace {
+
+class SwitchableOnline final : public OnlineQuery {
+public:
+    bool isOnline() const override
+    {
+        ++queries;
+        return online;
+    }
+    bool online = true;
+    mutable int queries = 0;
+};
+
+class RecordingIndicator final : public ConnectionIndicator {
+public:
+    bool showPictureFile(const std::string& path) override
+    {
+        shown.push_back(std::filesystem::path(path).filename().string());
+        return loads;
+    }
+    std::vector<std::string> shown;
+    bool loads = true;
+};
+
+// A clock at 14.04.2007 13:30:00.500 by default.
+class ScheduleWatchTest : public ::testing::Test {
+protected:
+    ScheduleWatchTest()
+        : clock({{2007, 4, 14}, {13, 30, 0, 500}})
+        , watch({table, clock, online, format, dialogs, editorMode, indicator,
+                 pictures.path().string(), [this](int row) { startBySchedule(row); }})
+    {
+        table.writeHeader();
+        test::writeFile(pictures.path() / "int_act.bmp", "BM");
+        test::writeFile(pictures.path() / "int_none.bmp", "BM");
+    }
+
+    int addTask(const std::string& schedule, std::string_view status = Status::New,
+                std::string_view process = Process::Idle)
+    {
+        const int row = table.appendRow();
+        table.setCell(ColStatus, row, std::string(status));
+        table.setCell(ColProcess, row, std::string(process));
+        table.setCell(ColSchedule, row, schedule);
+        return row;
+    }
+
+    // What the real start by schedule does with the codes: running and final rows are
+    // skipped, a row whose server gives nothing stays as it is.
+    void startBySchedule(int row)
+    {
+        calls.push_back(row);
+        currentAtCall.push_back(table.currentRow());
+        const std::string& process = table.cell(ColProcess, row);
+        if (process == Process::Running || process == Process::Finished || !serverGivesData)
+            return;
+        starts.push_back(row);
+        table.setCell(ColStatus, row, std::string(Status::Started));
+        table.setCell(ColProcess, row, std::string(Process::Running));
+    }
+
+    TaskTable table;
+    test::FixedClock clock;
+    SwitchableOnline online;
+    FormatSettings format;
+    test::RecordingDialogs dialogs;
+    EditorMode editorMode;
+    RecordingIndicator indicator;
+    test::TempDir pictures;
+    ScheduleWatch watch;
+    bool serverGivesData = true;
+    std::vector<int> calls;
+    std::vector<int> currentAtCall;
+    std::vector<int> starts;
+};
+
+} // namespace
+
+TEST_F(ScheduleWatchTest, YesterdayAtAnyTimeStartsAtTheFirstTick)
+{
+    const int row = addTask("13.04.2007 23:59:59");
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, std::vector<int>{row});
+    EXPECT_EQ(table.currentRow(), row);
+    EXPECT_EQ(currentAtCall, std::vector<int>{row});
+}
+
+TEST_F(ScheduleWatchTest, LaterTodayWaitsUntilTheTimeHasPassedToTheMillisecond)
+{
+    const int row = addTask("14.04.2007 13:30:01");
+    watch.Timer1Timer();
+    clock.current.time = {13, 30, 1, 0}; // equal is not yet due
+    watch.Timer1Timer();
+    EXPECT_TRUE(calls.empty());
+    clock.current.time = {13, 30, 1, 1};
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, std::vector<int>{row});
+}
+
+TEST_F(ScheduleWatchTest, SevenCharacterTimesAreRead)
+{
+    const int row = addTask("14.04.2007 9:05:00");
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, std::vector<int>{row});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ScheduleWatchTest, TomorrowNeverStartsToday)
+{
+    addTask("15.04.2007 0:00:00");
+    clock.current.time = {23, 59, 59, 999};
+    watch.Timer1Timer();
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(ScheduleWatchTest, StoppedTaskIsStartedAgainButFinalOnesAreLeftAlone)
+{
+    const int stopped = addTask("01.01.2007 1:00:00");
+    addTask("01.01.2007 1:00:00", Status::Cancelled, Process::Finished);
+    addTask("01.01.2007 1:00:00", Status::Done, Process::Finished);
+    addTask("No");
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, std::vector<int>{stopped});
+    table.setCell(ColProcess, stopped, std::string(Process::Idle)); // the user stops it
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, (std::vector<int>{stopped, stopped}));
+    EXPECT_EQ(calls, (std::vector<int>{stopped, stopped}));
+}
+
+TEST_F(ScheduleWatchTest, RunningTaskOnlyBecomesTheCurrentRowAgain)
+{
+    const int running = addTask("01.01.2007 1:00:00", Status::Started, Process::Running);
+    addTask("No");
+    table.setCurrentRow(2);
+    watch.Timer1Timer();
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(table.currentRow(), running);
+}
+
+TEST_F(ScheduleWatchTest, DueTaskWhoseServerGivesNothingIsTriedAtEveryTick)
+{
+    const int row = addTask("01.01.2007 1:00:00");
+    serverGivesData = false;
+    watch.Timer1Timer();
+    watch.Timer1Timer();
+    EXPECT_EQ(calls, (std::vector<int>{row, row}));
+    EXPECT_EQ(table.cell(ColStatus, row), "1");
+    EXPECT_EQ(table.cell(ColProcess, row), "1");
+}
+
+TEST_F(ScheduleWatchTest, SeveralDueRowsInAscendingOrderCurrentRowEndsOnTheLast)
+{
+    addTask("01.01.2007 1:00:00");
+    addTask("20.04.2007 1:00:00");
+    addTask("13.04.2007 1:00:00");
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, (std::vector<int>{1, 3}));
+    EXPECT_EQ(table.currentRow(), 3);
+}
+
+TEST_F(ScheduleWatchTest, RowUnderEditInModifyModeWaitsUntilTheEditorCloses)
+{
+    const int row = addTask("01.01.2007 1:00:00");
+    editorMode.setModify(row);
+    watch.Timer1Timer();
+    EXPECT_TRUE(calls.empty());
+    editorMode.setAdd();
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, std::vector<int>{row});
+}
+
+TEST_F(ScheduleWatchTest, BadTimeIsReportedOnceAndLaterRowsStillStart)
+{
+    addTask("10.10.2007 0:00");
+    const int due = addTask("01.01.2007 1:00:00");
+    for (int tick = 0; tick < 5; ++tick)
+        watch.Timer1Timer();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "'007 0:00' is not a valid time.");
+    EXPECT_EQ(dialogs.messages[0].caption, "Zare Vantrel v1.0");
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(starts, std::vector<int>{due});
+}
+
+TEST_F(ScheduleWatchTest, BadDateIsReportedOncePerDistinctText)
+{
+    addTask("31.02.2007 1:00:00");
+    addTask("1.1.07 1:00:00");
+    addTask("garbage\x01\xff");
+    watch.Timer1Timer();
+    watch.Timer1Timer();
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[0].text, "'31.02.2007' is not a valid date.");
+    EXPECT_EQ(dialogs.messages[1].text, "'1.1.07 1:0' is not a valid date.");
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(ScheduleWatchTest, NoTickStartsWhileAnEarlierTicksBoxIsOpen)
+{
+    addTask("10.10.2007 0:00");
+    const int due = addTask("01.01.2007 1:00:00");
+    int nestedTicks = 0;
+    dialogs.whileOpen = [&] {
+        ++nestedTicks;
+        watch.Timer1Timer(); // the timer fires inside the box's event loop
+    };
+    watch.Timer1Timer();
+    EXPECT_EQ(nestedTicks, 1);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(starts, std::vector<int>{due});
+    EXPECT_EQ(online.queries, 1);
+}
+
+TEST_F(ScheduleWatchTest, IndicatorShowsTheFileForTheConnectionState)
+{
+    watch.Timer1Timer();
+    online.online = false;
+    watch.Timer1Timer();
+    EXPECT_EQ(indicator.shown, (std::vector<std::string>{"int_act.bmp", "int_none.bmp"}));
+}
+
+TEST_F(ScheduleWatchTest, MissingIndicatorFileFreezesItButTheScanRuns)
+{
+    std::filesystem::remove(pictures.path() / "int_none.bmp");
+    const int row = addTask("01.01.2007 1:00:00");
+    watch.Timer1Timer();
+    EXPECT_TRUE(indicator.shown.empty());
+    EXPECT_EQ(online.queries, 0);
+    EXPECT_EQ(starts, std::vector<int>{row});
+}
+
+TEST_F(ScheduleWatchTest, WithNoTaskRowsOnlyTheIndicatorIsUpdated)
+{
+    watch.Timer1Timer();
+    EXPECT_EQ(indicator.shown.size(), 1u);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(table.currentRow(), 0);
+}
+
+TEST_F(ScheduleWatchTest, UnloadablePictureIsReportedOnce)
+{
+    indicator.loads = false;
+    watch.Timer1Timer();
+    watch.Timer1Timer();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Bitmap image is not valid.");
+}
