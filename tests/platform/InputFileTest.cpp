@@ -26,19 +26,6 @@ int openError(const std::string& path)
 
 } // namespace
 
-TEST(InputFile, ReadsTheBytesToTheEnd)
-{
-    TempDir dir;
-    writeFile(dir.file("list.log"), "0123456789");
-    InputFile file(dir.file("list.log"));
-    char buffer[4];
-    std::string read;
-    for (std::size_t got; (got = file.read(buffer, sizeof buffer)) > 0;)
-        read.append(buffer, got);
-    EXPECT_EQ(read, "0123456789");
-    EXPECT_EQ(file.read(buffer, sizeof buffer), 0u);
-}
-
 TEST(InputFile, OpensRegularFilesOnly)
 {
     TempDir dir;

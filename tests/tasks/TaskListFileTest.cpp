@@ -147,14 +147,6 @@ TEST_F(TaskListStartUp, AListThatCanBeNeitherReadNorCopiedIsNeverWrittenOver)
 
 using TaskListClose = ListFileFixture;
 
-TEST_F(TaskListClose, WritesTheTableToTheCurrentListFile)
-{
-    file.loadAtStartUp();
-    addTask(table, namedCells(1));
-    EXPECT_TRUE(file.saveAtClose());
-    EXPECT_EQ(readFile(defaultFile()), listBytes(table));
-}
-
 TEST_F(TaskListClose, AFailedWriteIsReportedAndTheCloseMustNotGoOn)
 {
     fs::create_directory(defaultFile());
