@@ -15,12 +15,18 @@ bool anyTaskRunning(const TaskTable& table)
     return false;
 }
 
+bool refusedWhileTasksRun(const TaskTable& table, Dialogs& dialogs)
+{
+    if (!anyTaskRunning(table))
+        return false;
+    dialogs.messageBox("Tasks should be stopped!", "Tasks are not stopped", MessageIcon::Warning);
+    return true;
+}
+
 bool clearTheList(TaskTable& table, Dialogs& dialogs)
 {
-    if (anyTaskRunning(table)) {
-        dialogs.messageBox("Tasks should be stopped!", "Tasks are not stopped", MessageIcon::Warning);
+    if (refusedWhileTasksRun(table, dialogs))
         return false;
-    }
     for (int row = 1; row < table.rowCount(); ++row) {
         for (int column = 0; column < TaskTable::ColumnCount; ++column)
             table.setCell(column, row, {});

@@ -12,4 +12,7 @@ bool clearTheList(TaskTable& table, Dialogs& dialogs);
 // Whether any task row has Process "2".
 bool anyTaskRunning(const TaskTable& table);
 
+// When a task runs, tells the user that tasks should be stopped first and returns true.
+bool refusedWhileTasksRun(const TaskTable& table, Dialogs& dialogs);
+
 } // namespace zv

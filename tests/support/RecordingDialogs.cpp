@@ -23,6 +23,8 @@ std::optional<std::string> RecordingDialogs::saveFileName(const FileDialogReques
 std::optional<std::string> RecordingDialogs::nextFileAnswer(const FileDialogRequest& request)
 {
     fileRequests.push_back(request);
+    if (whileFileDialogOpen)
+        whileFileDialogOpen();
     if (fileAnswers.empty())
         return std::nullopt;
     auto answer = fileAnswers.front();

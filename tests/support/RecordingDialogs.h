@@ -30,6 +30,8 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     // Runs while a box is "open", as a nested event loop would.
     std::function<void()> whileOpen;
+    // Runs while a file dialog is open.
+    std::function<void()> whileFileDialogOpen;
 
 private:
     std::optional<std::string> nextFileAnswer(const FileDialogRequest& request);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <optional>
+#include <string>
+
+namespace zv {
+
+class TaskTable;
+
+// The list files of a run and the operations on them: the default list file beside the
+// program, read at every start, and the current list file, which the table is written to
+// when the main window closes. Failures are shown in the general error report.
+class TaskListFile {
+public:
+    static constexpr const char* DefaultFileName = "vt_tasks.log";
+    // A bare name: it is resolved against the working directory when it is written.
+    static constexpr const char* NewFileName = "vt_tasks_new.log";
+
+    // defaultFolder holds the default list file (the program's folder).
+    TaskListFile(TaskTable& table, Dialogs& dialogs, const std::string& defaultFolder);
+
+    const std::string& defaultListFile() const { return m_defaultListFile; }
+    const std::string& currentListFile() const { return m_currentListFile; }
+
+    // Reads the default list file, or creates it empty when there is none. A file that
+    // cannot be read whole is first copied beside itself ("<name>.bad", "<name>.bad.2", ...).
+    void loadAtStartUp();
+    // Writes the table to the current list file. False (the failure reported) means the
+    // close must not go on.
+    bool saveAtClose();
+    // Reads a chosen list into the table; the current list file stays as it was.
+    void openDatabase();
+    // Clears the list and makes "vt_tasks_new.log" the current list file.
+    void newDatabase();
+    // Makes a chosen file the current list file and writes the table to it at once.
+    void saveDatabaseAs();
+
+    // One file type, "Text" for "*.log"; a name typed without extension gets ".log".
+    static FileDialogRequest fileDialogRequest();
+
+private:
+    void reportUnreadableDefault(const std::string& errorText);
+    // Returns the name of the copy, or nullopt when no copy could be made.
+    static std::optional<std::string> keepBadCopy(const std::string& file);
+    bool isProtected(const std::string& file) const;
+    void readFrom(const std::string& file);
+    bool writeTo(const std::string& file);
+
+    TaskTable& m_table;
+    Dialogs& m_dialogs;
+    const std::string m_defaultListFile;
+    std::string m_currentListFile;
+    // A default list file that could be neither read whole nor copied is never written.
+    std::string m_protectedFile;
+};
+
+} // namespace zv

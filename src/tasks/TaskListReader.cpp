@@ -1,0 +1,143 @@
+#include "tasks/TaskListReader.h"
+
+#include "platform/ByteSource.h"
+#include "platform/InputFile.h"
+#include "tasks/InOutError.h"
+#include "tasks/TaskTable.h"
+
+#include <algorithm>
+
+namespace zv {
+
+namespace {
+
+constexpr std::size_t ReadSize = 64 * 1024;
+// A count line longer than this is skipped past after its first bytes.
+constexpr std::size_t MaxCountLine = 4096;
+constexpr long long CountCap = 1'000'000'000'000'000LL;
+
+bool isBlank(char byte)
+{
+    return byte == ' ' || byte == '\t' || byte == '\r';
+}
+
+// The lines of a byte source, read as they are needed.
+class LineReader {
+public:
+    explicit LineReader(ByteSource& source) : m_source(source), m_buffer(ReadSize, '\0') {}
+
+    // The next line without its LF or CR LF; past the end, an empty text. Only the first
+    // keep bytes are kept, the rest of the line is skipped.
+    std::string next(std::size_t keep = std::string::npos)
+    {
+        std::string line;
+        while (m_pos < m_end || fill()) {
+            const char* start = m_buffer.data() + m_pos;
+            const char* stop = m_buffer.data() + m_end;
+            const char* lineEnd = std::find(start, stop, '\n');
+            const auto length = static_cast<std::size_t>(lineEnd - start);
+            line.append(start, std::min(length, keep - std::min(keep, line.size())));
+            m_pos += length;
+            if (lineEnd != stop) {
+                ++m_pos;
+                break;
+            }
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    }
+
+private:
+    bool fill()
+    {
+        if (m_atEnd)
+            return false;
+        m_pos = 0;
+        m_end = m_source.read(m_buffer.data(), m_buffer.size());
+        m_atEnd = m_end == 0;
+        return !m_atEnd;
+    }
+
+    ByteSource& m_source;
+    std::string m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_atEnd = false;
+};
+
+long long readCount(LineReader& lines)
+{
+    return TaskListReader::parseCount(lines.next(MaxCountLine));
+}
+
+// Empties every task row and gives the table the new row count; the current row stays
+// where it was when it is still a task row, else it moves to the last one.
+void takeEmptyRows(TaskTable& table, int rowCount)
+{
+    const int current = table.currentRow();
+    table.setRowCount(1);
+    table.setRowCount(rowCount);
+    table.setCurrentRow(std::min(current, rowCount - 1));
+}
+
+} // namespace
+
+void TaskListReader::read(TaskTable& table, ByteSource& source)
+{
+    try {
+        readLines(table, source);
+    } catch (const std::system_error& error) {
+        throw InOutError::fromSystemError(error);
+    }
+}
+
+void TaskListReader::readLines(TaskTable& table, ByteSource& source)
+{
+    LineReader lines(source);
+    const long long columns = readCount(lines);
+    if (columns <= 1)
+        return;
+    if (columns != TaskTable::ColumnCount)
+        throw InOutError::wrongColumnCount(columns);
+    const long long rows = std::max(readCount(lines), 1LL);
+    if (rows > TaskTable::MaxRowCount)
+        throw InOutError::tooManyTasks(rows - 1);
+    takeEmptyRows(table, static_cast<int>(rows));
+    for (int column = 0; column < TaskTable::ColumnCount; ++column) {
+        for (int row = 1; row < rows; ++row)
+            table.setCell(column, row, lines.next());
+    }
+}
+
+void TaskListReader::readList(TaskTable& table, const std::string& fileName)
+{
+    try {
+        InputFile file(fileName);
+        read(table, file);
+    } catch (const std::system_error& error) {
+        throw InOutError::fromSystemError(error);
+    }
+}
+
+long long TaskListReader::parseCount(std::string_view line)
+{
+    const auto begin = std::find_if_not(line.begin(), line.end(), isBlank);
+    std::string_view token(begin, std::find_if(begin, line.end(), isBlank));
+    if (token.empty())
+        return 0;
+    const bool negative = token.front() == '-';
+    if (token.front() == '-' || token.front() == '+')
+        token.remove_prefix(1);
+    if (token.empty())
+        throw InOutError::invalidNumericInput();
+    long long value = 0;
+    for (const char digit : token) {
+        if (digit < '0' || digit > '9')
+            throw InOutError::invalidNumericInput();
+        value = std::min(value * 10 + (digit - '0'), CountCap);
+    }
+    return negative ? -value : value;
+}
+
+} // namespace zv

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zv {
+
+class ByteSource;
+class TaskTable;
+
+// Reads a task list into the task table. Lines end with LF or CR LF. A column count of 1 or
+// less means there is nothing to read and leaves the table as it was; a list the table cannot
+// hold (another column count, more tasks than it takes) is refused before anything changes.
+// Otherwise the table takes the announced rows and the cells in column-major order; lines
+// missing at the end read as empty cells. A failure part-way keeps what was read so far.
+class TaskListReader {
+public:
+    // Throws InOutError.
+    static void read(TaskTable& table, ByteSource& source);
+    static void readList(TaskTable& table, const std::string& fileName);
+
+    // A count line: blanks, an optional sign and decimal digits, and after a blank anything.
+    // An empty line counts 0; anything else throws "Invalid numeric input". Huge values are
+    // capped, far above any count the table takes.
+    static long long parseCount(std::string_view line);
+
+private:
+    static void readLines(TaskTable& table, ByteSource& source);
+};
+
+} // namespace zv
