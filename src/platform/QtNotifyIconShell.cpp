@@ -29,10 +29,13 @@ std::optional<unsigned> mouseMessageOf(QSystemTrayIcon::ActivationReason reason)
 
 } // namespace
 
-QtNotifyIconShell::QtNotifyIconShell(std::function<bool()> trayShowsMenus, QObject* parent)
-    : QObject(parent),
-      m_trayShowsMenus(trayShowsMenus ? std::move(trayShowsMenus) : &statusNotifierHostRegistered)
+QtNotifyIconShell::QtNotifyIconShell(Probe probe, QObject* parent)
+    : QObject(parent), m_probe(std::move(probe))
 {
+    if (!m_probe.notificationAreaExists)
+        m_probe.notificationAreaExists = &QSystemTrayIcon::isSystemTrayAvailable;
+    if (!m_probe.trayShowsMenus)
+        m_probe.trayShowsMenus = &statusNotifierHostRegistered;
 }
 
 QtNotifyIconShell::~QtNotifyIconShell() = default;
@@ -49,7 +52,7 @@ bool QtNotifyIconShell::statusNotifierHostRegistered()
 
 bool QtNotifyIconShell::hasNotificationArea()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!m_probe.notificationAreaExists())
         return false;
     // A tray may have appeared since the icons were added: put them there now.
     for (auto& [key, entry] : m_entries)
@@ -66,7 +69,7 @@ bool QtNotifyIconShell::add(const NotifyIconData& record)
     Entry& entry = m_entries[key];
     entry.record = record;
     // Without a notification area nothing is shown: the record waits for one to appear.
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!m_probe.notificationAreaExists())
         return false;
     install(key, entry);
     return true;
@@ -189,7 +192,7 @@ void QtNotifyIconShell::forgetWindow(const QObject* window)
 bool QtNotifyIconShell::showsMenus()
 {
     if (!m_showsMenus)
-        m_showsMenus = m_trayShowsMenus();
+        m_showsMenus = m_probe.trayShowsMenus();
     return *m_showsMenus;
 }
 

@@ -26,9 +26,15 @@ class QtNotifyIconShell final : public QObject, public NotifyIconShell {
     Q_OBJECT
 
 public:
-    // trayShowsMenus answers whether the tray host shows icon menus itself; by default
-    // it asks the session bus for a StatusNotifier host, once.
-    explicit QtNotifyIconShell(std::function<bool()> trayShowsMenus = {}, QObject* parent = nullptr);
+    // What the shell asks of the desktop; an unset question gets the real answer.
+    struct Probe {
+        // Whether a notification area exists now.
+        std::function<bool()> notificationAreaExists;
+        // Whether the tray host shows icon menus itself (asked once, when first needed).
+        std::function<bool()> trayShowsMenus;
+    };
+
+    explicit QtNotifyIconShell(Probe probe = {}, QObject* parent = nullptr);
     ~QtNotifyIconShell() override;
 
     bool add(const NotifyIconData& record) override;
@@ -62,7 +68,7 @@ private:
     bool showsMenus();
     static void dispose(std::unique_ptr<QSystemTrayIcon> tray);
 
-    std::function<bool()> m_trayShowsMenus;
+    Probe m_probe;
     std::optional<bool> m_showsMenus;
     std::map<Key, Entry> m_entries;
     std::map<Key, QPointer<QMenu>> m_menus;
