@@ -2,6 +2,7 @@
 
 #include "platform/MessageWindow.h"
 #include "platform/NotifyIconData.h"
+#include "platform/WindowMessages.h"
 #include "ui/ImageList.h"
 
 #include <QIcon>
@@ -42,8 +43,8 @@ public:
     // Shows menu at position and returns when it has closed.
     using MenuPopup = std::function<void(QMenu& menu, const QPoint& position)>;
 
-    static constexpr unsigned CallbackMessage = 0x0400 + 1;
-    static constexpr unsigned ToolTipRefreshMessage = 0x0400 + 2;
+    static constexpr unsigned CallbackMessage = WindowMessage::User + 1;
+    static constexpr unsigned ToolTipRefreshMessage = WindowMessage::User + 2;
     static constexpr std::size_t ToolTipLength = 62;
 
     // The shell must outlive the component.

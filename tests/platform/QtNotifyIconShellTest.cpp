@@ -2,10 +2,10 @@
 #include "platform/QtNotifyIconShell.h"
 #include "platform/WindowMessages.h"
 #include "support/QtMessageCapture.h"
+#include "support/TestIcons.h"
 
 #include <QCoreApplication>
 #include <QMenu>
-#include <QPixmap>
 
 #include <gtest/gtest.h>
 
@@ -13,15 +13,9 @@
 #include <vector>
 
 using namespace zv;
+using test::colouredIcon;
 
 namespace {
-
-QIcon colouredIcon(Qt::GlobalColor colour)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(colour);
-    return QIcon(pixmap);
-}
 
 // A message window that records the callback messages it is sent.
 struct CallbackWindow {
@@ -35,7 +29,7 @@ struct CallbackWindow {
         return std::intptr_t{0};
     }};
 
-    NotifyIconData record(const QIcon& icon = colouredIcon(Qt::red), const char* tip = "Merrowtip")
+    NotifyIconData record(const QIcon& icon = colouredIcon(QColor(Qt::red)), const char* tip = "Merrowtip")
     {
         NotifyIconData data;
         data.hWnd = &window;
@@ -85,7 +79,7 @@ TEST_F(QtNotifyIconShellTest, IconWithoutImageWaitsForItsFirstImage)
     ASSERT_NE(tray, nullptr);
     EXPECT_FALSE(tray->isVisible());
 
-    record.hIcon = colouredIcon(Qt::green);
+    record.hIcon = colouredIcon(QColor(Qt::green));
     record.setTip("Merrowtip");
     EXPECT_TRUE(shell.modify(record));
     EXPECT_TRUE(tray->isVisible());
@@ -98,7 +92,7 @@ TEST_F(QtNotifyIconShellTest, ModifyChangesOnlyTheFieldsItsFlagsName)
     NotifyIconData record = callbacks.record();
     shell.add(record);
     const qint64 firstImage = record.hIcon.cacheKey();
-    record.hIcon = colouredIcon(Qt::blue);
+    record.hIcon = colouredIcon(QColor(Qt::blue));
     record.setTip("changed");
     record.uFlags = NotifyIconFlag::Tip;
     shell.modify(record);
@@ -189,7 +183,7 @@ TEST(QtNotifyIconShellOnThisDesktop, FailsQuietlyWhereNoNotificationAreaExists)
     CallbackWindow callbacks;
     NotifyIconData record = callbacks.record(QIcon(), "");
     EXPECT_FALSE(shell.add(record));
-    record.hIcon = colouredIcon(Qt::red);
+    record.hIcon = colouredIcon(QColor(Qt::red));
     EXPECT_FALSE(shell.modify(record));
     EXPECT_FALSE(shell.remove(record));
     QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 #include "platform/WindowMessages.h"
 #include "support/QtMessageCapture.h"
 #include "support/RecordingNotifyIconShell.h"
+#include "support/TestIcons.h"
 #include "ui/ImageList.h"
 #include "ui/TrayIcon.h"
 
@@ -9,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMetaProperty>
-#include <QPixmap>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -20,26 +20,13 @@
 
 using namespace zv;
 using Operation = test::RecordingNotifyIconShell::Operation;
+using test::colourOf;
+using test::colouredIcon;
 
 namespace {
 
 const QColor Red(Qt::red), Green(Qt::green), Blue(Qt::blue), Yellow(Qt::yellow);
 const std::string RedName = "#ff0000", GreenName = "#00ff00", BlueName = "#0000ff";
-
-QIcon colouredIcon(const QColor& colour)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(colour);
-    return QIcon(pixmap);
-}
-
-// The colour an icon shows; an invalid colour for an empty icon.
-QColor colourOf(const QIcon& icon)
-{
-    if (icon.isNull())
-        return {};
-    return icon.pixmap(16, 16).toImage().pixelColor(0, 0);
-}
 
 // Runs the event loop until done() holds; gives up after a generous while.
 bool waitUntil(const std::function<bool()>& done)
@@ -514,8 +501,8 @@ TEST_F(TrayIconClickTest, PopupMenuIsHandedToTheShell)
 TEST_F(TrayIconClickTest, OtherWindowMessagesGetTheDefaultHandling)
 {
     const std::size_t calls = shell.calls.size();
-    auto& window = const_cast<MessageWindow&>(tray->messageWindow());
-    EXPECT_EQ(window.send(0x0010, 1, 2), MessageWindow::defaultProcedure(0x0010, 1, 2));
+    MessageWindow* window = shell.calls.front().record.hWnd;
+    EXPECT_EQ(window->send(0x0010, 1, 2), MessageWindow::defaultProcedure(0x0010, 1, 2));
     EXPECT_EQ(shell.calls.size(), calls);
     EXPECT_TRUE(events.empty());
 }
