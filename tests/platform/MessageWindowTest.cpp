@@ -54,9 +54,3 @@ TEST(MessageWindow, MessagePostedToAWindowDestroyedMeanwhileIsDropped)
     QCoreApplication::processEvents();
     EXPECT_EQ(received, 0);
 }
-
-TEST(MessageWindow, WithoutProcedureGivesTheDefaultResult)
-{
-    MessageWindow window({});
-    EXPECT_EQ(window.send(0x1234, 1, 2), MessageWindow::defaultProcedure(0x1234, 1, 2));
-}

@@ -110,20 +110,6 @@ TEST(TrayIconProperties, AreDeclaredInTheOrderStoredSettingsAreApplied)
                                                "Icon", "Images", "ToolTip", "PopupMenu"}));
 }
 
-TEST_F(TrayIconTest, StartsInactiveWithDefaultsAndAStoppedTimer)
-{
-    EXPECT_FALSE(tray->active());
-    EXPECT_FALSE(tray->animate());
-    EXPECT_EQ(tray->animateInterval(), 100);
-    EXPECT_EQ(tray->animationTimer().interval(), 100);
-    EXPECT_FALSE(tray->animationTimer().isActive());
-    EXPECT_TRUE(tray->icon().isNull());
-    EXPECT_TRUE(tray->toolTip().empty());
-    EXPECT_EQ(tray->images(), nullptr);
-    EXPECT_EQ(tray->popupMenu(), nullptr);
-    EXPECT_TRUE(shell.calls.empty());
-}
-
 TEST_F(TrayIconTest, RecordCarriesTheWindowFlagsCallbackIconAndTip)
 {
     tray->setToolTip("Merrowtip");
@@ -199,17 +185,6 @@ TEST_F(TrayIconTest, IconIsCopiedAndSettingItsOwnIconDoesNothing)
     EXPECT_EQ(shell.calls.size(), calls);
 }
 
-TEST_F(TrayIconTest, FailingShellChangesNothingInTheComponent)
-{
-    shell.result = false;
-    tray->setActive(true);
-    tray->setToolTip("tip");
-    EXPECT_TRUE(tray->active());
-    EXPECT_EQ(tray->toolTip(), "tip");
-    tray->setActive(false);
-    EXPECT_FALSE(tray->active());
-}
-
 TEST_F(TrayIconTest, EmptyToolTipAtAddPostsARefreshThatModifiesLater)
 {
     tray->setActive(true);
@@ -229,14 +204,6 @@ TEST_F(TrayIconTest, ToolTipAtAddPostsNoRefresh)
     tray->setActive(true);
     QCoreApplication::processEvents();
     EXPECT_EQ(shell.calls.size(), 1u);
-}
-
-TEST_F(TrayIconTest, RefreshForADestroyedComponentIsDropped)
-{
-    tray->setActive(true);
-    delete tray;
-    QCoreApplication::processEvents();
-    EXPECT_EQ(shell.count(Operation::Modify), 0);
 }
 
 TEST_F(TrayIconTest, FormLoadAddsFirstAndSendsImageAndTipByModification)
@@ -297,13 +264,6 @@ TEST_F(TrayIconTest, AnimateIntervalIgnoresZeroAndNegative)
     tray->setAnimateInterval(-5);
     EXPECT_EQ(tray->animateInterval(), 250);
     EXPECT_EQ(tray->animationTimer().interval(), 250);
-}
-
-TEST_F(TrayIconTest, ShowDesigningIsOnlyStoredInARunningProgram)
-{
-    tray->setShowDesigning(true);
-    EXPECT_TRUE(tray->showDesigning());
-    EXPECT_TRUE(shell.calls.empty());
 }
 
 TEST_F(TrayIconTest, AnimateWithoutImagesIsIgnored)
@@ -496,15 +456,6 @@ TEST_F(TrayIconClickTest, PopupMenuIsHandedToTheShell)
     tray->setPopupMenu(&menu);
     tray->setPopupMenu(nullptr);
     EXPECT_EQ(shell.menus, (std::vector<QMenu*>{&menu, nullptr}));
-}
-
-TEST_F(TrayIconClickTest, OtherWindowMessagesGetTheDefaultHandling)
-{
-    const std::size_t calls = shell.calls.size();
-    MessageWindow* window = shell.calls.front().record.hWnd;
-    EXPECT_EQ(window->send(0x0010, 1, 2), MessageWindow::defaultProcedure(0x0010, 1, 2));
-    EXPECT_EQ(shell.calls.size(), calls);
-    EXPECT_TRUE(events.empty());
 }
 
 // The component on the real shell where the desktop has no notification area (offscreen,
