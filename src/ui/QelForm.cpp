@@ -9,8 +9,14 @@ namespace zv {
 
 QelForm::QelForm(QWidget* parent) : QDialog(parent)
 {
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { focusMoved(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { focusMoved(now); });
+}
+
+// Destroying the children moves the focus; by then this is no form any more.
+QelForm::~QelForm()
+{
+    disconnect(m_focusWatch);
 }
 
 void QelForm::setModalResult(int result)

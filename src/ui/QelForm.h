@@ -30,6 +30,7 @@ class QelForm : public QDialog {
 
 public:
     explicit QelForm(QWidget* parent = nullptr);
+    ~QelForm() override;
 
     int ModalResult() const { return m_modalResult; }
     // A result other than mrNone ends the modal run, when there is one, with that result.
@@ -58,6 +59,7 @@ private:
     bool offerDialogKey(const QKeyEvent& event);
     bool offerDialogChar(const QKeyEvent& event);
 
+    QMetaObject::Connection m_focusWatch;
     int m_modalResult = mrNone;
     int m_helpContext = 0;
 };
