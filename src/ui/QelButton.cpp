@@ -213,23 +213,22 @@ void TQelCustomButton::setButtonKind(TKind kind)
 
 void TQelCustomButton::setColorMarginLeftTop(ColorValue color)
 {
-    if (color == m_colorMarginLeftTop)
-        return;
-    m_colorMarginLeftTop = color;
-    DrawColorLeftTop = color;
-    if (m_colorMarginStyle == cmDefault && m_buttonStyle != stNone && color != styles[m_buttonStyle].leftTop)
-        m_colorMarginStyle = cmCustom;
-    update();
+    setMarginColor(m_colorMarginLeftTop, DrawColorLeftTop, color, styles[m_buttonStyle].leftTop);
 }
 
 void TQelCustomButton::setColorMarginRightBottom(ColorValue color)
 {
-    if (color == m_colorMarginRightBottom)
+    setMarginColor(m_colorMarginRightBottom, DrawColorRightBottom, color, styles[m_buttonStyle].rightBottom);
+}
+
+// A colour other than the style's own makes the margins custom, so a later style keeps it.
+void TQelCustomButton::setMarginColor(ColorValue& published, ColorValue& drawn, ColorValue color, ColorValue styleDefault)
+{
+    if (color == published)
         return;
-    m_colorMarginRightBottom = color;
-    DrawColorRightBottom = color;
-    if (m_colorMarginStyle == cmDefault && m_buttonStyle != stNone
-        && color != styles[m_buttonStyle].rightBottom)
+    published = color;
+    drawn = color;
+    if (m_colorMarginStyle == cmDefault && m_buttonStyle != stNone && color != styleDefault)
         m_colorMarginStyle = cmCustom;
     update();
 }
@@ -253,13 +252,19 @@ void TQelCustomButton::setPopupMenuMark(bool on)
     update();
 }
 
+// Out-of-range values are taken as the nearest allowed one; a change repaints.
+void TQelCustomButton::setBounded(int& field, int value, int lowest, int highest)
+{
+    value = std::clamp(value, lowest, highest);
+    if (value == field)
+        return;
+    field = value;
+    update();
+}
+
 void TQelCustomButton::setPopupMenuMarkGap(int gap)
 {
-    gap = std::clamp(gap, 1, 5);
-    if (gap == m_popupMenuMarkGap)
-        return;
-    m_popupMenuMarkGap = gap;
-    update();
+    setBounded(m_popupMenuMarkGap, gap, 1, 5);
 }
 
 void TQelCustomButton::setPopupMenu(QMenu* menu)
@@ -270,38 +275,22 @@ void TQelCustomButton::setPopupMenu(QMenu* menu)
 
 void TQelCustomButton::setSpacing(int spacing)
 {
-    spacing = std::clamp(spacing, 1, 5);
-    if (spacing == m_spacing)
-        return;
-    m_spacing = spacing;
-    update();
+    setBounded(m_spacing, spacing, 1, 5);
 }
 
 void TQelCustomButton::setSpacingLayout(int spacing)
 {
-    spacing = std::clamp(spacing, -5, 5);
-    if (spacing == m_spacingLayout)
-        return;
-    m_spacingLayout = spacing;
-    update();
+    setBounded(m_spacingLayout, spacing, -5, 5);
 }
 
 void TQelCustomButton::setNumGlyphs(int frames)
 {
-    frames = std::clamp(frames, 1, 4);
-    if (frames == m_numGlyphs)
-        return;
-    m_numGlyphs = frames;
-    update();
+    setBounded(m_numGlyphs, frames, 1, 4);
 }
 
 void TQelCustomButton::setNumGlyphsHot(int frames)
 {
-    frames = std::clamp(frames, 1, 4);
-    if (frames == m_numGlyphsHot)
-        return;
-    m_numGlyphsHot = frames;
-    update();
+    setBounded(m_numGlyphsHot, frames, 1, 4);
 }
 
 void TQelCustomButton::setGlyph(const QImage& picture)
@@ -742,32 +731,29 @@ void TQelCustomButton::changeEvent(QEvent* event)
 
 void TQelCustomButton::enterEvent(QEnterEvent*)
 {
-    if (m_underPointer)
-        return;
-    m_underPointer = true;
-    if (isEnabled())
-        pointerEntered();
+    setUnderPointer(true);
 }
 
 void TQelCustomButton::leaveEvent(QEvent*)
 {
-    if (!m_underPointer)
-        return;
-    m_underPointer = false;
-    if (isEnabled())
-        pointerLeaving();
+    setUnderPointer(false);
 }
 
+// Moves arrive only while a button is held, when Qt reports no exit or entry: they tell them.
 void TQelCustomButton::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint position = event->position().toPoint();
-    const bool inside = rect().contains(position);
-    if (inside != m_underPointer) {
-        m_underPointer = inside;
-        if (isEnabled())
-            inside ? pointerEntered() : pointerLeaving();
-    }
+    setUnderPointer(rect().contains(position));
     emit OnMouseMove(this, position);
+}
+
+void TQelCustomButton::setUnderPointer(bool inside)
+{
+    if (inside == m_underPointer)
+        return;
+    m_underPointer = inside;
+    if (isEnabled())
+        inside ? pointerEntered() : pointerLeaving();
 }
 
 void TQelCustomButton::pointerEntered()

@@ -203,6 +203,8 @@ private:
     QColor faceColor() const;
     QSize captionExtent() const;
     void assignGlyph(QImage& glyph, int& frames, const QImage& picture);
+    void setBounded(int& field, int value, int lowest, int highest);
+    void setMarginColor(ColorValue& published, ColorValue& drawn, ColorValue color, ColorValue styleDefault);
     void applyStyleColors();
     void forceButtonFace();
     void drawGlyphOfLook(QPainter& canvas, TLook look);
@@ -216,6 +218,7 @@ private:
     QelForm* parentForm() const;
     void stopRepeat();
     void runPopupSequence();
+    void setUnderPointer(bool inside);
     void pointerEntered();
     void pointerLeaving();
     void leftPressed(QPoint position);
