@@ -57,12 +57,24 @@ QList<TQelCustomButton*> QelForm::buttons() const
     return findChildren<TQelCustomButton*>();
 }
 
+// A form shown without any control taking the focus holds the focus itself: its buttons
+// hear of that too, so the Default one answers Enter.
+void QelForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    tellButtons(focusWidget() ? focusWidget() : this);
+}
+
 void QelForm::focusMoved(QWidget* now)
 {
-    if (!now || now->window() != this)
-        return;
+    if (now && now->window() == this)
+        tellButtons(now);
+}
+
+void QelForm::tellButtons(QWidget* focused)
+{
     for (TQelCustomButton* button : buttons())
-        button->focusMovedInForm(now);
+        button->focusMovedInForm(focused);
 }
 
 bool QelForm::offerDialogKey(const QKeyEvent& event)

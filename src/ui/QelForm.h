@@ -52,10 +52,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QList<TQelCustomButton*> buttons() const;
     void focusMoved(QWidget* now);
+    void tellButtons(QWidget* focused);
     bool offerDialogKey(const QKeyEvent& event);
     bool offerDialogChar(const QKeyEvent& event);
 

@@ -157,6 +157,15 @@ TEST(QelFormModal, ModalResultEndsTheModalRun)
     EXPECT_EQ(form.exec(), mrCancel);
 }
 
+TEST(QelFormModal, DefaultButtonAnswersEnterInAFormWithoutFocusableControls)
+{
+    QelForm form;
+    auto* ok = new TQelButton(&form);
+    ok->setButtonKind(B::skOK);
+    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(&form, Qt::Key_Return); });
+    EXPECT_EQ(form.exec(), mrOk);
+}
+
 TEST(QelFormModal, ResultOfAFormNotRunModallyIsOnlyKept)
 {
     QelForm form;
