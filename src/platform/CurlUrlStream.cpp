@@ -79,7 +79,14 @@ std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
 {
     if (!m_transfer)
         return 0;
-    const std::size_t count = m_transfer->read(buffer, size);
+    // Fills the whole buffer unless the body ends first, as a blocking read does.
+    std::size_t count = 0;
+    while (count < size) {
+        const std::size_t delivered = m_transfer->read(buffer + count, size - count);
+        if (delivered == 0)
+            break;
+        count += delivered;
+    }
     m_position += count;
     return count;
 }

@@ -20,7 +20,7 @@ public:
     // The resource's announced total size when the server gives one, else the bytes that
     // can be read at once.
     virtual std::uint64_t dataAvailable() = 0;
-    // Up to size bytes; 0 at the end of the body, whether clean or broken.
+    // size bytes, fewer only at the end of the body; 0 at the end, whether clean or broken.
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
     // After read gave 0: whether the body ended as announced (no reset, time-out or
     // TLS error, no bytes missing, no interrupt).
