@@ -11,6 +11,7 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
+#include "transfer/Probe.h"
 #include "transfer/TaskOperations.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,8 @@ protected:
     RecordingDialogs dialogs;
     FormatSettings formats;
     FixedClock clock;
-    CurlSessionFactory internet{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(5), std::chrono::seconds(5)}};
+    // The real silence limit: a stop must not rely on it to end a stalled read.
+    CurlSessionFactory internet{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60), std::chrono::seconds(5)}};
     int doneSounds = 0;
     int speedItem = 1;
     std::vector<std::string> sizeLoadedWrites;
