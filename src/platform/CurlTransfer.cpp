@@ -13,6 +13,10 @@ namespace {
 constexpr int SilenceTimeOut = CURLE_OPERATION_TIMEDOUT;
 constexpr int Interrupted = CURLE_ABORTED_BY_CALLBACK;
 
+// Receiving pauses once this much is held, so that the bytes are still in the cache when
+// they are read.
+constexpr std::size_t HeldLimit = 128 * 1024;
+
 } // namespace
 
 CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& settings,
@@ -83,7 +87,19 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
     transfer->m_body.insert(transfer->m_body.end(), data, data + bytes);
     transfer->m_received += bytes;
     transfer->m_lastActivity = std::chrono::steady_clock::now();
+    if (transfer->held() >= HeldLimit && !transfer->m_paused) {
+        transfer->m_paused = true;
+        curl_easy_pause(transfer->m_easy.get(), CURLPAUSE_RECV);
+    }
     return bytes;
+}
+
+void CurlTransfer::resumeReceiving()
+{
+    if (!m_paused)
+        return;
+    m_paused = false;
+    curl_easy_pause(m_easy.get(), CURLPAUSE_CONT);
 }
 
 std::size_t CurlTransfer::onHeader(char*, std::size_t size, std::size_t count, void* self)
@@ -97,6 +113,7 @@ void CurlTransfer::waitForBody()
     using namespace std::chrono;
     // Silence is counted only while someone waits for bytes.
     m_lastActivity = steady_clock::now();
+    resumeReceiving();
     while (held() == 0 && !m_ended) {
         if (interrupted()) {
             endWith(Interrupted);

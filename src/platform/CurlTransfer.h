@@ -56,6 +56,7 @@ private:
     void configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom);
     void collectResult();
     void endWith(int result);
+    void resumeReceiving();
     bool interrupted() const { return m_interrupter && m_interrupter->interrupted(); }
 
     curl::HeaderList m_headers;
@@ -70,6 +71,7 @@ private:
     std::uint64_t m_received = 0;
     std::chrono::steady_clock::time_point m_lastActivity;
     bool m_ended = false;
+    bool m_paused = false; // receiving waits until the held bytes are read
     int m_result = 0; // a CURLcode
 };
 

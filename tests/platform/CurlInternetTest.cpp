@@ -75,6 +75,19 @@ TEST_F(CurlInternet, ReadsEveryFramingToACleanEnd)
     }
 }
 
+TEST_F(CurlInternet, ALargeBodyArrivesWholeThroughSmallReads)
+{
+    // Far more than is held at once, so receiving pauses and resumes many times.
+    TestResource resource;
+    resource.body = TestServer::pattern(3'000'000);
+    resource.chunkSize = 64 * 1024;
+    server.serve("/large.bin", resource);
+    auto stream = open(server.url("/large.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), resource.body);
+    EXPECT_TRUE(stream->endedCleanly());
+}
+
 TEST_F(CurlInternet, DataAvailableIsTheAnnouncedSizeElseWhatIsHeld)
 {
     server.serve("/f.bin", body);
