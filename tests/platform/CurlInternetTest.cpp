@@ -117,12 +117,8 @@ TEST_F(CurlInternet, AnnouncedSizesBeyondFourGiBAreKept)
 
 TEST_F(CurlInternet, AnErrorStatusFailsTheOpenEvenWithABody)
 {
-    TestResource page;
-    page.status = 404;
-    page.body = "<html>not here</html>";
-    server.serve("/missing.bin", page);
-    page.status = 503;
-    server.serve("/busy.bin", page);
+    server.serve("/missing.bin", TestResource::page(404, "<html>not here</html>"));
+    server.serve("/busy.bin", TestResource::page(503, "<html>busy</html>"));
     EXPECT_EQ(open(server.url("/missing.bin")), nullptr);
     EXPECT_EQ(open(server.url("/busy.bin")), nullptr);
     EXPECT_EQ(open(server.url("/never-served")), nullptr);
@@ -131,12 +127,9 @@ TEST_F(CurlInternet, AnErrorStatusFailsTheOpenEvenWithABody)
 TEST_F(CurlInternet, FollowsAtMostTenRedirects)
 {
     server.serve("/target.bin", body);
-    for (int hop = 1; hop <= 11; ++hop) {
-        TestResource redirect;
-        redirect.status = 302;
-        redirect.location = hop == 1 ? "/target.bin" : "/hop" + std::to_string(hop - 1);
-        server.serve("/hop" + std::to_string(hop), redirect);
-    }
+    for (int hop = 1; hop <= 11; ++hop)
+        server.serve("/hop" + std::to_string(hop),
+                     TestResource::redirect(hop == 1 ? "/target.bin" : "/hop" + std::to_string(hop - 1)));
     auto tenHops = open(server.url("/hop10"));
     ASSERT_NE(tenHops, nullptr);
     EXPECT_EQ(readAll(*tenHops), body);
@@ -150,10 +143,7 @@ TEST_F(CurlInternet, FetchesOnlyHttpAndHttpsAlsoAfterRedirects)
     EXPECT_EQ(open("gopher://127.0.0.1/"), nullptr);
     EXPECT_EQ(open("127.0.0.1/f.bin"), nullptr);
     for (const char* target : {"file:///etc/hostname", "ftp://127.0.0.1/f.bin", "dict://127.0.0.1/x"}) {
-        TestResource redirect;
-        redirect.status = 302;
-        redirect.location = target;
-        server.serve("/away", redirect);
+        server.serve("/away", TestResource::redirect(target));
         EXPECT_EQ(open(server.url("/away")), nullptr) << target;
     }
     server.serve("/f.bin", body);

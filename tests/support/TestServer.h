@@ -36,6 +36,21 @@ struct TestResource {
     int drops = 1;
     // Every response goes silent at this offset of the resource until releaseStalls().
     std::optional<std::uint64_t> stallAt;
+
+    static TestResource page(int status, std::string body)
+    {
+        TestResource resource;
+        resource.status = status;
+        resource.body = std::move(body);
+        return resource;
+    }
+    static TestResource redirect(std::string location, int status = 302)
+    {
+        TestResource resource;
+        resource.status = status;
+        resource.location = std::move(location);
+        return resource;
+    }
 };
 
 struct RecordedRequest {

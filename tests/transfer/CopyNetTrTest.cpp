@@ -180,10 +180,7 @@ TEST_F(TfileThreadTest, SilenceBeyondTheLimitEndsStopped)
 
 TEST_F(TfileThreadTest, AFailedOpenInCreateModeLeavesStatusNewAndTheFileAlone)
 {
-    TestResource busy;
-    busy.status = 503;
-    busy.body = "try later";
-    server.serve("/f.bin", busy);
+    server.serve("/f.bin", TestResource::page(503, "try later"));
     const int row = addTask(server.url("/f.bin"), "f.bin");
     writeFile(destination("f.bin"), "someone else's file");
     run(row, destination("f.bin"), 1);

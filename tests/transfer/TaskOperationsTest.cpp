@@ -117,10 +117,7 @@ TEST_F(TaskOperationsTest, StartingADoneTaskProbesThenSaysSo)
 
 TEST_F(TaskOperationsTest, AnErrorPageProbesAsZeroAndStartsNothing)
 {
-    TestResource page;
-    page.status = 404;
-    page.body = "<html>gone</html>";
-    server.serve("/gone.bin", page);
+    server.serve("/gone.bin", TestResource::page(404, "<html>gone</html>"));
     const int row = addTask(server.url("/gone.bin"), "gone.bin");
     table.setCell(ColSize, row, "7 Byte");
     operations.startCurrentTask();
@@ -133,10 +130,7 @@ TEST_F(TaskOperationsTest, AnErrorPageProbesAsZeroAndStartsNothing)
 
 TEST_F(TaskOperationsTest, OnlyHttpAndHttpsAreFetched)
 {
-    TestResource redirect;
-    redirect.status = 302;
-    redirect.location = "file:///etc/hostname";
-    server.serve("/away", redirect);
+    server.serve("/away", TestResource::redirect("file:///etc/hostname"));
     for (const std::string& url : {std::string("file:///etc/hostname"), std::string("ftp://127.0.0.1/hostname"),
                                   server.url("/away")}) {
         const int row = addTask(url, "hostname");
@@ -178,21 +172,6 @@ TEST_F(TaskOperationsTest, DestinationsStayInsideThePathFolder)
     EXPECT_EQ(readFile(inner / "url.htm"), body);
     EXPECT_FALSE(exists("x.bin"));
     EXPECT_FALSE(std::filesystem::exists(inner / "a"));
-}
-
-TEST_F(TaskOperationsTest, APathWithOrWithoutItsSeparatorGivesOneDestination)
-{
-    server.serve("/f.bin", body);
-    const int plain = addTask(server.url("/f.bin"), "f.bin");
-    operations.startCurrentTask();
-    const int slashed = addTask(server.url("/f.bin"), "f.bin");
-    table.setCell(ColPath, slashed, dir.path().string() + "/");
-    operations.startCurrentTask();
-    ASSERT_NE(worker(plain), nullptr);
-    ASSERT_NE(worker(slashed), nullptr);
-    EXPECT_EQ(worker(plain)->DestFile, worker(slashed)->DestFile);
-    waitForWorker(plain);
-    waitForWorker(slashed);
 }
 
 TEST_F(TaskOperationsTest, StartByScheduleNamesTheFileAfterTheUrl)
