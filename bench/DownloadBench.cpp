@@ -1,0 +1,64 @@
+// Downloads one URL through TfileThread with the refresh speed "Normal", the main thread
+// waiting as a stop does (servicing the worker's reports), and prints the main thread's CPU.
+#include "platform/CurlSessionFactory.h"
+#include "platform/FormatSettings.h"
+#include "platform/HandOverQueue.h"
+#include "platform/SystemClock.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskTable.h"
+#include "transfer/CopyNetTr.h"
+#include "transfer/RefreshSpeed.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+using namespace zv;
+
+namespace {
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s URL DESTINATION\n", argv[0]);
+        return 2;
+    }
+    HandOverQueue mainThread;
+    TaskTable table;
+    table.writeHeader();
+    const int row = table.appendRow();
+    FormatSettings formats;
+    SystemClock clock;
+    CurlSessionFactory internet;
+    int reports = 0;
+    table.addListener([&](const TableChange&) { ++reports; });
+
+    const auto start = std::chrono::steady_clock::now();
+    const double mainCpuBefore = threadCpuSeconds();
+    {
+        ThreadPtr owner(new TfileThread(WorkerServices{mainThread, internet, table, formats, clock, {}}));
+        auto* worker = static_cast<TfileThread*>(owner.get());
+        worker->Url = argv[1];
+        worker->DestFile = argv[2];
+        worker->Row = static_cast<std::uint8_t>(row);
+        worker->CreateNew = 1;
+        worker->RefreshEvery = RefreshSpeed::readsBetweenReports(RefreshSpeed::DefaultItem);
+        worker->resume();
+        mainThread.waitUntil([worker] { return worker->finished(); });
+    }
+    const double mainCpu = threadCpuSeconds() - mainCpuBefore;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("status %s/%s, size loaded %s, %d cell writes\n", table.cell(ColStatus, row).c_str(),
+                table.cell(ColProcess, row).c_str(), table.cell(ColSizeLoaded, row).c_str(), reports);
+    std::printf("main thread: %.4f s CPU over %.3f s wall (%.3f%%)\n", mainCpu, wall, 100.0 * mainCpu / wall);
+    return table.cell(ColStatus, row) == Status::Done ? 0 : 1;
+}

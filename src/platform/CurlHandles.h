@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+// Owning handles for libcurl objects, declared without libcurl's headers.
+struct curl_slist;
+
+namespace zv::curl {
+
+struct EasyCleanup {
+    void operator()(void* easy) const;
+};
+struct MultiCleanup {
+    void operator()(void* multi) const;
+};
+struct HeaderListCleanup {
+    void operator()(curl_slist* list) const;
+};
+
+using EasyHandle = std::unique_ptr<void, EasyCleanup>;
+using MultiHandle = std::unique_ptr<void, MultiCleanup>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListCleanup>;
+
+// libcurl's process-wide set-up, done once.
+void initializeOnce();
+
+} // namespace zv::curl

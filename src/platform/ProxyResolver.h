@@ -1,0 +1,29 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+namespace zv {
+
+// The system's proxy decision for a URL (desktop settings, PAC, http_proxy/https_proxy/
+// no_proxy), made by libproxy.
+class ProxyResolver {
+public:
+    ProxyResolver();
+    ~ProxyResolver();
+    ProxyResolver(const ProxyResolver&) = delete;
+    ProxyResolver& operator=(const ProxyResolver&) = delete;
+
+    // The proxy in libcurl's notation ("http://host:port", "socks5://host:port"), or empty
+    // for a direct connection. Safe to call from any thread.
+    std::string proxyFor(const std::string& url);
+
+    // The first of libproxy's answers that libcurl can use; empty for direct.
+    static std::string choose(const char* const* proxies);
+
+private:
+    std::mutex m_mutex;
+    void* m_factory = nullptr; // pxProxyFactory
+};
+
+} // namespace zv

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace zv {
+
+// The pictures, cursors and sounds compiled into the program (resources/embedded), found by
+// name: the file name without its extension, compared without regard to case ("dagqelb"
+// finds "glyphs/DAGQELB.xpm").
+class Resources {
+public:
+    // The resource's path (":/zv/..."), or empty when the program holds none of that name.
+    static QString path(const QString& name);
+    // The resource's bytes; empty when it is missing.
+    static QByteArray data(const QString& name);
+    // The resource as a picture; null when it is missing or is no picture.
+    static QImage image(const QString& name);
+};
+
+} // namespace zv

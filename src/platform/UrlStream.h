@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zv {
+
+enum class SeekResult {
+    Continues,     // the server delivers from the offset on
+    AlreadyWhole,  // the offset is the resource's full length: the stream is at its clean end
+    Skipped,       // the server sent the whole resource; the bytes before the offset were dropped
+    Failed,        // nothing from the offset can be read
+};
+
+// The body of one opened URL, read in the order it arrives. Used by one thread.
+class UrlStream {
+public:
+    virtual ~UrlStream() = default;
+
+    // The resource's announced total size when the server gives one, else the bytes that
+    // can be read at once.
+    virtual std::uint64_t dataAvailable() = 0;
+    // size bytes, fewer only at the end of the body; 0 at the end, whether clean or broken.
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    // After read gave 0: whether the body ended as announced (no reset, time-out or
+    // TLS error, no bytes missing, no interrupt).
+    virtual bool endedCleanly() const = 0;
+    // Repositions to offset bytes from the beginning with a range request.
+    virtual SeekResult setPosition(std::uint64_t offset) = 0;
+};
+
+} // namespace zv

@@ -1,0 +1,16 @@
+#include "transfer/Probe.h"
+
+#include "platform/InternetSessionFactory.h"
+
+namespace zv {
+
+std::uint64_t Probe::bytesAvailable(InternetSessionFactory& internet, const std::string& url)
+{
+    const auto session = internet.openSession(Agent, SessionUse::Probe);
+    if (!session)
+        return 0;
+    const auto stream = session->openUrl(url);
+    return stream ? stream->dataAvailable() : 0;
+}
+
+} // namespace zv

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zv {
+
+class InternetSessionFactory;
+
+// The one-shot request a start (and the task editor) makes before anything else.
+class Probe {
+public:
+    static constexpr const char* Agent = "Vantrel";
+
+    // The resource's announced size, else the bytes available at once; 0 on any failure
+    // (no connection, a bad or unsupported address, an error status, no body).
+    static std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url);
+};
+
+} // namespace zv

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "transfer/WorkerServices.h"
+
+#include <functional>
+
+namespace zv {
+
+class Dialogs;
+class WorkerSlots;
+
+// What starting, stopping and cancelling tasks reaches; the main window passes it in.
+struct TransferServices {
+    WorkerServices worker;
+    WorkerSlots& slots;
+    Dialogs& dialogs;
+    // The refresh-speed setting's selected item (-1 for none), read at every start.
+    std::function<int()> refreshSpeedItem;
+};
+
+} // namespace zv

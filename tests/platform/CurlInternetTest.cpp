@@ -1,0 +1,320 @@
+#include "platform/CurlSessionFactory.h"
+#include "platform/Interrupter.h"
+#include "support/TestCertificate.h"
+#include "support/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+using namespace zv;
+using namespace zv::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+InternetLimits quickLimits(std::chrono::milliseconds silence = 5s)
+{
+    return InternetLimits{2s, silence, 5s};
+}
+
+std::string readAll(UrlStream& stream)
+{
+    std::string bytes;
+    char block[1024];
+    while (const std::size_t count = stream.read(block, sizeof block))
+        bytes.append(block, count);
+    return bytes;
+}
+
+class CurlInternet : public ::testing::Test {
+protected:
+    std::unique_ptr<UrlStream> open(const std::string& url, SessionUse use = SessionUse::Download,
+                                    Interrupter* interrupter = nullptr)
+    {
+        auto session = factory.openSession("Zare Vantrel", use, interrupter);
+        EXPECT_NE(session, nullptr);
+        return session ? session->openUrl(url) : nullptr;
+    }
+
+    TestServer server;
+    CurlSessionFactory factory{quickLimits()};
+    const std::string body = TestServer::pattern(10'000);
+};
+
+} // namespace
+
+TEST_F(CurlInternet, SendsOnlyAcceptAllAndTheAgent)
+{
+    server.serve("/f.bin", body);
+    auto stream = open(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body);
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Accept"), "*/*");
+    EXPECT_EQ(requests[0].header("User-Agent"), "Zare Vantrel");
+    EXPECT_EQ(requests[0].header("Range"), "");
+    EXPECT_EQ(requests[0].header("Accept-Encoding"), "");
+}
+
+TEST_F(CurlInternet, ReadsEveryFramingToACleanEnd)
+{
+    for (const BodyFraming framing : {BodyFraming::Length, BodyFraming::Chunked, BodyFraming::Close}) {
+        TestResource resource;
+        resource.body = body;
+        resource.framing = framing;
+        resource.chunkSize = 3000;
+        server.serve("/f.bin", resource);
+        auto stream = open(server.url("/f.bin"));
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(readAll(*stream), body) << static_cast<int>(framing);
+        EXPECT_TRUE(stream->endedCleanly()) << static_cast<int>(framing);
+        EXPECT_EQ(stream->read(nullptr, 0), 0u);
+    }
+}
+
+TEST_F(CurlInternet, ALargeBodyArrivesWholeThroughSmallReads)
+{
+    // Far more than is held at once, so receiving pauses and resumes many times.
+    TestResource resource;
+    resource.body = TestServer::pattern(3'000'000);
+    resource.chunkSize = 64 * 1024;
+    server.serve("/large.bin", resource);
+    auto stream = open(server.url("/large.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), resource.body);
+    EXPECT_TRUE(stream->endedCleanly());
+}
+
+TEST_F(CurlInternet, DataAvailableIsTheAnnouncedSizeElseWhatIsHeld)
+{
+    server.serve("/f.bin", body);
+    EXPECT_EQ(open(server.url("/f.bin"))->dataAvailable(), body.size());
+
+    TestResource unannounced;
+    unannounced.body = body;
+    unannounced.framing = BodyFraming::Chunked;
+    unannounced.chunkSize = 3000;
+    unannounced.stallAt = 3000; // only the first chunk can arrive
+    server.serve("/chunked.bin", unannounced);
+    auto stream = open(server.url("/chunked.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->dataAvailable(), 3000u);
+    server.releaseStalls();
+}
+
+TEST_F(CurlInternet, AnnouncedSizesBeyondFourGiBAreKept)
+{
+    TestResource huge;
+    huge.generatedLength = 5ull * 1024 * 1024 * 1024 + 7;
+    server.serve("/huge.iso", huge);
+    auto stream = open(server.url("/huge.iso"), SessionUse::Probe);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->dataAvailable(), huge.generatedLength);
+}
+
+TEST_F(CurlInternet, AnErrorStatusFailsTheOpenEvenWithABody)
+{
+    server.serve("/missing.bin", TestResource::page(404, "<html>not here</html>"));
+    server.serve("/busy.bin", TestResource::page(503, "<html>busy</html>"));
+    EXPECT_EQ(open(server.url("/missing.bin")), nullptr);
+    EXPECT_EQ(open(server.url("/busy.bin")), nullptr);
+    EXPECT_EQ(open(server.url("/never-served")), nullptr);
+}
+
+TEST_F(CurlInternet, FollowsAtMostTenRedirects)
+{
+    server.serve("/target.bin", body);
+    for (int hop = 1; hop <= 11; ++hop)
+        server.serve("/hop" + std::to_string(hop),
+                     TestResource::redirect(hop == 1 ? "/target.bin" : "/hop" + std::to_string(hop - 1)));
+    auto tenHops = open(server.url("/hop10"));
+    ASSERT_NE(tenHops, nullptr);
+    EXPECT_EQ(readAll(*tenHops), body);
+    EXPECT_EQ(open(server.url("/hop11")), nullptr);
+}
+
+TEST_F(CurlInternet, FetchesOnlyHttpAndHttpsAlsoAfterRedirects)
+{
+    EXPECT_EQ(open("file:///etc/hostname"), nullptr);
+    EXPECT_EQ(open("ftp://127.0.0.1:" + std::to_string(server.port()) + "/f.bin"), nullptr);
+    EXPECT_EQ(open("gopher://127.0.0.1/"), nullptr);
+    EXPECT_EQ(open("127.0.0.1/f.bin"), nullptr);
+    for (const char* target : {"file:///etc/hostname", "ftp://127.0.0.1/f.bin", "dict://127.0.0.1/x"}) {
+        server.serve("/away", TestResource::redirect(target));
+        EXPECT_EQ(open(server.url("/away")), nullptr) << target;
+    }
+    server.serve("/f.bin", body);
+    EXPECT_NE(open("HTTP://127.0.0.1:" + std::to_string(server.port()) + "/f.bin"), nullptr);
+}
+
+TEST_F(CurlInternet, ADroppedConnectionEndsUncleanly)
+{
+    for (const BodyFraming framing : {BodyFraming::Length, BodyFraming::Chunked}) {
+        TestResource resource;
+        resource.body = body;
+        resource.framing = framing;
+        resource.dropAt = 4000;
+        server.serve("/f.bin", resource);
+        auto stream = open(server.url("/f.bin"));
+        ASSERT_NE(stream, nullptr);
+        EXPECT_EQ(readAll(*stream), body.substr(0, 4000));
+        EXPECT_FALSE(stream->endedCleanly());
+    }
+}
+
+TEST_F(CurlInternet, SilenceLongerThanTheLimitEndsUncleanly)
+{
+    CurlSessionFactory impatient(quickLimits(200ms));
+    TestResource resource;
+    resource.body = body;
+    resource.stallAt = 2000;
+    server.serve("/f.bin", resource);
+    auto stream = impatient.openSession("Zare Vantrel", SessionUse::Download)->openUrl(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body.substr(0, 2000));
+    EXPECT_FALSE(stream->endedCleanly());
+    EXPECT_TRUE(server.stalling());
+}
+
+TEST_F(CurlInternet, AProbeGivesUpAfterItsLimit)
+{
+    CurlSessionFactory impatient(InternetLimits{2s, 60s, 300ms});
+    TestResource resource;
+    resource.body = body;
+    resource.stallAt = 0; // headers, then silence
+    server.serve("/f.bin", resource);
+    EXPECT_EQ(impatient.openSession("Vantrel", SessionUse::Probe)->openUrl(server.url("/f.bin")), nullptr);
+    EXPECT_TRUE(server.stalling());
+}
+
+TEST_F(CurlInternet, AnInterruptEndsABlockedReadWhileTheServerIsSilent)
+{
+    CurlSessionFactory patient(quickLimits(60s));
+    TestResource resource;
+    resource.body = body;
+    resource.stallAt = 2000;
+    server.serve("/f.bin", resource);
+    Interrupter interrupter;
+    auto stream = patient.openSession("Zare Vantrel", SessionUse::Download, &interrupter)->openUrl(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    std::thread stopper([&] {
+        server.waitUntilStalling();
+        interrupter.interrupt();
+    });
+    const std::string received = readAll(*stream);
+    const bool stillStalling = server.stalling();
+    stopper.join();
+    EXPECT_EQ(received, body.substr(0, 2000));
+    EXPECT_FALSE(stream->endedCleanly());
+    EXPECT_TRUE(stillStalling);
+}
+
+TEST_F(CurlInternet, AnInterruptedSessionOpensNothing)
+{
+    server.serve("/f.bin", body);
+    Interrupter interrupter;
+    interrupter.interrupt();
+    EXPECT_EQ(open(server.url("/f.bin"), SessionUse::Download, &interrupter), nullptr);
+}
+
+TEST_F(CurlInternet, SetPositionAsksForTheRestWithARangeRequest)
+{
+    server.serve("/f.bin", body);
+    auto stream = open(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->setPosition(3000), SeekResult::Continues);
+    EXPECT_EQ(readAll(*stream), body.substr(3000));
+    EXPECT_TRUE(stream->endedCleanly());
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].header("Range"), "bytes=3000-");
+    EXPECT_EQ(requests[1].header("Accept"), "*/*");
+}
+
+TEST_F(CurlInternet, SetPositionSkipsWhenTheServerIgnoresRanges)
+{
+    TestResource resource;
+    resource.body = body;
+    resource.ranges = false;
+    server.serve("/f.bin", resource);
+    auto stream = open(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->setPosition(3000), SeekResult::Skipped);
+    EXPECT_EQ(readAll(*stream), body.substr(3000));
+    EXPECT_TRUE(stream->endedCleanly());
+}
+
+TEST_F(CurlInternet, SetPositionAtTheFullLengthIsACleanEnd)
+{
+    server.serve("/f.bin", body);
+    auto stream = open(server.url("/f.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->setPosition(body.size()), SeekResult::AlreadyWhole);
+    EXPECT_EQ(readAll(*stream), "");
+    EXPECT_TRUE(stream->endedCleanly());
+}
+
+TEST_F(CurlInternet, SetPositionBeyondTheEndOrOnAnErrorFails)
+{
+    server.serve("/f.bin", body);
+    auto beyond = open(server.url("/f.bin"));
+    ASSERT_NE(beyond, nullptr);
+    EXPECT_EQ(beyond->setPosition(body.size() + 1), SeekResult::Failed);
+    EXPECT_EQ(readAll(*beyond), "");
+    EXPECT_FALSE(beyond->endedCleanly());
+
+    TestResource shorter; // a server without ranges whose resource shrank
+    shorter.body = body.substr(0, 2000);
+    shorter.ranges = false;
+    server.serve("/short.bin", shorter);
+    auto skipped = open(server.url("/short.bin"));
+    ASSERT_NE(skipped, nullptr);
+    EXPECT_EQ(skipped->setPosition(3000), SeekResult::Failed);
+    EXPECT_FALSE(skipped->endedCleanly());
+
+    TestResource flaky;
+    flaky.body = body;
+    flaky.firstStatuses = {200};
+    flaky.status = 503;
+    server.serve("/flaky.bin", flaky);
+    auto failing = open(server.url("/flaky.bin"));
+    ASSERT_NE(failing, nullptr);
+    EXPECT_EQ(failing->setPosition(3000), SeekResult::Failed);
+}
+
+TEST(CurlInternetTls, ASelfSignedPeerIsTrustedOnlyThroughCurlCaBundle)
+{
+    TestServer server(TestServer::Scheme::Https);
+    const std::string body = TestServer::pattern(5000);
+    server.serve("/f.bin", body);
+    CurlSessionFactory factory(quickLimits());
+
+    ::unsetenv("CURL_CA_BUNDLE");
+    EXPECT_EQ(factory.openSession("Vantrel", SessionUse::Probe)->openUrl(server.url("/f.bin")), nullptr);
+
+    ::setenv("CURL_CA_BUNDLE", TestCertificate::instance().bundlePath().c_str(), 1);
+    auto stream = factory.openSession("Zare Vantrel", SessionUse::Download)->openUrl(server.url("/f.bin"));
+    ::unsetenv("CURL_CA_BUNDLE");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body);
+    EXPECT_TRUE(stream->endedCleanly());
+}
+
+TEST(CurlInternetProxy, TheEnvironmentsProxyIsUsed)
+{
+    TestServer proxy;
+    proxy.serve("http://zv-proxy-test.invalid/f.bin", std::string("through the proxy"));
+    ::setenv("http_proxy", proxy.baseUrl().c_str(), 1);
+    ::unsetenv("no_proxy");
+    CurlSessionFactory factory(quickLimits());
+    auto stream = factory.openSession("Zare Vantrel", SessionUse::Download)->openUrl("http://zv-proxy-test.invalid/f.bin");
+    ::unsetenv("http_proxy");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), "through the proxy");
+    const auto requests = proxy.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "http://zv-proxy-test.invalid/f.bin");
+}

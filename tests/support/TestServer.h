@@ -1,0 +1,105 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zv::test {
+
+// How a response tells where its body ends.
+enum class BodyFraming {
+    Length,  // Content-Length
+    Chunked, // chunked transfer encoding, no length
+    Close,   // no length: the connection closes after the body
+};
+
+// What the server answers for one path.
+struct TestResource {
+    std::string body;
+    // When above 0, served instead of body: TestServer::patternBytes over that length,
+    // made on the fly (lengths beyond 4 GiB need no memory).
+    std::uint64_t generatedLength = 0;
+    bool ranges = true; // Range requests get 206 / 416; otherwise the whole body with 200
+    BodyFraming framing = BodyFraming::Length;
+    int status = 200;
+    std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status
+    std::string location;           // sent as Location (for redirects)
+    std::size_t chunkSize = 16 * 1024;
+    std::chrono::milliseconds delayPerChunk{0}; // throttles the body
+    // The connection is closed when a response reaches this offset of the resource; only
+    // the first `drops` responses are cut, so that a resume can complete.
+    std::optional<std::uint64_t> dropAt;
+    int drops = 1;
+    // Every response goes silent at this offset of the resource until releaseStalls().
+    std::optional<std::uint64_t> stallAt;
+
+    static TestResource page(int status, std::string body)
+    {
+        TestResource resource;
+        resource.status = status;
+        resource.body = std::move(body);
+        return resource;
+    }
+    static TestResource redirect(std::string location, int status = 302)
+    {
+        TestResource resource;
+        resource.status = status;
+        resource.location = std::move(location);
+        return resource;
+    }
+};
+
+struct RecordedRequest {
+    std::string method;
+    std::string target; // as sent: an absolute URL when it came through a proxy
+    std::string path;
+    std::vector<std::pair<std::string, std::string>> headers;
+
+    // The first value of a header (names compared without case), or empty.
+    std::string header(const std::string& name) const;
+};
+
+// A real HTTP or HTTPS server on 127.0.0.1 inside the test process. HTTPS uses the
+// TestCertificate (trusted through its bundlePath). Everything it saw is recorded.
+class TestServer {
+public:
+    enum class Scheme { Http, Https };
+
+    explicit TestServer(Scheme scheme = Scheme::Http);
+    ~TestServer();
+    TestServer(const TestServer&) = delete;
+    TestServer& operator=(const TestServer&) = delete;
+
+    // Serves resource at path (beginning with "/"), replacing what was served there.
+    void serve(const std::string& path, TestResource resource);
+    // Shorthand: a plain body with length and range support.
+    void serve(const std::string& path, std::string body);
+
+    int port() const;
+    std::string baseUrl() const; // "http://127.0.0.1:port"
+    std::string url(const std::string& path) const { return baseUrl() + path; }
+
+    std::vector<RecordedRequest> requests() const;
+    std::vector<RecordedRequest> requestsFor(const std::string& path) const;
+
+    // Whether a response is silent at its stallAt offset right now.
+    bool stalling() const;
+    // Blocks until a response stalls; false after the timeout.
+    bool waitUntilStalling(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+    // Lets every stalled response end (their connections are closed).
+    void releaseStalls();
+
+    // The bytes of the generated resources: byte i depends on i with no short period.
+    static std::string patternBytes(std::uint64_t from, std::size_t count);
+    static std::string pattern(std::size_t count) { return patternBytes(0, count); }
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace zv::test

@@ -1,0 +1,237 @@
+#include "TransferFixture.h"
+
+#include "tasks/CellFormats.h"
+
+#include <algorithm>
+
+using namespace zv;
+using namespace zv::test;
+
+namespace {
+
+class TfileThreadTest : public TransferFixture {
+protected:
+    // Runs a worker for row directly, as a start would configure it, until it has ended.
+    TfileThread* run(int row, const std::string& destFile, std::uint8_t createNew, std::uint32_t refreshEvery = 1000)
+    {
+        auto* thread = new TfileThread(services().worker);
+        slots.put(row, ThreadPtr(thread));
+        thread->Url = table.cell(ColUrl, row);
+        thread->Row = static_cast<std::uint8_t>(row);
+        thread->DestFile = destFile;
+        thread->CreateNew = createNew;
+        thread->RefreshEvery = refreshEvery;
+        table.setCell(ColStatus, row, "2");
+        table.setCell(ColProcess, row, "2");
+        thread->resume();
+        waitForWorker(row);
+        return thread;
+    }
+
+    std::string destination(const std::string& name) const { return dir.file(name); }
+
+    const std::string body = TestServer::pattern(50'000);
+};
+
+} // namespace
+
+TEST_F(TfileThreadTest, AFreshDownloadCompletesByteIdentical)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    writeFile(destination("f.bin"), "an older file of the same name, longer than nothing");
+    run(row, destination("f.bin"), 1);
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "48.83 KB");
+    EXPECT_EQ(table.cell(ColTimeOfEnd, row), "14.04.2007 13:30:00");
+    EXPECT_EQ(doneSounds, 1);
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("User-Agent"), "Zare Vantrel");
+}
+
+TEST_F(TfileThreadTest, AResumeAsksForTheRestAndNeverReportsLessThanThePartialFile)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    writeFile(destination("f.bin"), body.substr(0, 3000));
+    run(row, destination("f.bin"), 0, 1);
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(codes(row), "3/0");
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().header("Range"), "bytes=3000-");
+    ASSERT_FALSE(sizeLoadedWrites.empty());
+    EXPECT_EQ(sizeLoadedWrites.front(), "3.93 KB"); // 3000 bytes and the first read
+    for (const std::string& text : sizeLoadedWrites) {
+        ASSERT_NE(text.find(" KB"), std::string::npos) << text;
+        EXPECT_GE(std::stod(text), 2.93) << text;
+    }
+}
+
+TEST_F(TfileThreadTest, AServerIgnoringRangesNeverGetsOtherBytesAppended)
+{
+    TestResource resource;
+    resource.body = body;
+    resource.ranges = false;
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    writeFile(destination("f.bin"), body.substr(0, 3000));
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(codes(row), "3/0");
+}
+
+TEST_F(TfileThreadTest, AResourceShorterThanRefreshEveryReadsGivesOneSizeUpdate)
+{
+    server.serve("/f.bin", body); // 49 reads
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, destination("f.bin"), 1, 500);
+    EXPECT_EQ(sizeLoadedWrites, std::vector<std::string>{"48.83 KB"});
+}
+
+TEST_F(TfileThreadTest, ProgressComesEveryRefreshEveryReads)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, destination("f.bin"), 1, 10);
+    // Reads 10 to 40 of 1024 bytes each; read 50 is the empty one at the end; then the final report.
+    const std::vector<std::string> expected = {"10.00 KB", "20.00 KB", "30.00 KB", "40.00 KB",
+                                               "48.83 KB", "48.83 KB"};
+    EXPECT_EQ(sizeLoadedWrites, expected);
+}
+
+TEST_F(TfileThreadTest, AnEmptyResourceCompletesAtOnceKeepingSizeLoaded)
+{
+    server.serve("/empty.bin", std::string());
+    const int row = addTask(server.url("/empty.bin"), "empty.bin");
+    table.setCell(ColSizeLoaded, row, "1.00 KB");
+    run(row, destination("empty.bin"), 1);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "1.00 KB");
+    EXPECT_TRUE(exists("empty.bin"));
+    EXPECT_EQ(fileAt("empty.bin"), "");
+}
+
+TEST_F(TfileThreadTest, AResumeOfAWholeFileCompletesAndLeavesItUntouched)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    writeFile(destination("f.bin"), body);
+    const auto before = std::filesystem::last_write_time(destination("f.bin"));
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(std::filesystem::last_write_time(destination("f.bin")), before);
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "48.83 KB");
+}
+
+TEST_F(TfileThreadTest, AResumeThatCannotContinueThereStopsWithoutWriting)
+{
+    server.serve("/f.bin", body.substr(0, 2000)); // shorter than the partial file
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    writeFile(destination("f.bin"), body.substr(0, 3000));
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(fileAt("f.bin"), body.substr(0, 3000));
+}
+
+TEST_F(TfileThreadTest, ABrokenBodyEndsStoppedAndAResumeCompletesIt)
+{
+    for (const BodyFraming framing : {BodyFraming::Length, BodyFraming::Chunked}) {
+        TestResource resource;
+        resource.body = body;
+        resource.framing = framing;
+        resource.dropAt = 20'000;
+        server.serve("/f.bin", resource);
+        const int row = addTask(server.url("/f.bin"), "f.bin");
+        run(row, destination("f.bin"), 1);
+        EXPECT_EQ(codes(row), "2/1");
+        EXPECT_EQ(fileAt("f.bin"), body.substr(0, 20'000));
+        EXPECT_EQ(doneSounds, 0);
+
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(codes(row), "3/0");
+        EXPECT_EQ(fileAt("f.bin"), body);
+        doneSounds = 0;
+    }
+}
+
+TEST_F(TfileThreadTest, SilenceBeyondTheLimitEndsStopped)
+{
+    CurlSessionFactory impatient(InternetLimits{std::chrono::seconds(2), std::chrono::milliseconds(200), std::chrono::seconds(2)});
+    TestResource resource;
+    resource.body = body;
+    resource.stallAt = 5000;
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    auto* thread = new TfileThread(WorkerServices{queue, impatient, table, formats, clock, {}});
+    slots.put(row, ThreadPtr(thread));
+    thread->Url = server.url("/f.bin");
+    thread->Row = static_cast<std::uint8_t>(row);
+    thread->DestFile = destination("f.bin");
+    thread->resume();
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(fileAt("f.bin"), body.substr(0, 5000));
+    EXPECT_TRUE(server.stalling());
+}
+
+TEST_F(TfileThreadTest, AFailedOpenInCreateModeLeavesStatusNewAndTheFileAlone)
+{
+    server.serve("/f.bin", TestResource::page(503, "try later"));
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    writeFile(destination("f.bin"), "someone else's file");
+    run(row, destination("f.bin"), 1);
+    EXPECT_EQ(codes(row), "1/1");
+    EXPECT_EQ(fileAt("f.bin"), "someone else's file");
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "0 Byte");
+}
+
+TEST_F(TfileThreadTest, LocalFileErrorsEndStoppedWithoutAMessage)
+{
+    server.serve("/f.bin", body);
+    writeFile(destination("plain"), "a regular file");
+    std::filesystem::create_directory(destination("folder"));
+    struct Case {
+        std::string destFile;
+        std::uint8_t createNew;
+        std::string codes;
+    };
+    const std::vector<Case> cases = {
+        {destination("missing/f.bin"), 1, "1/1"}, // never created: the next start creates afresh
+        {destination("missing/f.bin"), 0, "2/1"},
+        {destination("plain/f.bin"), 1, "1/1"},   // ENOTDIR
+        {destination("folder"), 1, "1/1"},        // EISDIR
+        {destination("folder"), 0, "2/1"},
+        {"/dev/full", 1, "2/1"},                  // created, then the disk is full
+    };
+    for (const Case& c : cases) {
+        const int row = addTask(server.url("/f.bin"), "f.bin");
+        run(row, c.destFile, c.createNew);
+        EXPECT_EQ(codes(row), c.codes) << c.destFile << " " << int(c.createNew);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(exists("missing"));
+    EXPECT_EQ(fileAt("plain"), "a regular file");
+}
+
+TEST_F(TfileThreadTest, AResumeWhosePartialFileIsGoneStartsAfresh)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+}
+
+TEST_F(TfileThreadTest, SizesBeyondFourGiBAreReportedInFull)
+{
+    const int row = addTask("http://127.0.0.1:1/never", "big.iso");
+    TfileThread thread(services().worker);
+    thread.Row = static_cast<std::uint8_t>(row);
+    thread.Loaded = 5ull * 1024 * 1024 * 1024;
+    thread.ShowProgress(); // on the main thread, as a report runs
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "5120.00 MB");
+}

@@ -1,0 +1,428 @@
+#include "TransferFixture.h"
+
+#include "support/TestCertificate.h"
+#include "tasks/CellFormats.h"
+#include "transfer/FileNames.h"
+#include "transfer/RefreshSpeed.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+
+using namespace zv;
+using namespace zv::test;
+
+namespace {
+
+class TaskOperationsTest : public TransferFixture {
+protected:
+    // A resource that sends its first bytes and then stays silent until the test ends.
+    void serveStalling(const std::string& path)
+    {
+        TestResource resource;
+        resource.body = body;
+        resource.stallAt = 10'000;
+        server.serve(path, resource);
+    }
+
+    void expectNothingStarted(int row)
+    {
+        EXPECT_TRUE(slots.isEmpty(row));
+        EXPECT_TRUE(server.requests().empty());
+    }
+
+    const std::string body = TestServer::pattern(50'000);
+};
+
+} // namespace
+
+TEST_F(TaskOperationsTest, StartCurrentTaskProbesWritesTheRowAndConfiguresTheWorker)
+{
+    server.serve("/f.bin", body);
+    speedItem = 0;
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    operations.startCurrentTask();
+
+    TfileThread* started = worker(row);
+    ASSERT_NE(started, nullptr);
+    EXPECT_EQ(started->Url, server.url("/f.bin"));
+    EXPECT_EQ(started->Row, row);
+    EXPECT_EQ(started->RefreshEvery, 5000u);
+    EXPECT_EQ(started->CreateNew, 1);
+    EXPECT_EQ(started->DestFile, dir.file("f.bin"));
+    EXPECT_EQ(started->priority(), ThreadPriority::BelowNormal);
+    EXPECT_FALSE(started->freeOnTerminate());
+    // Nothing of the worker's has landed yet: reports wait for the main thread.
+    EXPECT_EQ(codes(row), "2/2");
+    EXPECT_EQ(table.cell(ColSize, row), "48.83 KB");
+    EXPECT_EQ(table.cell(ColTimeOfBeginning, row), "14.04.2007 13:30:00");
+
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header("User-Agent"), "Vantrel");
+    EXPECT_EQ(requests[1].header("User-Agent"), "Zare Vantrel");
+}
+
+TEST_F(TaskOperationsTest, StartingAStoppedTaskResumesItsPartialFile)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    writeFile(dir.path() / "f.bin", body.substr(0, 3000));
+    operations.startCurrentTask();
+    ASSERT_NE(worker(row), nullptr);
+    EXPECT_EQ(worker(row)->CreateNew, 0);
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(server.requestsFor("/f.bin").back().header("Range"), "bytes=3000-");
+}
+
+TEST_F(TaskOperationsTest, StartCurrentTaskRefusesRowsSilently)
+{
+    server.serve("/f.bin", body);
+    operations.startCurrentTask(); // header row only
+    EXPECT_TRUE(server.requests().empty());
+
+    const int running = addTask(server.url("/f.bin"), "f.bin", Status::Started, Process::Running);
+    const int finished = addTask(server.url("/f.bin"), "f.bin", Status::Cancelled, Process::Finished);
+    const int scheduled = addTask(server.url("/f.bin"), "f.bin", Status::New, Process::Idle, "14.04.2007 13:30:00");
+    for (const int row : {running, finished, scheduled}) {
+        table.setCurrentRow(row);
+        operations.startCurrentTask();
+        expectNothingStarted(row);
+    }
+    table.setCurrentRow(0);
+    operations.startCurrentTask();
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(codes(running), "2/2");
+}
+
+TEST_F(TaskOperationsTest, StartingADoneTaskProbesThenSaysSo)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Done, Process::Idle);
+    operations.startCurrentTask();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "This file is loaded already!");
+    EXPECT_EQ(dialogs.messages[0].caption, "Copying..");
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(server.requestsFor("/f.bin").size(), 1u);
+    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_EQ(codes(row), "3/1");
+}
+
+TEST_F(TaskOperationsTest, AnErrorPageProbesAsZeroAndStartsNothing)
+{
+    server.serve("/gone.bin", TestResource::page(404, "<html>gone</html>"));
+    const int row = addTask(server.url("/gone.bin"), "gone.bin");
+    table.setCell(ColSize, row, "7 Byte");
+    operations.startCurrentTask();
+    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_EQ(codes(row), "1/1");
+    EXPECT_EQ(table.cell(ColSize, row), "7 Byte");
+    EXPECT_FALSE(exists("gone.bin"));
+    EXPECT_EQ(Probe::bytesAvailable(internet, server.url("/gone.bin")), 0u);
+}
+
+TEST_F(TaskOperationsTest, OnlyHttpAndHttpsAreFetched)
+{
+    server.serve("/away", TestResource::redirect("file:///etc/hostname"));
+    for (const std::string& url : {std::string("file:///etc/hostname"), std::string("ftp://127.0.0.1/hostname"),
+                                  server.url("/away")}) {
+        const int row = addTask(url, "hostname");
+        operations.startCurrentTask();
+        EXPECT_TRUE(slots.isEmpty(row)) << url;
+        EXPECT_EQ(codes(row), "1/1") << url;
+    }
+    EXPECT_FALSE(exists("hostname"));
+}
+
+TEST_F(TaskOperationsTest, AWorkerWhoseOpenFailsAfterTheProbeLeavesTheRowNewAndTheFileAlone)
+{
+    TestResource flaky;
+    flaky.body = body;
+    flaky.firstStatuses = {200};
+    flaky.status = 503;
+    server.serve("/f.bin", flaky);
+    writeFile(dir.path() / "f.bin", "an unrelated file");
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    operations.startCurrentTask();
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "1/1");
+    EXPECT_EQ(fileAt("f.bin"), "an unrelated file");
+}
+
+TEST_F(TaskOperationsTest, DestinationsStayInsideThePathFolder)
+{
+    server.serve("/f.bin", body);
+    const std::filesystem::path inner = dir.path() / "inner";
+    std::filesystem::create_directory(inner);
+    for (const std::string name : {"../x.bin", "a/b.bin", "..", ".", ""}) {
+        const int row = addTask(server.url("/f.bin"), name);
+        table.setCell(ColPath, row, inner.string());
+        operations.startCurrentTask();
+        ASSERT_NE(worker(row), nullptr) << name;
+        EXPECT_EQ(worker(row)->DestFile, (inner / "url.htm").string()) << name;
+        waitForWorker(row);
+    }
+    EXPECT_EQ(readFile(inner / "url.htm"), body);
+    EXPECT_FALSE(exists("x.bin"));
+    EXPECT_FALSE(std::filesystem::exists(inner / "a"));
+}
+
+TEST_F(TaskOperationsTest, StartByScheduleNamesTheFileAfterTheUrl)
+{
+    server.serve("/files/from-url.bin", body);
+    server.serve("/files/", body);
+    const int named = addTask(server.url("/files/from-url.bin"), "other.bin", Status::New, Process::Idle,
+                              "14.04.2007 13:30:00");
+    operations.startBySchedule();
+    ASSERT_NE(worker(named), nullptr);
+    EXPECT_EQ(worker(named)->DestFile, dir.file("from-url.bin"));
+    EXPECT_EQ(worker(named)->priority(), ThreadPriority::BelowNormal);
+    waitForWorker(named);
+    EXPECT_EQ(fileAt("from-url.bin"), body);
+    EXPECT_FALSE(exists("other.bin"));
+
+    const int unnamed = addTask(server.url("/files/"), "other.bin", Status::New, Process::Idle, "14.04.2007 13:30:00");
+    operations.startBySchedule();
+    ASSERT_NE(worker(unnamed), nullptr);
+    EXPECT_EQ(worker(unnamed)->DestFile, dir.file("url.htm"));
+    waitForWorker(unnamed);
+
+    const int running = addTask(server.url("/files/"), "", Status::Started, Process::Running, "14.04.2007 13:30:00");
+    operations.startBySchedule();
+    EXPECT_TRUE(slots.isEmpty(running));
+}
+
+TEST_F(TaskOperationsTest, ASecondStartOfARunningTaskMakesNoSecondWorker)
+{
+    serveStalling("/f.bin");
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    operations.startCurrentTask();
+    ThreadBase* first = slots.at(row);
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(server.waitUntilStalling());
+    const auto requestsBefore = server.requests().size();
+    operations.startCurrentTask();
+    operations.startAllTasks();
+    EXPECT_EQ(slots.at(row), first);
+    EXPECT_EQ(server.requests().size(), requestsBefore);
+    operations.stopCurrentTask();
+}
+
+TEST_F(TaskOperationsTest, StartAllSkipsRowsItDoesNotAdmitAndKeepsFailedProbesSizes)
+{
+    server.serve("/f.bin", body);
+    server.serve("/g.bin", body);
+    const int fresh = addTask(server.url("/f.bin"), "f.bin");
+    const int finished = addTask(server.url("/f.bin"), "fin.bin", Status::Cancelled, Process::Finished);
+    const int running = addTask(server.url("/f.bin"), "run.bin", Status::Started, Process::Running);
+    const int scheduled = addTask(server.url("/f.bin"), "sch.bin", Status::New, Process::Idle, "14.04.2007 13:30:00");
+    const int done = addTask(server.url("/f.bin"), "done.bin", Status::Done, Process::Idle);
+    const int failing = addTask(server.url("/missing.bin"), "missing.bin");
+    table.setCell(ColSize, failing, "7 Byte");
+    const int resumed = addTask(server.url("/g.bin"), "g.bin", Status::Started, Process::Idle);
+    writeFile(dir.path() / "g.bin", body.substr(0, 3000));
+
+    operations.startAllTasks();
+    for (const int row : {finished, running, scheduled, done, failing})
+        EXPECT_TRUE(slots.isEmpty(row)) << row;
+    ASSERT_NE(worker(fresh), nullptr);
+    ASSERT_NE(worker(resumed), nullptr);
+    EXPECT_EQ(worker(fresh)->priority(), ThreadPriority::AboveNormal);
+    EXPECT_EQ(worker(resumed)->priority(), ThreadPriority::AboveNormal);
+    EXPECT_EQ(worker(resumed)->CreateNew, 0);
+    EXPECT_EQ(table.cell(ColSize, failing), "7 Byte");
+    EXPECT_EQ(table.cell(ColSize, resumed), "48.83 KB");
+    waitForWorker(fresh);
+    waitForWorker(resumed);
+    EXPECT_EQ(fileAt("f.bin"), body);
+    EXPECT_EQ(fileAt("g.bin"), body);
+    EXPECT_EQ(server.requestsFor("/f.bin").size(), 2u); // the fresh row's probe and worker only
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(codes(done), "3/1");
+    EXPECT_EQ(codes(running), "2/2");
+}
+
+TEST_F(TaskOperationsTest, ChangingTheRefreshSpeedAffectsOnlyLaterStarts)
+{
+    serveStalling("/f.bin");
+    speedItem = 0;
+    const int slow = addTask(server.url("/f.bin"), "slow.bin");
+    operations.startCurrentTask();
+    speedItem = 2;
+    const int fast = addTask(server.url("/f.bin"), "fast.bin");
+    operations.startCurrentTask();
+    speedItem = -1;
+    const int unselected = addTask(server.url("/f.bin"), "none.bin");
+    operations.startCurrentTask();
+    ASSERT_NE(worker(slow), nullptr);
+    ASSERT_NE(worker(fast), nullptr);
+    ASSERT_NE(worker(unselected), nullptr);
+    EXPECT_EQ(worker(slow)->RefreshEvery, 5000u);
+    EXPECT_EQ(worker(fast)->RefreshEvery, 500u);
+    EXPECT_EQ(worker(unselected)->RefreshEvery, 1000u);
+    operations.stopAllTasks();
+    EXPECT_EQ(table.cell(ColProcess, slow), "1");
+    EXPECT_EQ(table.cell(ColProcess, fast), "1");
+    EXPECT_EQ(table.cell(ColProcess, unselected), "1");
+}
+
+TEST_F(TaskOperationsTest, AStopWhileTheServerIsSilentReturnsAtOnceAndKeepsTheBytes)
+{
+    TestResource resource;
+    resource.body = TestServer::pattern(1'000'000);
+    resource.stallAt = 600'000;
+    server.serve("/big.bin", resource);
+    speedItem = 2; // a report every 500 reads
+    const int row = addTask(server.url("/big.bin"), "big.bin");
+    operations.startCurrentTask();
+    ASSERT_TRUE(server.waitUntilStalling());
+    queue.waitUntil([&] { return table.cell(ColSizeLoaded, row) == "500.00 KB"; });
+
+    operations.stopCurrentTask();
+    EXPECT_TRUE(server.stalling()); // the stop did not wait for the server
+
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_TRUE(slots.isEmpty(row));
+    const std::string kept = fileAt("big.bin");
+    EXPECT_GE(kept.size(), 500u * 1024u);
+    EXPECT_EQ(kept, resource.body.substr(0, kept.size()));
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), CellFormats::sizeText(kept.size(), "."));
+    EXPECT_TRUE(table.cell(ColTimeOfEnd, row).empty());
+}
+
+TEST_F(TaskOperationsTest, StoppingARowLoadedAsRunningOnlySetsItIdle)
+{
+    const int row = addTask("http://127.0.0.1:1/f.bin", "f.bin", Status::Started, Process::Running);
+    operations.stopCurrentTask();
+    EXPECT_EQ(codes(row), "2/1");
+    const int other = addTask("http://127.0.0.1:1/g.bin", "g.bin", Status::Started, Process::Running);
+    operations.stopAllTasks();
+    EXPECT_EQ(codes(other), "2/1");
+}
+
+TEST_F(TaskOperationsTest, AStopRacingTheCompletionLeavesDoneAndIdle)
+{
+    server.serve("/f.bin", body);
+    std::mutex mutex;
+    std::condition_variable handedOver;
+    bool reportQueued = false;
+    queue.setWakeUp([&] {
+        std::lock_guard lock(mutex);
+        reportQueued = true;
+        handedOver.notify_all();
+    });
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    operations.startCurrentTask();
+    {
+        // 50 reads at "Normal": the first hand-over is the final one, after the data ran out.
+        std::unique_lock lock(mutex);
+        handedOver.wait(lock, [&] { return reportQueued; });
+    }
+    operations.stopCurrentTask();
+    EXPECT_EQ(codes(row), "3/1");
+    EXPECT_EQ(fileAt("f.bin"), body);
+
+    operations.startCurrentTask();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "This file is loaded already!");
+    EXPECT_TRUE(slots.isEmpty(row));
+}
+
+TEST_F(TaskOperationsTest, CancelEndsARunningTaskAsCancelled)
+{
+    serveStalling("/f.bin");
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    operations.startCurrentTask();
+    ASSERT_TRUE(server.waitUntilStalling());
+    operations.cancelCurrentTask();
+    EXPECT_EQ(codes(row), "4/0");
+    EXPECT_TRUE(slots.isEmpty(row));
+
+    operations.startCurrentTask();
+    operations.stopCurrentTask();
+    EXPECT_EQ(codes(row), "4/0");
+}
+
+TEST_F(TaskOperationsTest, CancelAllSparesOnlyDoneTasks)
+{
+    serveStalling("/f.bin");
+    const int done = addTask(server.url("/f.bin"), "done.bin", Status::Done, Process::Finished);
+    const int running = addTask(server.url("/f.bin"), "run.bin");
+    operations.startCurrentTask();
+    const int idle = addTask(server.url("/f.bin"), "idle.bin");
+    ASSERT_TRUE(server.waitUntilStalling());
+
+    table.setCurrentRow(done);
+    operations.cancelCurrentTask();
+    EXPECT_EQ(codes(done), "3/0");
+
+    operations.cancelAllTasks();
+    EXPECT_EQ(codes(done), "3/0");
+    EXPECT_EQ(codes(running), "4/0");
+    EXPECT_EQ(codes(idle), "4/0");
+    EXPECT_TRUE(slots.isEmpty(running));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TaskOperationsTest, SizesBeyondFourGiBAreProbedAndShown)
+{
+    TestResource huge;
+    huge.generatedLength = 5ull * 1024 * 1024 * 1024;
+    huge.delayPerChunk = std::chrono::milliseconds(20); // keeps the disk out of it
+    server.serve("/huge.iso", huge);
+    const int row = addTask(server.url("/huge.iso"), "huge.iso");
+    operations.startCurrentTask();
+    EXPECT_EQ(table.cell(ColSize, row), "5120.00 MB");
+    operations.cancelCurrentTask();
+    EXPECT_EQ(codes(row), "4/0");
+}
+
+TEST_F(TaskOperationsTest, HttpsDownloadsWithTheBundleNamedByCurlCaBundle)
+{
+    TestServer secure(TestServer::Scheme::Https);
+    secure.serve("/f.bin", body);
+    const int row = addTask(secure.url("/f.bin"), "f.bin");
+    ::unsetenv("CURL_CA_BUNDLE");
+    operations.startCurrentTask();
+    EXPECT_TRUE(slots.isEmpty(row));
+
+    ::setenv("CURL_CA_BUNDLE", TestCertificate::instance().bundlePath().c_str(), 1);
+    operations.startCurrentTask();
+    ASSERT_NE(worker(row), nullptr);
+    waitForWorker(row);
+    ::unsetenv("CURL_CA_BUNDLE");
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+}
+
+TEST(FileNames, NameFromUrlIsTheTextAfterTheLastSlash)
+{
+    EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/file.bin"), "file.bin");
+    EXPECT_EQ(FileNames::nameFromUrl("file.bin"), "file.bin");
+    EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/"), "");
+}
+
+TEST(FileNames, UnsafeOrEmptyNamesFallBackToUrlHtm)
+{
+    for (const char* name : {"", ".", "..", "a/b.bin", "../x.bin", "/etc/passwd"})
+        EXPECT_EQ(FileNames::destinationName(name), "url.htm") << name;
+    EXPECT_EQ(FileNames::destinationName("x.bin"), "x.bin");
+    EXPECT_EQ(FileNames::destinationName("..x"), "..x");
+}
+
+TEST(RefreshSpeed, ItemsMapToReadCountsAndNoSelectionToNormal)
+{
+    EXPECT_EQ(RefreshSpeed::readsBetweenReports(0), 5000u);
+    EXPECT_EQ(RefreshSpeed::readsBetweenReports(1), 1000u);
+    EXPECT_EQ(RefreshSpeed::readsBetweenReports(2), 500u);
+    EXPECT_EQ(RefreshSpeed::readsBetweenReports(-1), 1000u);
+    EXPECT_EQ(RefreshSpeed::readsBetweenReports(3), 1000u);
+    EXPECT_STREQ(RefreshSpeed::ItemTexts[RefreshSpeed::DefaultItem], "Normal");
+}
