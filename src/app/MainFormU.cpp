@@ -1,13 +1,566 @@
 #include "app/MainFormU.h"
 
+#include "app/AboutU.h"
 #include "platform/ApplicationTitle.h"
+#include "platform/Dialogs.h"
+#include "platform/NotifyIconShell.h"
+#include "platform/Paths.h"
+#include "platform/Resources.h"
+#include "platform/Shell.h"
+#include "platform/Sound.h"
+#include "platform/ThreadBase.h"
+#include "tasks/CellFormats.h"
+#include "tasks/ClearList.h"
+#include "tasks/TaskCodes.h"
+#include "transfer/RefreshSpeed.h"
+#include "ui/QelButton.h"
+#include "ui/TShape.h"
+#include "ui/TaskGrid.h"
+#include "ui/TaskTableModel.h"
+#include "ui/TrayIcon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+
+#include <filesystem>
+#include <system_error>
 
 namespace zv {
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+const QColor PanelFill(192, 220, 192);
+const QColor PanelBorder(0, 128, 0);
+const QColor SelectedFill(0, 179, 0);
+constexpr ColorValue ButtonFace = ColorValue::rgb(244, 255, 236);
+constexpr int ColumnWidths[TaskTable::ColumnCount] = {59, 55, 122, 136, 118, 119, 146, 137, 157, 64};
+constexpr int PictureLeft = 20;
+constexpr int PictureTop = 3;
+const char* const HomePage = "https://zarevantrel.example.org/";
+const char* const ProductPage = "https://zarevantrel.example.org/download-manager/";
+
+QFont pixelFont(const char* family, int pixels)
+{
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QString fromBytes(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toBytes(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// The banner behind the upper controls: a light green field, the program's name, and a
+// row of arrows going down into a bar.
+QPixmap bannerPicture()
+{
+    QPixmap banner(449, 209);
+    banner.fill(Qt::white);
+    QPainter painter(&banner);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient field(0, 0, 449, 0);
+    field.setColorAt(0, QColor(0, 128, 0));
+    field.setColorAt(0.55, QColor(128, 200, 128));
+    field.setColorAt(1, Qt::white);
+    painter.fillRect(QRect(0, 0, 449, 80), field);
+    painter.drawImage(QRect(14, 14, 48, 48), Resources::image(QStringLiteral("ZVICON")));
+    QFont title = pixelFont("Verdana", 30);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(74, 10, 370, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Zare Vantrel"));
+    painter.setFont(pixelFont("Verdana", 12));
+    painter.drawText(QRect(76, 48, 370, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("HTTP and HTTPS downloads: pause, resume, schedule"));
+    return banner;
+}
+
+} // namespace
+
+TMainForm::TMainForm(MainFormServices services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(std::move(services))
+    , m_listFile(m_table, m_services.dialogs, m_services.programDir)
+    , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats,
+                     m_services.clock, [this] { PlayDoneSound(); }},
+                    m_slots, m_services.dialogs, [this] { return refreshSpeedItem(); }})
+    , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats,
+                       m_services.dialogs, m_editorMode, *this,
+                       Paths::join(m_services.programDir, "pic"),
+                       [this](int) { m_operations.startBySchedule(); }})
+{
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    Timer1.stop();
+    // Workers end first, while everything their last reports reach still exists; then the
+    // widgets that listen to the table go, before the table itself.
+    m_slots.destroyAll();
+    delete TrayIcon;
+    delete m_client;
+}
+
+void TMainForm::FormCreate()
 {
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
-    setFixedSize(793, 463);
+    setWindowIcon(QIcon(QPixmap::fromImage(Resources::image(QStringLiteral("ZVICON")))));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_editorMode.setAdd();
+    ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
+    createClient();
+    createMenus();
+    createTrayIcon();
+    Edit3->setText(fromBytes(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
+    m_table.setRowCount(1);
+    m_table.writeHeader();
+    m_listFile.loadAtStartUp();
+    m_table.fixHeaderIfTasks();
+
+    About = new TAbout(m_services.shell, this);
+
+    adjustSize();
+    setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Timer1.setInterval(ScheduleWatch::IntervalMs);
+    connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1.start();
+}
+
+void TMainForm::createClient()
+{
+    m_client = new QWidget(this);
+    m_client->setFixedSize(ClientWidth, ClientHeight);
+    m_client->setFont(pixelFont("MS Sans Serif", 11));
+    QPalette white = m_client->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_client->setPalette(white);
+    m_client->setAutoFillBackground(true);
+    setCentralWidget(m_client);
+
+    Image2 = new QLabel(m_client);
+    Image2->setGeometry(0, 0, 449, 209);
+    Image2->setPixmap(bannerPicture());
+    Image1 = new QLabel(m_client);
+    Image1->setGeometry(773, 2, 17, 17);
+    Image1->setPixmap(QPixmap::fromImage(Resources::image(QStringLiteral("INDICATOR"))));
+
+    Shape1 = new TShape(TShape::stRoundRect, PanelFill, PanelBorder, 2, m_client);
+    Shape1->setGeometry(136, 104, 585, 37);
+    Shape2 = new TShape(TShape::stRectangle, PanelFill, PanelBorder, 2, m_client);
+    Shape2->setGeometry(8, 152, 777, 305);
+
+    const QFont verdana = pixelFont("Verdana", 13);
+    const auto label = [&](const char* text, int left, int top) {
+        auto* created = new QLabel(QString::fromLatin1(text), m_client);
+        created->setFont(verdana);
+        created->adjustSize();
+        created->move(left, top);
+        return created;
+    };
+    Label2 = label("Default path for files:", 144, 88);
+    Label3 = label("Speed of refresh:", 560, 88);
+    Label1 = label("Tasks List:", 16, 136);
+
+    Edit3 = new QLineEdit(m_client);
+    Edit3->setGeometry(144, 113, 297, 19);
+    Edit3->setFrame(false);
+    Edit3->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #808080; background: white; }"));
+    Edit3->installEventFilter(this);
+
+    QelButton9 = new TQelButton(m_client);
+    QelButton9->setCaption(QStringLiteral("Select DIR"));
+    QelButton9->setFont(verdana);
+    QelButton9->setButtonStyle(TQelCustomButton::stFlat);
+    QelButton9->setColor(ButtonFace);
+    QelButton9->setGeometry(444, 114, 69, 17);
+    connect(QelButton9, &TQelCustomButton::OnClick, this, &TMainForm::QelButton9Click);
+
+    SpeedFresh = new QComboBox(m_client);
+    for (const char* item : RefreshSpeed::ItemTexts)
+        SpeedFresh->addItem(QString::fromLatin1(item));
+    SpeedFresh->setCurrentIndex(RefreshSpeed::DefaultItem);
+    SpeedFresh->setGeometry(560, 110, 145, SpeedFresh->sizeHint().height());
+    SpeedFresh->installEventFilter(this);
+
+    createButtonRow();
+    createGrid();
+}
+
+TQelButton* TMainForm::makeButton(const QString& caption, const char* glyph, int left, int width)
+{
+    auto* button = new TQelButton(m_client);
+    button->setFont(pixelFont("Verdana", 13));
+    button->setCaption(caption);
+    button->setButtonStyle(TQelCustomButton::stFlat);
+    button->setColor(ButtonFace);
+    button->setHotTrack(true);
+    if (glyph)
+        button->setGlyph(Resources::image(QString::fromLatin1(glyph)));
+    button->setGeometry(left, 157, width, 33);
+    return button;
+}
+
+void TMainForm::createButtonRow()
+{
+    QelButton1 = makeButton(QStringLiteral("New"), "BTNNEW", 18, 73);
+    QelButton2 = makeButton(QStringLiteral("Edit"), "BTNEDIT", 96, 81);
+    QelButton3 = makeButton(QStringLiteral("Start"), "BTNSTART", 184, 73);
+    QelButton4 = makeButton(QStringLiteral("Start all"), "BTNSTARTALL", 264, 89);
+    QelButton5 = makeButton(QStringLiteral("Stop"), "BTNSTOP", 360, 73);
+    QelButton6 = makeButton(QStringLiteral("Stop all"), "BTNSTOPALL", 440, 89);
+    QelButton7 = makeButton(QStringLiteral("Delete"), "BTNDELETE", 536, 81);
+    QelButton8 = makeButton(QStringLiteral("Delete all"), "BTNDELETEALL", 624, 97);
+    QelButton10 = makeButton(QStringLiteral("Clear"), nullptr, 728, 49);
+    const std::pair<TQelButton*, void (TMainForm::*)()> handlers[] = {
+        {QelButton1, &TMainForm::QelButton1Click}, {QelButton2, &TMainForm::QelButton2Click},
+        {QelButton3, &TMainForm::QelButton3Click}, {QelButton4, &TMainForm::QelButton4Click},
+        {QelButton5, &TMainForm::QelButton5Click}, {QelButton6, &TMainForm::QelButton6Click},
+        {QelButton7, &TMainForm::QelButton7Click}, {QelButton8, &TMainForm::QelButton8Click},
+        {QelButton10, &TMainForm::QelButton10Click}};
+    for (const auto& [button, handler] : handlers)
+        connect(button, &TQelCustomButton::OnClick, this, handler);
+}
+
+void TMainForm::createGrid()
+{
+    GridOfFiles = new TaskGrid(m_table, m_client);
+    GridOfFiles->setGeometry(16, 192, 761, 257);
+    GridOfFiles->setFont(pixelFont("Arial", 13));
+    GridOfFiles->horizontalHeader()->setFont(pixelFont("Arial", 13));
+    for (int column = 0; column < TaskTable::ColumnCount; ++column)
+        GridOfFiles->setColumnWidth(column, ColumnWidths[column]);
+    GridOfFiles->setOnDrawCell([this](QPainter& painter, int column, int row, const QRect& rect,
+                                      const GridDrawState& state) {
+        GridOfFilesDrawCell(painter, column, row, rect, state);
+    });
+    GridOfFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GridOfFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(GridOfFiles->viewport()->mapToGlobal(at));
+    });
+}
+
+QAction* TMainForm::addAction(QMenu* menu, const QString& name, const QString& caption,
+                              void (TMainForm::*handler)(), const QKeySequence& key)
+{
+    QAction* created = menu->addAction(caption);
+    created->setObjectName(name);
+    if (!key.isEmpty())
+        created->setShortcut(key);
+    connect(created, &QAction::triggered, this, handler);
+    m_actions[name] = created;
+    return created;
+}
+
+void TMainForm::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    addAction(file, "Opendatabase1", "Open database", &TMainForm::Opendatabase1Click);
+    addAction(file, "Newdatabase1", "New database", &TMainForm::Newdatabase1Click);
+    addAction(file, "Savedatabaseas1", "Save database as..", &TMainForm::Savedatabaseas1Click);
+    file->addSeparator();
+    addAction(file, "Exit1", "Exit", &TMainForm::Exit1Click);
+
+    QMenu* tasks = menuBar()->addMenu(QStringLiteral("Tasks"));
+    addAction(tasks, "Newtask1", "New task", &TMainForm::Newtask1Click, QKeySequence(Qt::CTRL | Qt::Key_F5));
+    addAction(tasks, "Edittask1", "Edit task", &TMainForm::Edittask1Click, QKeySequence(Qt::CTRL | Qt::Key_E));
+    tasks->addSeparator();
+    addAction(tasks, "Start1", "Start", &TMainForm::Start1Click, QKeySequence(Qt::Key_F8));
+    addAction(tasks, "Startall1", "Start all", &TMainForm::Startall1Click, QKeySequence(Qt::Key_F9));
+    tasks->addSeparator();
+    addAction(tasks, "Pause1", "Pause", &TMainForm::Pause1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
+    addAction(tasks, "Pauseall1", "Pause all", &TMainForm::Pauseall1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
+    tasks->addSeparator();
+    addAction(tasks, "Delete1", "Delete", &TMainForm::Delete1Click, QKeySequence(Qt::CTRL | Qt::Key_D));
+    addAction(tasks, "Deleteall1", "Delete all", &TMainForm::Deleteall1Click,
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    addAction(help, "Support1", "Support", &TMainForm::Support1Click, QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    addAction(help, "Homepage1", "Zare Vantrel home page", &TMainForm::Homepage1Click);
+    addAction(help, "Productpage1", "Zare Vantrel download manager page", &TMainForm::Productpage1Click);
+    help->addSeparator();
+    addAction(help, "About1", "About", &TMainForm::About1Click, QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    PopupMenu1 = new QMenu(this);
+    addAction(PopupMenu1, "Startcopy1", "Start copying for current task", &TMainForm::Startcopy1Click);
+    addAction(PopupMenu1, "Startcopingforall1", "Start copying for all tasks", &TMainForm::Startcopingforall1Click);
+    PopupMenu1->addSeparator();
+    addAction(PopupMenu1, "Stoptask1", "Stop task", &TMainForm::Stoptask1Click);
+    addAction(PopupMenu1, "Stopalltask1", "Stop all task", &TMainForm::Stopalltask1Click);
+    PopupMenu1->addSeparator();
+    addAction(PopupMenu1, "Cancelthetask1", "Cancel task", &TMainForm::Cancelthetask1Click);
+    addAction(PopupMenu1, "Clearalltasks1", "Cancel all tasks", &TMainForm::Clearalltasks1Click);
+    PopupMenu1->addSeparator();
+    addAction(PopupMenu1, "Edit1", "Edit", &TMainForm::Edit1Click);
+    PopupMenu1->addSeparator();
+    addAction(PopupMenu1, "Opendownloadedfile1", "Open downloaded file", &TMainForm::Opendownloadedfile1Click);
+    addAction(PopupMenu1, "Opendestinationdirectory1", "Open destination directory",
+              &TMainForm::Opendestinationdirectory1Click);
+
+    PopupMenu2 = new QMenu(this);
+    addAction(PopupMenu2, "Open1", "Open", &TMainForm::Open1Click);
+    PopupMenu2->addSeparator();
+    addAction(PopupMenu2, "Close1", "Close", &TMainForm::Close1Click);
+}
+
+void TMainForm::createTrayIcon()
+{
+    TrayIcon = new TTrayIcon(this, m_services.trayShell);
+    // In the order a stored form applies them: Active first, Animate before Icon.
+    TrayIcon->setActive(true);
+    TrayIcon->setAnimate(false);
+    TrayIcon->setIcon(windowIcon());
+    TrayIcon->setToolTip("Merrowtip");
+    TrayIcon->setOnDblClick([this](QObject*) { TrayIconDblClick(); });
+    TrayIcon->setPopupMenu(PopupMenu2);
+}
+
+QAction* TMainForm::action(const QString& name) const
+{
+    const auto found = m_actions.find(name);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+// Handlers.
+void TMainForm::Opendatabase1Click() { m_listFile.openDatabase(); }
+void TMainForm::Newdatabase1Click() { m_listFile.newDatabase(); }
+void TMainForm::Savedatabaseas1Click() { m_listFile.saveDatabaseAs(); }
+void TMainForm::Exit1Click() { close(); }
+void TMainForm::Newtask1Click() {}
+void TMainForm::Edittask1Click() {}
+void TMainForm::Start1Click() { m_operations.startCurrentTask(); }
+void TMainForm::Startall1Click() { m_operations.startAllTasks(); }
+void TMainForm::Pause1Click() { m_operations.stopCurrentTask(); }
+void TMainForm::Pauseall1Click() { m_operations.stopAllTasks(); }
+void TMainForm::Delete1Click() { m_operations.cancelCurrentTask(); }
+void TMainForm::Deleteall1Click() { m_operations.cancelAllTasks(); }
+void TMainForm::Support1Click() { openHelpPage(); }
+void TMainForm::Homepage1Click() { m_services.shell.openAddress(HomePage); }
+void TMainForm::Productpage1Click() { m_services.shell.openAddress(ProductPage); }
+void TMainForm::About1Click() { showAboutBox(); }
+void TMainForm::QelButton1Click() { Newtask1Click(); }
+void TMainForm::QelButton2Click() { Edittask1Click(); }
+void TMainForm::QelButton3Click() { m_operations.startCurrentTask(); }
+void TMainForm::QelButton4Click() { m_operations.startAllTasks(); }
+void TMainForm::QelButton5Click() { m_operations.stopCurrentTask(); }
+void TMainForm::QelButton6Click() { m_operations.stopAllTasks(); }
+void TMainForm::QelButton7Click() { m_operations.cancelCurrentTask(); }
+void TMainForm::QelButton8Click() { m_operations.cancelAllTasks(); }
+void TMainForm::QelButton9Click() {}
+void TMainForm::QelButton10Click() { clearTheList(m_table, m_services.dialogs); }
+void TMainForm::Startcopy1Click() { m_operations.startCurrentTask(); }
+void TMainForm::Startcopingforall1Click() { m_operations.startAllTasks(); }
+void TMainForm::Stoptask1Click() { m_operations.stopCurrentTask(); }
+void TMainForm::Stopalltask1Click() { m_operations.stopAllTasks(); }
+void TMainForm::Cancelthetask1Click() { m_operations.cancelCurrentTask(); }
+void TMainForm::Clearalltasks1Click() { m_operations.cancelAllTasks(); }
+void TMainForm::Edit1Click() { Edittask1Click(); }
+void TMainForm::Opendownloadedfile1Click() { openDownloadedFile(); }
+void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
+void TMainForm::Open1Click() { showMainWindow(); }
+void TMainForm::Close1Click() { close(); }
+void TMainForm::TrayIconDblClick() { showMainWindow(); }
+void TMainForm::Timer1Timer() { m_scheduleWatch.Timer1Timer(); }
+
+void TMainForm::PlayDoneSound()
+{
+    // From the working directory as the list was always played, else from beside the program.
+    const std::string name = "winOrbelSysExit.wav";
+    std::error_code error;
+    const std::string path = std::filesystem::exists(name, error)
+                               ? name
+                               : Paths::join(m_services.programDir, name);
+    m_services.sound.playWaveFile(path);
+}
+
+void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
+                                    const GridDrawState& state)
+{
+    if (!m_table.hasTasks())
+        return;
+    QBrush background = palette().brush(state.selected ? QPalette::Highlight : QPalette::Base);
+    if (state.selected && !state.focused) {
+        background = SelectedFill;
+        painter.fillRect(rect, background);
+        painter.setPen(palette().color(QPalette::HighlightedText));
+        painter.setClipRect(rect);
+        painter.drawText(rect.adjusted(TaskGrid::TextOffset, TaskGrid::TextOffset, 0, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         TaskTableModel::cellText(m_table.cell(column, row)));
+        painter.setClipping(false);
+    }
+    if (column != ColStatus && column != ColProcess)
+        return;
+    // The code's text is covered; its picture, if it has one, stands on the same background.
+    painter.fillRect(rect.adjusted(0, 0, 0, 1), background);
+    const std::string& code = m_table.cell(column, row);
+    static const std::map<std::string, const char*> statusPictures = {
+        {"1", "stat_1.bmp"}, {"2", "stat_2.bmp"}, {"3", "stat_3.bmp"}, {"4", "stat_4.bmp"}};
+    static const std::map<std::string, const char*> processPictures = {{"1", "pr_1.bmp"}, {"2", "pr_2.bmp"}};
+    const auto& pictures = column == ColStatus ? statusPictures : processPictures;
+    const auto picture = pictures.find(code);
+    if (picture != pictures.end())
+        drawStatePicture(painter, rect, picture->second);
+}
+
+void TMainForm::drawStatePicture(QPainter& painter, const QRect& rect, const char* file)
+{
+    // Read afresh at every paint; a missing or broken file leaves the cell blank.
+    QImage picture(fromBytes(Paths::join(Paths::join(m_services.programDir, "pic"), file)));
+    if (picture.isNull())
+        return;
+    // The colour of the bottom-left pixel is the picture's background, drawn transparent.
+    const QColor key = picture.pixelColor(0, picture.height() - 1);
+    QImage masked = picture.convertToFormat(QImage::Format_ARGB32);
+    masked.setAlphaChannel(picture.createMaskFromColor(key.rgb(), Qt::MaskOutColor));
+    painter.drawImage(rect.topLeft() + QPoint(PictureLeft, PictureTop), masked);
+}
+
+bool TMainForm::showPictureFile(const std::string& path)
+{
+    QPixmap picture;
+    if (!picture.load(fromBytes(path)))
+        return false;
+    Image1->setPixmap(picture);
+    return true;
+}
+
+void TMainForm::openDownloadedFile()
+{
+    const int row = m_table.currentRow();
+    if (!m_table.hasTasks() || row == 0 || m_table.cell(ColStatus, row) != Status::Done)
+        return;
+    m_services.shell.openFile(CellFormats::localFileLocation(m_table.cell(ColPath, row),
+                                                             m_table.cell(ColFileName, row)));
+}
+
+void TMainForm::openDestinationDirectory()
+{
+    const int row = m_table.currentRow();
+    if (!m_table.hasTasks() || row == 0)
+        return;
+    m_services.shell.exploreFolder(m_table.cell(ColPath, row));
+}
+
+void TMainForm::openHelpPage()
+{
+    const std::string page = Paths::join(m_services.programDir, "help.html");
+    std::error_code error;
+    if (std::filesystem::exists(page, error))
+        m_services.shell.openFile(page);
+}
+
+void TMainForm::showAboutBox()
+{
+    About->exec();
+}
+
+bool TMainForm::minimiseToNotificationArea()
+{
+    if (!m_services.trayShell.hasNotificationArea())
+        return false;
+    // Hiding the window takes its taskbar entry with it; the icon stays.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    hide();
+    return true;
+}
+
+void TMainForm::showMainWindow()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+std::string TMainForm::defaultPath() const
+{
+    return toBytes(Edit3->text());
+}
+
+void TMainForm::setDefaultPath(const std::string& path)
+{
+    Edit3->setText(fromBytes(path));
+}
+
+int TMainForm::refreshSpeedItem() const
+{
+    return SpeedFresh->currentIndex();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (m_closedForGood) {
+        event->accept();
+        return;
+    }
+    if (!m_listFile.saveAtClose()) {
+        // Reported already; the window stays open and working.
+        event->ignore();
+        return;
+    }
+    // Running workers end with the process: from now on none of their reports applies,
+    // so their rows stay as saved.
+    m_closedForGood = true;
+    m_services.mainThread.shutDown();
+    Timer1.stop();
+    TrayIcon->setActive(false);
+    event->accept();
+    emit closedForGood();
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
+        minimiseToNotificationArea();
+}
+
+bool TMainForm::isMenuShortcut(const QKeyEvent& key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    for (const auto& [name, item] : m_actions) {
+        if (!item->shortcut().isEmpty() && item->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return true;
+    }
+    return false;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The menu's keys win over the path field's own (Ctrl+C pauses the task there).
+    if (watched == Edit3 && event->type() == QEvent::ShortcutOverride
+        && isMenuShortcut(*static_cast<QKeyEvent*>(event)))
+        return true;
+    // The refresh speed is picked from the list: typed characters are swallowed.
+    if (watched == SpeedFresh && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty() && key->text().at(0).isPrint())
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace zv

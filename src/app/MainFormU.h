@@ -1,15 +1,200 @@
 #pragma once
 
+#include "tasks/EditorMode.h"
+#include "tasks/TaskListFile.h"
+#include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
+#include "transfer/ConnectionIndicator.h"
+#include "transfer/ScheduleWatch.h"
+#include "transfer/TaskOperations.h"
+
 #include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
 
 namespace zv {
 
-// The main window: the task grid, its commands and the tray icon.
-class TMainForm : public QMainWindow {
+class Clock;
+class Dialogs;
+class FormatSettings;
+class HandOverQueue;
+class InternetSessionFactory;
+class NotifyIconShell;
+class OnlineQuery;
+class Shell;
+class Sound;
+class TAbout;
+class TQelButton;
+class TShape;
+class TTrayIcon;
+class TaskGrid;
+struct GridDrawState;
+
+// What the main window reaches; main() makes the real ones, tests their fakes.
+struct MainFormServices {
+    HandOverQueue& mainThread;
+    InternetSessionFactory& internet;
+    const FormatSettings& formats;
+    const Clock& clock;
+    Dialogs& dialogs;
+    Shell& shell;
+    NotifyIconShell& trayShell;
+    Sound& sound;
+    const OnlineQuery& online;
+    std::string programDir;                     // the executable's folder
+    std::function<std::string()> downloadFolder; // fills the default path field
+};
+
+// The program's one working window: the task grid, its commands, the default path and the
+// refresh speed, the connection indicator and the notification-area icon.
+class TMainForm final : public QMainWindow, private ConnectionIndicator {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    static constexpr int ClientWidth = 793;
+    static constexpr int ClientHeight = 463;
+
+    explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    TaskTable& table() { return m_table; }
+    WorkerSlots& workerSlots() { return m_slots; }
+    EditorMode& editorMode() { return m_editorMode; }
+    TaskListFile& listFile() { return m_listFile; }
+    TaskOperations& operations() { return m_operations; }
+    ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
+
+    // Components, under the names the handlers use.
+    QWidget* client() const { return m_client; }
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    TShape* Shape1 = nullptr;
+    TShape* Shape2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QComboBox* SpeedFresh = nullptr;
+    TQelButton* QelButton1 = nullptr;
+    TQelButton* QelButton2 = nullptr;
+    TQelButton* QelButton3 = nullptr;
+    TQelButton* QelButton4 = nullptr;
+    TQelButton* QelButton5 = nullptr;
+    TQelButton* QelButton6 = nullptr;
+    TQelButton* QelButton7 = nullptr;
+    TQelButton* QelButton8 = nullptr;
+    TQelButton* QelButton9 = nullptr;
+    TQelButton* QelButton10 = nullptr;
+    TaskGrid* GridOfFiles = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QTimer Timer1;
+    TTrayIcon* TrayIcon = nullptr;
+    TAbout* About = nullptr;
+
+    // Every menu item by its caption's component name (for example "Pause1").
+    QAction* action(const QString& name) const;
+
+    // Handlers: each calls its operation and nothing else.
+    void Opendatabase1Click();
+    void Newdatabase1Click();
+    void Savedatabaseas1Click();
+    void Exit1Click();
+    void Newtask1Click();
+    void Edittask1Click();
+    void Start1Click();
+    void Startall1Click();
+    void Pause1Click();
+    void Pauseall1Click();
+    void Delete1Click();
+    void Deleteall1Click();
+    void Support1Click();
+    void Homepage1Click();
+    void Productpage1Click();
+    void About1Click();
+    void QelButton1Click();
+    void QelButton2Click();
+    void QelButton3Click();
+    void QelButton4Click();
+    void QelButton5Click();
+    void QelButton6Click();
+    void QelButton7Click();
+    void QelButton8Click();
+    void QelButton9Click();
+    void QelButton10Click();
+    void Startcopy1Click();
+    void Startcopingforall1Click();
+    void Stoptask1Click();
+    void Stopalltask1Click();
+    void Cancelthetask1Click();
+    void Clearalltasks1Click();
+    void Edit1Click();
+    void Opendownloadedfile1Click();
+    void Opendestinationdirectory1Click();
+    void Open1Click();
+    void Close1Click();
+    void TrayIconDblClick();
+    void Timer1Timer();
+    void PlayDoneSound();
+    void GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
+                             const GridDrawState& state);
+
+    // The operations of this window.
+    void openDownloadedFile();
+    void openDestinationDirectory();
+    void openHelpPage();
+    void showAboutBox();
+    // Hides the window and its taskbar entry to the notification area; where the desktop has
+    // none, the window minimises normally. Returns whether it was hidden.
+    bool minimiseToNotificationArea();
+    void showMainWindow();
+
+    std::string defaultPath() const;
+    void setDefaultPath(const std::string& path);
+    int refreshSpeedItem() const;
+
+signals:
+    // The window closed for good: the list was written.
+    void closedForGood();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void createClient();
+    void createButtonRow();
+    void createGrid();
+    void createMenus();
+    void createTrayIcon();
+    TQelButton* makeButton(const QString& caption, const char* glyph, int left, int width);
+    QAction* addAction(QMenu* menu, const QString& name, const QString& caption,
+                       void (TMainForm::*handler)(), const QKeySequence& key = {});
+    bool isMenuShortcut(const QKeyEvent& key) const;
+    void drawStatePicture(QPainter& painter, const QRect& rect, const char* file);
+    bool showPictureFile(const std::string& path) override;
+
+    MainFormServices m_services;
+    TaskTable m_table;
+    WorkerSlots m_slots;
+    EditorMode m_editorMode;
+    TaskListFile m_listFile;
+    TaskOperations m_operations;
+    ScheduleWatch m_scheduleWatch;
+    QWidget* m_client = nullptr;
+    std::map<QString, QAction*> m_actions;
+    bool m_closedForGood = false;
 };
 
 } // namespace zv
