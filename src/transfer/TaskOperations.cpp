@@ -93,7 +93,7 @@ void TaskOperations::launch(int row, std::uint64_t size, const std::string& file
     worker->RefreshEvery = RefreshSpeed::readsBetweenReports(speedItem);
     worker->CreateNew = cell(ColStatus, row) == Status::New ? 1 : 0;
     worker->DestFile = CellFormats::localFileLocation(cell(ColPath, row), FileNames::destinationName(fileName));
-    m_services.slots.put(row, std::move(owner));
+    m_services.workerSlots.put(row, std::move(owner));
 
     setCell(ColStatus, row, Status::Started);
     setCell(ColProcess, row, Process::Running);
@@ -103,7 +103,7 @@ void TaskOperations::launch(int row, std::uint64_t size, const std::string& file
 
 void TaskOperations::stopWorker(int row)
 {
-    m_services.slots.destroy(row);
+    m_services.workerSlots.destroy(row);
 }
 
 void TaskOperations::stopCurrentTask()

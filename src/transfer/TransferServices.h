@@ -12,7 +12,7 @@ class WorkerSlots;
 // What starting, stopping and cancelling tasks reaches; the main window passes it in.
 struct TransferServices {
     WorkerServices worker;
-    WorkerSlots& slots;
+    WorkerSlots& workerSlots;
     Dialogs& dialogs;
     // The refresh-speed setting's selected item (-1 for none), read at every start.
     std::function<int()> refreshSpeedItem;
