@@ -47,6 +47,5 @@ function(zv_test_program name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
-               TIMEOUT 120)
+    PROPERTIES TIMEOUT 120)
 endfunction()

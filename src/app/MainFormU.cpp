@@ -3,6 +3,7 @@
 #include "app/AboutU.h"
 #include "platform/ApplicationTitle.h"
 #include "platform/Dialogs.h"
+#include "platform/HandOverQueue.h"
 #include "platform/NotifyIconShell.h"
 #include "platform/Paths.h"
 #include "platform/Resources.h"

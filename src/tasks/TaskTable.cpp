@@ -65,6 +65,9 @@ void TaskTable::setFixedRows(int count)
         return;
     m_fixedRows = count;
     notify({TableChange::Kind::FixedRows});
+    // As in a grid, a fixed header cannot be the current row: the first task becomes it.
+    if (m_fixedRows == 1 && m_currentRow == 0)
+        setCurrentRow(1);
 }
 
 void TaskTable::fixHeaderIfTasks()

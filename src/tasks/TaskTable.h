@@ -63,6 +63,7 @@ public:
     void setCurrentRow(int row);
 
     // 1 when the header is a fixed title row; only possible while there are task rows.
+    // Fixing the header makes row 1 current when no task row was.
     int fixedRows() const { return m_fixedRows; }
     void setFixedRows(int count);
     // The header is fixed whenever the table has task rows.

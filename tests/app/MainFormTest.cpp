@@ -1,0 +1,389 @@
+#include "MainFormFixture.h"
+
+#include "app/AboutU.h"
+#include "ui/QelButton.h"
+#include "ui/TShape.h"
+#include "ui/TaskGrid.h"
+#include "ui/TrayIcon.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace zv;
+using namespace zv::test;
+
+namespace {
+
+class MainFormTest : public MainFormFixture {
+protected:
+    MainFormTest() { createForm(); }
+
+    QStringList menuCaptions(QMenu* menu) const
+    {
+        QStringList captions;
+        for (QAction* item : menu->actions())
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        return captions;
+    }
+
+    QMenu* menuBarMenu(int index) const
+    {
+        return form->menuBar()->actions().at(index)->menu();
+    }
+
+    // Renders the grid as it is on screen.
+    QImage gridImage()
+    {
+        form->show();
+        QCoreApplication::processEvents();
+        return form->GridOfFiles->viewport()->grab().toImage();
+    }
+
+    static int pixelsOf(const QImage& image, const QColor& colour)
+    {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == colour;
+        return count;
+    }
+
+    QPoint rowCentre(int row) const
+    {
+        const QRect rect = form->GridOfFiles->visualRect(form->GridOfFiles->model()->index(row - 1, 3));
+        return rect.center();
+    }
+};
+
+} // namespace
+
+TEST_F(MainFormTest, WindowIsFixedCaptionedAndWhite)
+{
+    EXPECT_EQ(form->windowTitle(), "Zare Vantrel v1.0");
+    EXPECT_EQ(form->client()->size(), QSize(793, 463));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(form->client()->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(MainFormTest, ControlsStandWhereTheLayoutPutsThem)
+{
+    EXPECT_EQ(form->Image2->geometry(), QRect(0, 0, 449, 209));
+    EXPECT_EQ(form->Image1->geometry(), QRect(773, 2, 17, 17));
+    EXPECT_EQ(form->Shape1->geometry(), QRect(136, 104, 585, 37));
+    EXPECT_EQ(form->Shape1->shape(), TShape::stRoundRect);
+    EXPECT_EQ(form->Shape1->fill(), QColor(192, 220, 192));
+    EXPECT_EQ(form->Shape1->border(), QColor(0, 128, 0));
+    EXPECT_EQ(form->Shape2->geometry(), QRect(8, 152, 777, 305));
+    EXPECT_EQ(form->Edit3->geometry(), QRect(144, 113, 297, 19));
+    EXPECT_EQ(form->QelButton9->geometry(), QRect(444, 114, 69, 17));
+    EXPECT_EQ(form->SpeedFresh->pos(), QPoint(560, 110));
+    EXPECT_EQ(form->SpeedFresh->width(), 145);
+    EXPECT_EQ(form->GridOfFiles->geometry(), QRect(16, 192, 761, 257));
+    EXPECT_EQ(form->Label2->pos(), QPoint(144, 88));
+    EXPECT_EQ(form->Label2->text(), "Default path for files:");
+    EXPECT_EQ(form->Label3->text(), "Speed of refresh:");
+    EXPECT_EQ(form->Label1->text(), "Tasks List:");
+    const std::vector<std::tuple<TQelButton*, QString, int, int>> row = {
+        {form->QelButton1, "New", 18, 73},        {form->QelButton2, "Edit", 96, 81},
+        {form->QelButton3, "Start", 184, 73},     {form->QelButton4, "Start all", 264, 89},
+        {form->QelButton5, "Stop", 360, 73},      {form->QelButton6, "Stop all", 440, 89},
+        {form->QelButton7, "Delete", 536, 81},    {form->QelButton8, "Delete all", 624, 97},
+        {form->QelButton10, "Clear", 728, 49}};
+    for (const auto& [button, caption, left, width] : row) {
+        EXPECT_EQ(button->Caption(), caption);
+        EXPECT_EQ(button->geometry(), QRect(left, 157, width, 33)) << caption.toStdString();
+        EXPECT_EQ(button->Glyph().isNull(), caption == "Clear") << caption.toStdString();
+    }
+}
+
+TEST_F(MainFormTest, GridHasTheColumnsRowHeightAndLook)
+{
+    const int widths[] = {59, 55, 122, 136, 118, 119, 146, 137, 157, 64};
+    for (int column = 0; column < 10; ++column)
+        EXPECT_EQ(form->GridOfFiles->columnWidth(column), widths[column]);
+    EXPECT_EQ(form->GridOfFiles->model()->headerData(7, Qt::Horizontal).toString(), "Time of beginning");
+    EXPECT_EQ(form->GridOfFiles->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_FALSE(form->GridOfFiles->showGrid());
+    EXPECT_EQ(form->GridOfFiles->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    addTask(Status::New, Process::Idle);
+    EXPECT_EQ(form->GridOfFiles->rowHeight(0), 20);
+}
+
+TEST_F(MainFormTest, MenusHoldTheirItemsInOrderWithShortcuts)
+{
+    ASSERT_EQ(form->menuBar()->actions().size(), 3);
+    EXPECT_EQ(form->menuBar()->actions().at(0)->text(), "File");
+    EXPECT_EQ(menuCaptions(menuBarMenu(0)),
+              QStringList({"Open database", "New database", "Save database as..", "-", "Exit"}));
+    EXPECT_EQ(menuCaptions(menuBarMenu(1)),
+              QStringList({"New task", "Edit task", "-", "Start", "Start all", "-", "Pause", "Pause all",
+                           "-", "Delete", "Delete all"}));
+    const QStringList help = menuCaptions(menuBarMenu(2));
+    ASSERT_EQ(help.size(), 6);
+    EXPECT_EQ(help.front(), "Support");
+    EXPECT_EQ(help.back(), "About");
+    EXPECT_EQ(menuCaptions(form->PopupMenu1),
+              QStringList({"Start copying for current task", "Start copying for all tasks", "-", "Stop task",
+                           "Stop all task", "-", "Cancel task", "Cancel all tasks", "-", "Edit", "-",
+                           "Open downloaded file", "Open destination directory"}));
+    EXPECT_EQ(menuCaptions(form->PopupMenu2), QStringList({"Open", "-", "Close"}));
+    const std::vector<std::pair<QString, QString>> keys = {
+        {"Newtask1", "Ctrl+F5"}, {"Edittask1", "Ctrl+E"}, {"Start1", "F8"}, {"Startall1", "F9"},
+        {"Pause1", "Ctrl+C"}, {"Pauseall1", "Ctrl+S"}, {"Delete1", "Ctrl+D"},
+        {"Deleteall1", "Ctrl+Shift+D"}, {"Support1", "F1"}, {"About1", "Ctrl+A"}};
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(form->action(name)->shortcut().toString(), key) << name.toStdString();
+}
+
+TEST_F(MainFormTest, StopAndCancelCommandsReachTheirOperations)
+{
+    // Rows loaded while running have no worker: a stop only writes "1".
+    const int a = addTask(Status::Started, Process::Running, "a.bin");
+    form->action("Pause1")->trigger();
+    EXPECT_EQ(codes(a), "2/1");
+    form->table().setCell(ColProcess, a, "2");
+    form->action("Stoptask1")->trigger();
+    EXPECT_EQ(codes(a), "2/1");
+    form->table().setCell(ColProcess, a, "2");
+    emit form->QelButton5->OnClick(form->QelButton5);
+    EXPECT_EQ(codes(a), "2/1");
+
+    const int b = addTask(Status::Started, Process::Running, "b.bin");
+    form->table().setCell(ColProcess, a, "2");
+    form->action("Pauseall1")->trigger();
+    EXPECT_EQ(codes(a) + " " + codes(b), "2/1 2/1");
+
+    form->action("Delete1")->trigger();
+    EXPECT_EQ(codes(b), "4/0");
+    form->action("Deleteall1")->trigger();
+    EXPECT_EQ(codes(a), "4/0");
+}
+
+TEST_F(MainFormTest, StartCommandsReachStartCurrentTask)
+{
+    addTask(Status::Done, Process::Idle);
+    for (const char* name : {"Start1", "Startcopy1"})
+        form->action(name)->trigger();
+    emit form->QelButton3->OnClick(form->QelButton3);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[0].text, "This file is loaded already!");
+    EXPECT_EQ(dialogs.messages[0].caption, "Copying..");
+}
+
+TEST_F(MainFormTest, ClearButtonClearsTheList)
+{
+    addTask(Status::Done, Process::Finished);
+    emit form->QelButton10->OnClick(form->QelButton10);
+    EXPECT_EQ(form->table().rowCount(), 1);
+    EXPECT_EQ(form->table().cell(ColStatus, 0), "Status");
+}
+
+TEST_F(MainFormTest, ListCommandsUseTheFileDialogs)
+{
+    form->action("Opendatabase1")->trigger();
+    form->action("Savedatabaseas1")->trigger();
+    ASSERT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fileRequests[0].pattern, "*.log");
+    form->action("Newdatabase1")->trigger();
+    EXPECT_EQ(form->listFile().currentListFile(), "vt_tasks_new.log");
+}
+
+TEST_F(MainFormTest, RightClickKeepsTheSelectedRowForTheGridMenu)
+{
+    const int first = addTask(Status::New, Process::Idle, "a.bin");
+    const int second = addTask(Status::New, Process::Idle, "b.bin");
+    form->show();
+    form->table().setCurrentRow(first);
+    QTest::mouseClick(form->GridOfFiles->viewport(), Qt::RightButton, {}, rowCentre(second));
+    EXPECT_EQ(form->table().currentRow(), first);
+    form->action("Cancelthetask1")->trigger();
+    EXPECT_EQ(codes(first), "4/0");
+    EXPECT_EQ(codes(second), "1/1");
+    QTest::mouseClick(form->GridOfFiles->viewport(), Qt::LeftButton, {}, rowCentre(second));
+    EXPECT_EQ(form->table().currentRow(), second);
+}
+
+TEST_F(MainFormTest, TypingIntoTheRefreshSpeedChangesNothing)
+{
+    EXPECT_EQ(form->SpeedFresh->count(), 3);
+    EXPECT_EQ(form->SpeedFresh->currentText(), "Normal");
+    QTest::keyClicks(form->SpeedFresh, "Zare");
+    QTest::keyClicks(form->SpeedFresh, "s");
+    EXPECT_EQ(form->SpeedFresh->currentText(), "Normal");
+    EXPECT_EQ(form->refreshSpeedItem(), 1);
+    form->SpeedFresh->setCurrentIndex(2);
+    EXPECT_EQ(form->refreshSpeedItem(), 2);
+}
+
+TEST_F(MainFormTest, MenuShortcutsWinInThePathField)
+{
+    const int row = addTask(Status::Started, Process::Running);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Edit3->setFocus();
+    form->Edit3->selectAll();
+    QTest::keyClick(form->Edit3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(codes(row), "2/1");
+
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        aboutShown = form->About->isVisible();
+        form->About->reject();
+    });
+    QTest::keyClick(form->Edit3, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(aboutShown);
+}
+
+TEST_F(MainFormTest, OpenDownloadedFileOnlyForDoneRows)
+{
+    const int row = addTask(Status::Started, Process::Idle, "x.zip");
+    for (const char* status : {"1", "2", "4"}) {
+        form->table().setCell(ColStatus, row, status);
+        form->action("Opendownloadedfile1")->trigger();
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    form->table().setCell(ColStatus, row, "3");
+    form->table().setCell(ColPath, row, "/data/files/");
+    form->action("Opendownloadedfile1")->trigger();
+    EXPECT_EQ(shell.calls, std::vector<std::string>{"open /data/files/x.zip"});
+}
+
+TEST_F(MainFormTest, OpenDestinationDirectoryInAnyState)
+{
+    const int row = addTask(Status::Cancelled, Process::Finished);
+    form->action("Opendestinationdirectory1")->trigger();
+    EXPECT_EQ(shell.calls, std::vector<std::string>{"explore " + form->table().cell(ColPath, row)});
+}
+
+TEST_F(MainFormTest, SupportOpensTheHelpPageOnlyWhenItExists)
+{
+    form->action("Support1")->trigger();
+    EXPECT_TRUE(shell.calls.empty());
+    writeFile(programDir.path() / "help.html", "<html></html>");
+    form->action("Support1")->trigger();
+    EXPECT_EQ(shell.calls, std::vector<std::string>{"open " + programDir.file("help.html")});
+}
+
+TEST_F(MainFormTest, AboutBoxLinksOpenAndTurnMaroon)
+{
+    EXPECT_EQ(form->About->windowTitle(), "About Zare Vantrel ");
+    EXPECT_EQ(form->About->size(), QSize(246, 227));
+    form->About->WebLinkClick();
+    form->About->MailLinkClick();
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[0].rfind("address https://", 0), 0u);
+    EXPECT_EQ(shell.calls[1].rfind("address mailto:", 0), 0u);
+    EXPECT_EQ(form->About->webLink()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    EXPECT_EQ(form->About->mailLink()->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+}
+
+TEST_F(MainFormTest, MinimiseHidesToTheTrayAndOpenShowsAgain)
+{
+    form->show();
+    form->setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(form->isHidden());
+    form->action("Open1")->trigger();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
+    form->setWindowState(Qt::WindowMinimized);
+    form->TrayIconDblClick();
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(MainFormTest, WithoutANotificationAreaMinimisingMinimises)
+{
+    trayShell.notificationArea = false;
+    form->show();
+    form->setWindowState(Qt::WindowMinimized);
+    EXPECT_FALSE(form->isHidden());
+    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainFormTest, TrayIconCarriesTheTipAndTheIconMenu)
+{
+    EXPECT_TRUE(form->TrayIcon->active());
+    EXPECT_EQ(form->TrayIcon->toolTip(), "Merrowtip");
+    EXPECT_FALSE(form->TrayIcon->icon().isNull());
+    EXPECT_EQ(form->TrayIcon->popupMenu(), form->PopupMenu2);
+}
+
+TEST_F(MainFormTest, SelectedRowIsGreenBesideTheFocusedCellWithPictures)
+{
+    addTask(Status::Done, Process::Idle);
+    const QImage grid = gridImage();
+    EXPECT_GT(pixelsOf(grid, QColor(0, 179, 0)), 500);
+    // The done tick and the idle pause sign stand in the first two cells.
+    const QImage status = grid.copy(0, 0, 59, 20);
+    EXPECT_GT(pixelsOf(status, QColor(0x18, 0xA0, 0x18)), 5);
+    const QImage process = grid.copy(59, 0, 55, 20);
+    EXPECT_GT(pixelsOf(process, QColor(0xE0, 0xA0, 0x20)), 5);
+}
+
+TEST_F(MainFormTest, MissingPicturesLeaveCellsBlankWithoutAMessage)
+{
+    std::filesystem::remove_all(programDir.path() / "pic");
+    addTask(Status::Done, Process::Idle);
+    const QImage grid = gridImage();
+    EXPECT_EQ(pixelsOf(grid.copy(0, 0, 59, 20), QColor(0x18, 0xA0, 0x18)), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainFormTest, WithOnlyTheHeaderNothingIsGreen)
+{
+    EXPECT_EQ(pixelsOf(gridImage(), QColor(0, 179, 0)), 0);
+}
+
+TEST_F(MainFormTest, DoneSoundIsPlayedWithoutWaiting)
+{
+    form->PlayDoneSound();
+    ASSERT_EQ(sound.files.size(), 1u);
+    EXPECT_EQ(sound.files[0], programDir.file("winOrbelSysExit.wav"));
+    EXPECT_TRUE(sound.images.empty());
+}
+
+TEST_F(MainFormTest, CloseWritesTheListAndAFailedSaveKeepsTheWindow)
+{
+    addTask(Status::Started, Process::Running);
+    form->show();
+    EXPECT_TRUE(form->close());
+    const std::string saved = readFile(programDir.path() / "vt_tasks.log");
+    EXPECT_EQ(saved.substr(0, 7), "10\r\n2\r\n");
+    EXPECT_NE(saved.find("\r\n2\r\n2\r\nf.bin\r\n"), std::string::npos);
+}
+
+TEST_F(MainFormTest, FailedSaveAtCloseLeavesTheWindowOpenAndWorking)
+{
+    std::filesystem::remove(programDir.path() / "vt_tasks.log");
+    std::filesystem::create_directory(programDir.path() / "vt_tasks.log");
+    form->show();
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Error);
+    EXPECT_TRUE(form->Timer1.isActive());
+}
+
+TEST_F(MainFormTest, StartUpLoadsTheDefaultListAndFillsThePath)
+{
+    form.reset();
+    writeFile(programDir.path() / "vt_tasks.log",
+              "10\r\n2\r\n3\r\n0\r\nf.zip\r\n1 Byte\r\n1 Byte\r\nhttp://h/f.zip\r\n/tmp\r\n\r\n\r\nNo\r\n");
+    createForm();
+    EXPECT_EQ(form->table().rowCount(), 2);
+    EXPECT_EQ(form->table().fixedRows(), 1);
+    EXPECT_EQ(form->table().currentRow(), 1);
+    EXPECT_EQ(form->table().cell(ColUrl, 1), "http://h/f.zip");
+    EXPECT_EQ(form->defaultPath(), programDir.file("dl"));
+    EXPECT_TRUE(form->Timer1.isActive());
+    EXPECT_EQ(form->Timer1.interval(), 5000);
+}
