@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -494,6 +495,22 @@ void TMainForm::showMainWindow()
     show();
     raise();
     activateWindow();
+}
+
+void TMainForm::closeOnRequest()
+{
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break; // it refuses to go; the close below asks the user's list anyway
+    }
+    // Queued, so that the loops of the dialogs just ended unwind first.
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 std::string TMainForm::defaultPath() const

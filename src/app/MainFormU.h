@@ -157,6 +157,9 @@ public:
     // none, the window minimises normally. Returns whether it was hidden.
     bool minimiseToNotificationArea();
     void showMainWindow();
+    // A close asked for from outside (a signal, the session's end): open dialogs end as if
+    // cancelled, then the window closes as "Exit" does.
+    void closeOnRequest();
 
     std::string defaultPath() const;
     void setDefaultPath(const std::string& path);

@@ -11,8 +11,10 @@
 #include "platform/QtNotifyIconShell.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemOnlineQuery.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char* argv[])
 {
@@ -39,6 +41,12 @@ int main(int argc, char* argv[])
                             online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
     dialogs.setOwner(&mainForm);
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, &QApplication::quit);
+    // SIGTERM, SIGINT and the end of the desktop session close the window as "Exit" does.
+    zv::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &zv::TerminationSignals::received, &mainForm,
+                     &zv::TMainForm::closeOnRequest);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainForm,
+                     [&mainForm](QSessionManager&) { mainForm.closeOnRequest(); });
     mainForm.show();
     return QApplication::exec();
 }

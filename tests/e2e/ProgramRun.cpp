@@ -1,0 +1,106 @@
+#include "ProgramRun.h"
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zv::test {
+
+namespace fs = std::filesystem;
+
+ProgramRun::ProgramRun(const fs::path& folder) : m_folder(folder)
+{
+    const fs::path bin = std::getenv("ZV_BIN_DIR");
+    fs::create_directories(folder);
+    for (const char* name : {"zare-vantrel", "help.html", "winOrbelSysExit.wav"})
+        fs::copy_file(bin / name, folder / name, fs::copy_options::overwrite_existing);
+    fs::copy(bin / "pic", folder / "pic", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (m_pid > 0)
+        stop(SIGKILL);
+}
+
+void ProgramRun::start()
+{
+    const std::string program = (m_folder / "zare-vantrel").string();
+    const std::string home = m_folder.string();
+    m_pid = ::fork();
+    if (m_pid < 0)
+        throw std::runtime_error("fork failed");
+    if (m_pid == 0) {
+        // The program's own window system and notation, whatever the test process uses.
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        ::setenv("LC_ALL", "C", 1);
+        ::setenv("HOME", home.c_str(), 1);
+        ::unsetenv("SESSION_MANAGER");
+        if (::chdir(home.c_str()) != 0)
+            ::_exit(126);
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+}
+
+bool ProgramRun::running()
+{
+    if (m_pid <= 0)
+        return false;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_pid = -1;
+        return false;
+    }
+    return true;
+}
+
+int ProgramRun::stop(int signalNumber, std::chrono::seconds limit)
+{
+    if (m_pid <= 0)
+        return -1;
+    ::kill(m_pid, signalNumber);
+    int status = -1;
+    const bool ended = waitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit);
+    if (!ended) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return -1;
+    }
+    m_pid = -1;
+    return status;
+}
+
+std::string ProgramRun::command(const std::string& line)
+{
+    std::string output;
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe)
+        return output;
+    std::array<char, 4096> buffer{};
+    std::size_t count = 0;
+    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        output.append(buffer.data(), count);
+    ::pclose(pipe);
+    return output;
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+} // namespace zv::test

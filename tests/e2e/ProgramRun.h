@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace zv::test {
+
+// A copy of the built program with what lies beside it, in a folder of its own, started
+// on the X display of the test (DISPLAY) and ended by a signal.
+class ProgramRun {
+public:
+    explicit ProgramRun(const std::filesystem::path& folder);
+    ~ProgramRun();
+
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    const std::filesystem::path& folder() const { return m_folder; }
+    void start();
+    bool running();
+    // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
+    int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
+
+    // Runs a command (xdotool and the like) and gives its standard output.
+    static std::string command(const std::string& line);
+
+private:
+    std::filesystem::path m_folder;
+    pid_t m_pid = -1;
+};
+
+// Polls condition until it holds or the limit passes; true when it held.
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit);
+
+} // namespace zv::test
