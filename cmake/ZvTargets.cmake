@@ -47,6 +47,8 @@ function(zv_test_program name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    # One value per property: the discovery script splits a list into separate words.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ZV_TEST_DATA=set:${PROJECT_SOURCE_DIR}/tests/data"
                TIMEOUT 120)
 endfunction()

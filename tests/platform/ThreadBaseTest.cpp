@@ -30,8 +30,11 @@ protected:
             if (!synchronize([this, i] { m_log.push_back("report " + std::to_string(i)); }))
                 reportsReturned = false;
         }
-        std::unique_lock lock(m_mutex);
-        m_wake.wait(lock, [this] { return terminated(); });
+        {
+            // Released before the hand-over: the main thread takes it to wake us.
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return terminated(); });
+        }
         synchronize([this] { m_log.push_back("final"); });
     }
     void onTerminateRequested() override
