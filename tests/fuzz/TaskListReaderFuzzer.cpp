@@ -1,46 +1,20 @@
 // Any bytes as a task list: the reader either refuses them or fills the table within its
 // limits, and what it read is a list the writer writes and the reader takes back whole.
-#include "platform/ByteSource.h"
+#include "ByteStreams.h"
 #include "tasks/InOutError.h"
 #include "tasks/TaskListReader.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
 
-#include "platform/ByteSink.h"
-
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
 
 using namespace zv;
-
-// Hands out the bytes in pieces of a chosen size, so that lines cross reads.
-class PieceSource final : public ByteSource {
-public:
-    PieceSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_piece(piece) {}
-
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t count = std::min({size, m_piece, m_bytes.size()});
-        std::memcpy(buffer, m_bytes.data(), count);
-        m_bytes.remove_prefix(count);
-        return count;
-    }
-
-private:
-    std::string_view m_bytes;
-    std::size_t m_piece;
-};
-
-class StringSink final : public ByteSink {
-public:
-    void write(std::string_view bytes) override { text.append(bytes); }
-    std::string text;
-};
+using zv::test::MemorySource;
+using zv::test::StringSink;
 
 std::string written(const TaskTable& table)
 {
@@ -67,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     TaskTable table;
     table.writeHeader();
-    PieceSource source(bytes, piece);
+    MemorySource source(std::string(bytes), piece);
     bool refused = false;
     try {
         TaskListReader::read(table, source);
@@ -84,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string once = written(table);
     TaskTable again;
     again.writeHeader();
-    PieceSource writtenSource(once, piece);
+    MemorySource writtenSource(once, piece);
     TaskListReader::readWhole(again, writtenSource);
     require(written(again) == once);
     for (int row = 1; row < table.rowCount(); ++row) {
