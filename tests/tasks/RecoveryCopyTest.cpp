@@ -218,6 +218,8 @@ TEST_F(RecoveryCopyWrites, AKilledWriterNeverLeavesAHalfWrittenCopy)
         ASSERT_NO_THROW(TaskListReader::readWholeList(restored, copyFile())) << "killed after " << killAfter;
         ASSERT_EQ(restored.taskCount(), TaskTable::MaxTasks);
         const std::string first = restored.cell(0, 1);
+        // Never older than the last write that was finished before the kill.
+        EXPECT_GE(std::stoi(first.substr(1)), killAfter);
         for (int row = 1; row < restored.rowCount(); ++row) {
             for (int column = 0; column < TaskTable::ColumnCount; ++column)
                 ASSERT_EQ(restored.cell(column, row), first) << "a copy mixed of two writes";
