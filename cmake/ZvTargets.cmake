@@ -6,6 +6,14 @@ if(ZV_SANITIZE)
   target_compile_options(zv_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(zv_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(ZV_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ZV_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Coverage for libFuzzer in all code; only the fuzz targets link its main().
+  target_compile_options(zv_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(zv_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(ZV_TSAN)
   target_compile_options(zv_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(zv_options INTERFACE -fsanitize=thread)
@@ -47,6 +55,8 @@ function(zv_test_program name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    # One value per property: the discovery script splits a list into separate words.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ZV_TEST_DATA=set:${PROJECT_SOURCE_DIR}/tests/data"
                TIMEOUT 120)
 endfunction()
