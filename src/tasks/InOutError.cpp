@@ -57,4 +57,9 @@ InOutError InOutError::tooManyTasks(long long announced)
                       + " a list can hold. Nothing was loaded");
 }
 
+InOutError InOutError::incompleteList()
+{
+    return InOutError("The task list ends before its last task");
+}
+
 } // namespace zv

@@ -22,6 +22,8 @@ public:
     // Lists the table cannot hold.
     static InOutError wrongColumnCount(long long announced);
     static InOutError tooManyTasks(long long announced);
+    // A list that ends before its last cell, where the list must be whole.
+    static InOutError incompleteList();
 };
 
 } // namespace zv

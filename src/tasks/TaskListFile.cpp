@@ -1,8 +1,10 @@
 #include "tasks/TaskListFile.h"
 
+#include "platform/ApplicationTitle.h"
 #include "platform/Paths.h"
 #include "tasks/ClearList.h"
 #include "tasks/InOutError.h"
+#include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListReader.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
@@ -38,7 +40,35 @@ FileDialogRequest TaskListFile::fileDialogRequest()
     return {"Text", "*.log", "log"};
 }
 
+std::string TaskListFile::recoveryFile() const
+{
+    return RecoveryCopy::fileFor(m_defaultListFile);
+}
+
 void TaskListFile::loadAtStartUp()
+{
+    if (!restoreRecoveryCopy())
+        loadDefaultList();
+    m_table.fixHeaderIfTasks();
+}
+
+bool TaskListFile::restoreRecoveryCopy()
+{
+    const std::string copy = recoveryFile();
+    if (!RecoveryCopy::exists(copy))
+        return false;
+    try {
+        TaskListReader::readWholeList(m_table, copy);
+    } catch (const InOutError& failure) {
+        m_table.setRowCount(1);
+        reportUnreadableRecovery(failure.what());
+        return false;
+    }
+    m_dialogs.messageBox(RecoveryCopy::RestoredText, ApplicationTitle, MessageIcon::Information);
+    return true;
+}
+
+void TaskListFile::loadDefaultList()
 {
     std::error_code error;
     if (!fs::exists(m_defaultListFile, error)) {
@@ -52,7 +82,21 @@ void TaskListFile::loadAtStartUp()
     } catch (const InOutError& failure) {
         reportUnreadableDefault(failure.what());
     }
-    m_table.fixHeaderIfTasks();
+}
+
+void TaskListFile::reportUnreadableRecovery(const std::string& errorText)
+{
+    const std::string copy = recoveryFile();
+    std::string text = "The last run was not closed normally, and its recovery copy of the task list"
+                       " could not be read: "
+        + Dialogs::errorReportText(errorText) + " The saved task list was loaded instead.";
+    // Moved aside, so that it is neither reported again nor lost.
+    if (const auto kept = keepBadCopy(copy)) {
+        std::error_code error;
+        fs::remove(copy, error);
+        text += " The recovery copy was kept as \"" + *kept + "\".";
+    }
+    m_dialogs.reportError(text);
 }
 
 void TaskListFile::reportUnreadableDefault(const std::string& errorText)

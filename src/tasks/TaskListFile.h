@@ -23,9 +23,13 @@ public:
 
     const std::string& defaultListFile() const { return m_defaultListFile; }
     const std::string& currentListFile() const { return m_currentListFile; }
+    // The recovery copy kept while the program runs (RecoveryCopy).
+    std::string recoveryFile() const;
 
-    // Reads the default list file, or creates it empty when there is none. A file that
-    // cannot be read whole is first copied beside itself ("<name>.bad", "<name>.bad.2", ...).
+    // After a run that did not close normally, loads its recovery copy and tells the user;
+    // the current list file stays the default one. Otherwise reads the default list file,
+    // or creates it empty when there is none. A file that cannot be read whole is first
+    // copied beside itself ("<name>.bad", "<name>.bad.2", ...).
     void loadAtStartUp();
     // Writes the table to the current list file. False (the failure reported) means the
     // close must not go on.
@@ -41,7 +45,10 @@ public:
     static FileDialogRequest fileDialogRequest();
 
 private:
+    bool restoreRecoveryCopy();
+    void loadDefaultList();
     void reportUnreadableDefault(const std::string& errorText);
+    void reportUnreadableRecovery(const std::string& errorText);
     // Returns the name of the copy, or nullopt when no copy could be made.
     static std::optional<std::string> keepBadCopy(const std::string& file);
     bool isProtected(const std::string& file) const;

@@ -31,6 +31,7 @@ public:
     std::string next(std::size_t keep = std::string::npos)
     {
         std::string line;
+        m_lastEnded = false;
         while (m_pos < m_end || fill()) {
             const char* start = m_buffer.data() + m_pos;
             const char* stop = m_buffer.data() + m_end;
@@ -40,6 +41,7 @@ public:
             m_pos += length;
             if (lineEnd != stop) {
                 ++m_pos;
+                m_lastEnded = true;
                 break;
             }
         }
@@ -47,6 +49,9 @@ public:
             line.pop_back();
         return line;
     }
+
+    // Whether the line last read was ended by LF (a line past the end is not).
+    bool lastLineEnded() const { return m_lastEnded; }
 
 private:
     bool fill()
@@ -64,6 +69,7 @@ private:
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
     bool m_atEnd = false;
+    bool m_lastEnded = false;
 };
 
 long long readCount(LineReader& lines)
@@ -85,19 +91,52 @@ void takeEmptyRows(TaskTable& table, int rowCount)
 
 void TaskListReader::read(TaskTable& table, ByteSource& source)
 {
+    readSource(table, source, false);
+}
+
+void TaskListReader::readList(TaskTable& table, const std::string& fileName)
+{
+    readFile(table, fileName, false);
+}
+
+void TaskListReader::readWhole(TaskTable& table, ByteSource& source)
+{
+    readSource(table, source, true);
+}
+
+void TaskListReader::readWholeList(TaskTable& table, const std::string& fileName)
+{
+    readFile(table, fileName, true);
+}
+
+void TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole)
+{
     try {
-        readLines(table, source);
+        readLines(table, source, whole);
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);
     }
 }
 
-void TaskListReader::readLines(TaskTable& table, ByteSource& source)
+void TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole)
+{
+    try {
+        InputFile file(fileName);
+        readSource(table, file, whole);
+    } catch (const std::system_error& error) {
+        throw InOutError::fromSystemError(error);
+    }
+}
+
+void TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
 {
     LineReader lines(source);
     const long long columns = readCount(lines);
-    if (columns <= 1)
+    if (columns <= 1) {
+        if (whole)
+            throw InOutError::incompleteList();
         return;
+    }
     if (columns != TaskTable::ColumnCount)
         throw InOutError::wrongColumnCount(columns);
     const long long rows = std::max(readCount(lines), 1LL);
@@ -108,16 +147,9 @@ void TaskListReader::readLines(TaskTable& table, ByteSource& source)
         for (int row = 1; row < rows; ++row)
             table.setCell(column, row, lines.next());
     }
-}
-
-void TaskListReader::readList(TaskTable& table, const std::string& fileName)
-{
-    try {
-        InputFile file(fileName);
-        read(table, file);
-    } catch (const std::system_error& error) {
-        throw InOutError::fromSystemError(error);
-    }
+    // Lines are read in order, so a missing line anywhere leaves the last one unended.
+    if (whole && !lines.lastLineEnded())
+        throw InOutError::incompleteList();
 }
 
 long long TaskListReader::parseCount(std::string_view line)

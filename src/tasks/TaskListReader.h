@@ -18,6 +18,11 @@ public:
     // Throws InOutError.
     static void read(TaskTable& table, ByteSource& source);
     static void readList(TaskTable& table, const std::string& fileName);
+    // The same, for a list that must be just as it was written: one that ends before its
+    // last cell line (or its line end), or announces nothing to read, throws
+    // InOutError::incompleteList() and keeps what was read so far.
+    static void readWhole(TaskTable& table, ByteSource& source);
+    static void readWholeList(TaskTable& table, const std::string& fileName);
 
     // A count line: blanks, an optional sign and decimal digits, and after a blank anything.
     // An empty line counts 0; anything else throws "Invalid numeric input". Huge values are
@@ -25,7 +30,9 @@ public:
     static long long parseCount(std::string_view line);
 
 private:
-    static void readLines(TaskTable& table, ByteSource& source);
+    static void readSource(TaskTable& table, ByteSource& source, bool whole);
+    static void readFile(TaskTable& table, const std::string& fileName, bool whole);
+    static void readLines(TaskTable& table, ByteSource& source, bool whole);
 };
 
 } // namespace zv

@@ -26,8 +26,10 @@ void TaskTable::setCell(int column, int row, std::string text)
 {
     if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
         return;
-    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
-    notify({TableChange::Kind::Cell, column, row});
+    std::string& cell = m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    const bool changed = cell != text;
+    cell = std::move(text);
+    notify({TableChange::Kind::Cell, column, row, changed});
 }
 
 void TaskTable::setRowCount(int count)

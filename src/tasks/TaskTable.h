@@ -25,6 +25,9 @@ struct TableChange {
     Kind kind;
     int column = -1; // for Cell
     int row = -1;    // for Cell
+    // For Cell: false when the same text was written again (a progress report rewriting
+    // Status "2"), so that listeners can skip it.
+    bool textChanged = true;
 };
 
 // The one store of download tasks: text cells addressed by (column, row). Row 0 is the

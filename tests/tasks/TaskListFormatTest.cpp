@@ -214,6 +214,29 @@ TEST(TaskListReader, TheCurrentRowStaysATaskRow)
     EXPECT_EQ(table.currentRow(), 0);
 }
 
+TEST(TaskListReader, AListThatMustBeWholeIsRefusedWhenItEndsEarly)
+{
+    const std::string whole = listBytes(tableWithTasks(2));
+    for (const std::string& bytes : {whole, listBytes(tableWithTasks(0))}) {
+        TaskTable table;
+        MemorySource source(bytes);
+        EXPECT_NO_THROW(TaskListReader::readWhole(table, source));
+        EXPECT_EQ(listBytes(table), bytes);
+    }
+    // Cut inside the last line, before its line end, after a few lines, in the counts.
+    for (const std::size_t cut : {whole.size() - 3, whole.size() - 1, whole.size() / 2, std::size_t{6},
+                                  std::size_t{0}}) {
+        TaskTable table;
+        MemorySource source(whole.substr(0, cut));
+        try {
+            TaskListReader::readWhole(table, source);
+            ADD_FAILURE() << "a list cut at " << cut << " was taken";
+        } catch (const InOutError& error) {
+            EXPECT_STREQ(error.what(), "The task list ends before its last task");
+        }
+    }
+}
+
 TEST(InOutError, SystemErrorNumbersGiveTheSystemTexts)
 {
     const std::pair<int, const char*> cases[] = {

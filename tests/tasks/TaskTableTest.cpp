@@ -109,6 +109,18 @@ TEST(TaskTableListeners, AreToldOfEveryKindOfChange)
     EXPECT_EQ(kinds.size(), expected.size());
 }
 
+TEST(TaskTableListeners, LearnWhetherACellWriteChangedTheText)
+{
+    TaskTable table;
+    const int row = table.appendRow();
+    std::vector<bool> changed;
+    table.addListener([&](const TableChange& change) { changed.push_back(change.textChanged); });
+    table.setCell(ColStatus, row, "2");
+    table.setCell(ColStatus, row, "2");
+    table.setCell(ColStatus, row, "3");
+    EXPECT_EQ(changed, (std::vector<bool>{true, false, true}));
+}
+
 TEST(TaskCodes, AreComparedExactly)
 {
     TaskTable table;
