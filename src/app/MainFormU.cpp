@@ -136,6 +136,9 @@ void TMainForm::FormCreate()
     m_table.writeHeader();
     m_listFile.loadAtStartUp();
     m_table.fixHeaderIfTasks();
+    // From here on every change of a task row reaches the recovery copy within a second.
+    m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_deferrer,
+                                                m_listFile.recoveryFile());
 
     About = new TAbout(m_services.shell, this);
 
@@ -542,6 +545,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Running workers end with the process: from now on none of their reports applies,
     // so their rows stay as saved.
     m_closedForGood = true;
+    m_recovery->removeAfterNormalClose();
     m_services.mainThread.shutDown();
     Timer1.stop();
     TrayIcon->setActive(false);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/QtDeferrer.h"
 #include "tasks/EditorMode.h"
+#include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListFile.h"
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
@@ -72,6 +74,7 @@ public:
     TaskListFile& listFile() { return m_listFile; }
     TaskOperations& operations() { return m_operations; }
     ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
+    RecoveryCopy& recoveryCopy() { return *m_recovery; }
 
     // Components, under the names the handlers use.
     QWidget* client() const { return m_client; }
@@ -195,6 +198,8 @@ private:
     TaskListFile m_listFile;
     TaskOperations m_operations;
     ScheduleWatch m_scheduleWatch;
+    QtDeferrer m_deferrer;
+    std::unique_ptr<RecoveryCopy> m_recovery;
     QWidget* m_client = nullptr;
     std::map<QString, QAction*> m_actions;
     bool m_closedForGood = false;

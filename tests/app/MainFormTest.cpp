@@ -387,3 +387,27 @@ TEST_F(MainFormTest, StartUpLoadsTheDefaultListAndFillsThePath)
     EXPECT_TRUE(form->Timer1.isActive());
     EXPECT_EQ(form->Timer1.interval(), 5000);
 }
+
+TEST_F(MainFormTest, ChangesReachTheRecoveryCopyAndANormalCloseRemovesIt)
+{
+    const std::string copy = programDir.file("vt_tasks.log.recover");
+    addTask(Status::New, Process::Idle);
+    ASSERT_TRUE(form->recoveryCopy().isPending());
+    form->recoveryCopy().flushNow();
+    EXPECT_NE(readFile(copy).find("http://127.0.0.1:1/f.bin"), std::string::npos);
+    form->show();
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST_F(MainFormTest, StartUpAfterACrashRestoresFromTheRecoveryCopy)
+{
+    addTask(Status::Started, Process::Idle, "kept.bin");
+    form->recoveryCopy().flushNow();
+    form.reset(); // as if killed: no save at close
+    createForm();
+    EXPECT_EQ(form->table().cell(ColFileName, 1), "kept.bin");
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Information);
+    EXPECT_EQ(form->listFile().currentListFile(), form->listFile().defaultListFile());
+}
