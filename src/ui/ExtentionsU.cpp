@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -99,10 +100,7 @@ void TEditTaskForm::createControls()
 
 void TEditTaskForm::createPathGroup()
 {
-    GroupBox1 = new TGroupBox(QStringLiteral("Path"), this);
-    GroupBox1->setGeometry(8, 8, 465, 73);
-    GroupBox1->setFlat(true);
-    GroupBox1->setFont(FormFonts::sansSerif(FormFontHeight, true));
+    GroupBox1 = makeGroup("Path", QRect(8, 8, 465, 73), true);
     Label1 = makeLabel(GroupBox1, "URL:", QRect(8, 21, 30, 16));
     Edit1 = makeEdit(GroupBox1, QRect(48, 16, 329, 22));
     Edit1->setBytes("http://");
@@ -115,19 +113,14 @@ void TEditTaskForm::createPathGroup()
 
 void TEditTaskForm::createFileGroup()
 {
-    GroupBox3 = new TGroupBox(QStringLiteral("File"), this);
-    GroupBox3->setGeometry(8, 82, 465, 53);
-    GroupBox3->setFlat(true);
-    GroupBox3->setFont(FormFonts::sansSerif(FormFontHeight, true));
+    GroupBox3 = makeGroup("File", QRect(8, 82, 465, 53), true);
     Label3 = makeLabel(GroupBox3, "Rename:", QRect(8, 19, 55, 16));
     NewFileName = makeEdit(GroupBox3, QRect(68, 17, 309, 22));
 }
 
 void TEditTaskForm::createScheduleGroup()
 {
-    GroupBox2 = new TGroupBox(QStringLiteral("Date/time"), this);
-    GroupBox2->setGeometry(8, 136, 465, 135);
-    GroupBox2->setFont(FormFonts::sansSerif(FormFontHeight, true));
+    GroupBox2 = makeGroup("Date/time", QRect(8, 136, 465, 135), false);
     LaterCh = makeRadio(GroupBox2, "Later (manually)", QRect(8, 16, 153, 17));
     LaterCh->setChecked(true);
     ImmedCh = makeRadio(GroupBox2, "Immediately", QRect(8, 40, 137, 17));
@@ -154,6 +147,15 @@ void TEditTaskForm::orderTabs()
                               Edit2, Edit3, QelButton1, QelButton2, QelButton3, QelButton6, QelButton7};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+TGroupBox* TEditTaskForm::makeGroup(const char* caption, QRect geometry, bool flat)
+{
+    auto* group = new TGroupBox(fromBytes(caption), this);
+    group->setGeometry(geometry);
+    group->setFlat(flat);
+    group->setFont(FormFonts::sansSerif(FormFontHeight, true));
+    return group;
 }
 
 QLabel* TEditTaskForm::makeLabel(QWidget* parent, const char* caption, QRect geometry)
@@ -267,10 +269,13 @@ void TEditTaskForm::fillForModify(int row)
     NewFileName->setBytes(table.cell(ColFileName, row));
 }
 
-void TEditTaskForm::done(int result)
+// However the dialog goes away (OK, Cancel, Escape, the close box, a plain hide), it
+// leaves add mode behind; the window system hiding it with its owner is no close.
+void TEditTaskForm::hideEvent(QHideEvent* event)
 {
-    FormClose();
-    QelForm::done(result);
+    if (!event->spontaneous())
+        FormClose();
+    QelForm::hideEvent(event);
 }
 
 void TEditTaskForm::closeEvent(QCloseEvent* event)

@@ -50,9 +50,6 @@ public:
     bool CheckDate();
     bool CheckTime();
 
-    // Every close, by any path, leaves the editor in add mode.
-    void done(int result) override;
-
     // The face colour of every button: red 244, green 255, blue 236.
     static constexpr std::uint32_t ButtonFace = 15532020;
     static const char* const OkCaptionAdd;
@@ -83,6 +80,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -92,6 +90,7 @@ private:
     void createFileGroup();
     void createScheduleGroup();
     void orderTabs();
+    TGroupBox* makeGroup(const char* caption, QRect geometry, bool flat);
     QLabel* makeLabel(QWidget* parent, const char* caption, QRect geometry);
     ByteLineEdit* makeEdit(QWidget* parent, QRect geometry);
     QRadioButton* makeRadio(QWidget* parent, const char* caption, QRect geometry);

@@ -423,6 +423,7 @@ TEST_F(TaskEditor, EveryWayOfClosingLeavesAddMode)
         [this] { editor.close(); },
         [this] { QTest::keyClick(editor.QelButton4, Qt::Key_Escape); },
         [this] { editor.FormKeyPress(QChar(27)); },
+        [this] { editor.hide(); },
     };
     for (const auto& closeEditor : closings) {
         mode.setModify(row);
