@@ -139,7 +139,9 @@ TEST_F(TaskEditor, FullTableStillLetsATaskBeModified)
 
 // --- the size the server offers ----------------------------------------------------------
 
-class EditorSize : public EditorFixture, public ::testing::WithParamInterface<std::pair<std::uint64_t, const char*>> {};
+using SizeCase = std::pair<std::uint64_t, std::string>;
+
+class EditorSize : public EditorFixture, public ::testing::WithParamInterface<SizeCase> {};
 
 TEST_P(EditorSize, SizeCellIsTheEditorsRenderingOfTheProbe)
 {
@@ -155,11 +157,11 @@ TEST_P(EditorSize, SizeCellIsTheEditorsRenderingOfTheProbe)
 }
 
 INSTANTIATE_TEST_SUITE_P(TaskEditor, EditorSize,
-                         ::testing::Values(std::pair<std::uint64_t, const char*>{0, ""},
-                                           std::pair<std::uint64_t, const char*>{1023, "1023.00 Byte"},
-                                           std::pair<std::uint64_t, const char*>{1024, "1.00 KB"},
-                                           std::pair<std::uint64_t, const char*>{1048575, "1024.00 KB"},
-                                           std::pair<std::uint64_t, const char*>{1048576, "1.00 MB"}),
+                         ::testing::Values(SizeCase{0, ""},
+                                           SizeCase{1023, "1023.00 Byte"},
+                                           SizeCase{1024, "1.00 KB"},
+                                           SizeCase{1048575, "1024.00 KB"},
+                                           SizeCase{1048576, "1.00 MB"}),
                          [](const auto& info) { return "Bytes" + std::to_string(info.param.first); });
 
 // --- "Check file!" -----------------------------------------------------------------------
