@@ -137,14 +137,6 @@ TEST_F(FolderPicker, SelectDirFromTheEditorAlsoSetsTheDefaultPath)
     EXPECT_EQ(fieldText(editor.Edit4), (dir.path() / "a").string()) << "the next opening starts there";
 }
 
-TEST_F(FolderPicker, KeepsItsDirectoryBetweenOpenings)
-{
-    list()->openEntry(rowOf(dir.path() / "a"));
-    folderPicker.reject();
-    folderPicker.show();
-    EXPECT_EQ(list()->Directory(), qPath(dir.path() / "a"));
-}
-
 TEST_F(FolderPicker, AVanishedDirectoryShowsItsNearestAncestor)
 {
     list()->setDirectory(qPath(dir.path() / "gone" / "deeper"));
@@ -203,16 +195,6 @@ TEST_F(DatePicker, StartsAtTodayAndOkWritesTheShortDate)
     datePicker.BitBtn1->click();
     EXPECT_FALSE(datePicker.isVisible());
     EXPECT_EQ(fieldText(editor.Edit2), "04.03.2007");
-}
-
-TEST_F(DatePicker, FollowsTheDateFormat)
-{
-    formats.setDateOrder(DateOrder::MonthDayYear);
-    formats.setDateSeparator('/');
-    datePicker.show();
-    datePicker.MonthCalendar1->setSelectedDate(QDate(2007, 3, 4));
-    datePicker.BitBtn1->click();
-    EXPECT_EQ(fieldText(editor.Edit2), "03/04/2007");
 }
 
 TEST_F(DatePicker, KeepsItsSelectionAndIgnoresTheField)

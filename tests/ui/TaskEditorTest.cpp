@@ -193,14 +193,6 @@ TEST_F(TaskEditor, CheckFileRefillsTheNameOnlyWhenTheExtensionPasses)
     EXPECT_EQ(fieldText(editor.NewFileName), "typed.zip");
 }
 
-TEST_F(TaskEditor, CheckFileDoesNotCheckTheScheme)
-{
-    openEditor();
-    editor.Edit1->setText("ftp://127.0.0.1/a.zip");
-    editor.QelButton4->Click();
-    EXPECT_EQ(dialogs.messages, Messages{notAccessible});
-}
-
 // --- "Under the schedule:" ---------------------------------------------------------------
 
 TEST_F(TaskEditor, EmptyDateAndEmptyTimeEachPassTheChecks)
@@ -387,16 +379,6 @@ TEST_F(TaskEditor, UntouchedFieldsWriteBackTheirExactBytes)
     EXPECT_EQ(table.cell(ColUrl, row), url);
     EXPECT_EQ(table.cell(ColFileName, row), name);
     EXPECT_EQ(table.cell(ColPath, row), "/chosen \xc3\xa9");
-}
-
-TEST_F(TaskEditor, ChangedFieldIsWrittenAsTyped)
-{
-    const int row = addTask(server.url("/a.zip"), "\xff.zip");
-    mode.setModify(row);
-    openEditor();
-    editor.NewFileName->setText(QString::fromUtf8("\xc3\xa9t\xc3\xa9.zip"));
-    editor.QelButton7->Click();
-    EXPECT_EQ(table.cell(ColFileName, row), "\xc3\xa9t\xc3\xa9.zip");
 }
 
 // --- closing -----------------------------------------------------------------------------
