@@ -28,6 +28,8 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace zv {
 
 namespace {
