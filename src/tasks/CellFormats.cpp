@@ -19,12 +19,15 @@ std::string CellFormats::fixedTwoDecimals(std::uint64_t n, std::uint64_t divisor
     return text;
 }
 
-std::string CellFormats::sizeText(std::uint64_t bytes, std::string_view decimalSeparator)
+std::string CellFormats::sizeText(std::uint64_t bytes, std::string_view decimalSeparator, ByteForm byteForm)
 {
     constexpr std::uint64_t KiB = 1024;
     constexpr std::uint64_t MiB = 1024 * 1024;
-    if (bytes < KiB)
-        return std::to_string(bytes) + " Byte";
+    if (bytes < KiB) {
+        const std::string count = byteForm == ByteForm::Whole ? std::to_string(bytes)
+                                                              : fixedTwoDecimals(bytes, 1, decimalSeparator);
+        return count + " Byte";
+    }
     if (bytes < MiB)
         return fixedTwoDecimals(bytes, KiB, decimalSeparator) + " KB";
     return fixedTwoDecimals(bytes, MiB, decimalSeparator) + " MB";

@@ -9,8 +9,12 @@ namespace zv {
 // The texts that every writer of a task row uses.
 class CellFormats {
 public:
+    // How counts below 1024 are written: "512 Byte", or "512.00 Byte" (the task editor's).
+    enum class ByteForm { Whole, TwoDecimals };
+
     // "512 Byte", "1.50 KB", "1024.00 KB", "1.00 MB": two decimals, rounded half up.
-    static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
+    static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator,
+                                ByteForm byteForm = ByteForm::Whole);
 
     // The Path cell, one separator unless it already ends with one, the file name.
     static std::string localFileLocation(const std::string& path, const std::string& fileName);

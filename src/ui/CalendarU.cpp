@@ -1,0 +1,37 @@
+#include "ui/CalendarU.h"
+
+#include "platform/Clock.h"
+#include "platform/FormatSettings.h"
+#include "ui/FormFonts.h"
+
+#include <QCalendarWidget>
+#include <QPushButton>
+
+namespace zv {
+
+TForm4::TForm4(const FormatSettings& formats, const Clock& clock, QWidget* parent)
+    : PickerForm(QSize(514, 289), QRect(2, 3, 510, 283), parent), m_formats(formats)
+{
+    MonthCalendar1 = new QCalendarWidget(this);
+    MonthCalendar1->setGeometry(16, 8, 489, 241);
+    MonthCalendar1->setFont(FormFonts::sansSerif(16));
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    MonthCalendar1->setGridVisible(true);
+    const Date today = clock.now().date;
+    MonthCalendar1->setSelectedDate(QDate(today.year, today.month, today.day));
+    // A double click or Enter on a day takes it, as OK does.
+    connect(MonthCalendar1, &QCalendarWidget::activated, this, &TForm4::BitBtn1Click);
+
+    BitBtn1 = makeOkButton(QRect(219, 256, 95, 25));
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+}
+
+void TForm4::BitBtn1Click()
+{
+    const QDate selected = MonthCalendar1->selectedDate();
+    if (m_target)
+        m_target(m_formats.formatDate(Date{selected.year(), selected.month(), selected.day()}));
+    done(mrOk);
+}
+
+} // namespace zv

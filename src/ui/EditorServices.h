@@ -1,0 +1,24 @@
+#pragma once
+
+namespace zv {
+
+class Clock;
+class Dialogs;
+class EditorHost;
+class EditorMode;
+class FormatSettings;
+class InternetSessionFactory;
+class TaskTable;
+
+// What the task editor reaches; the main window passes it in and outlives the editor.
+struct EditorServices {
+    TaskTable& table;
+    EditorMode& mode;
+    Dialogs& dialogs;
+    const FormatSettings& formats;
+    const Clock& clock;
+    InternetSessionFactory& internet;
+    EditorHost& host;
+};
+
+} // namespace zv

@@ -1,0 +1,64 @@
+#include "ui/TaskEntryRules.h"
+
+#include "tasks/CellFormats.h"
+#include "transfer/FileNames.h"
+
+#include <algorithm>
+#include <array>
+
+namespace zv {
+
+namespace {
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool beginsWith(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size()
+        && std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char wanted, char c) { return lowerAscii(c) == wanted; });
+}
+
+} // namespace
+
+bool TaskEntryRules::hasWebScheme(std::string_view url)
+{
+    return beginsWith(url, "http:") || beginsWith(url, "https:");
+}
+
+bool TaskEntryRules::hasFileExtension(std::string_view url)
+{
+    if (url.empty())
+        return false;
+    constexpr std::array<std::size_t, 4> placesFromEnd{4, 5, 3, 2};
+    return std::any_of(placesFromEnd.begin(), placesFromEnd.end(), [url](std::size_t place) {
+        const std::size_t index = url.size() > place ? url.size() - place : 0;
+        return url[index] == '.';
+    });
+}
+
+bool TaskEntryRules::isBlank(std::string_view text)
+{
+    // Bytes of multi-byte characters are all above 127, so they are never stripped.
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+std::string TaskEntryRules::fileName(const std::string& typed, const std::string& url)
+{
+    if (!isBlank(typed))
+        return typed;
+    const std::string fromUrl = FileNames::nameFromUrl(url);
+    return isBlank(fromUrl) ? FileNames::Fallback : fromUrl;
+}
+
+std::string TaskEntryRules::sizeText(std::uint64_t bytes, std::string_view decimalSeparator)
+{
+    if (bytes == 0)
+        return {};
+    return CellFormats::sizeText(bytes, decimalSeparator, CellFormats::ByteForm::TwoDecimals);
+}
+
+} // namespace zv

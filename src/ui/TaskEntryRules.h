@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zv {
+
+// The task editor's checks and texts, on the fields' bytes.
+class TaskEntryRules {
+public:
+    // Begins with "http:" or "https:", letters compared without case.
+    static bool hasWebScheme(std::string_view url);
+    // A dot in the 4th, 5th, 3rd or 2nd place from the end: the address ends in a dot and
+    // one to four characters. A text shorter than a place is tested at its first character.
+    static bool hasFileExtension(std::string_view url);
+    // Empty once blanks and control characters are stripped from both ends.
+    static bool isBlank(std::string_view text);
+    // The name typed, as typed, unless it is blank; else the URL's last segment; else the
+    // fallback name.
+    static std::string fileName(const std::string& typed, const std::string& url);
+    // The editor's own rendering of a probed size: empty for 0, two decimals also for bytes.
+    static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
+};
+
+} // namespace zv
