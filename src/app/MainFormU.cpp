@@ -14,6 +14,10 @@
 #include "tasks/ClearList.h"
 #include "tasks/TaskCodes.h"
 #include "transfer/RefreshSpeed.h"
+#include "ui/BrowseForFolders.h"
+#include "ui/CalendarU.h"
+#include "ui/EditorServices.h"
+#include "ui/ExtentionsU.h"
 #include "ui/QelButton.h"
 #include "ui/TShape.h"
 #include "ui/TaskGrid.h"
@@ -140,7 +144,7 @@ void TMainForm::FormCreate()
     m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_deferrer,
                                                 m_listFile.recoveryFile());
 
-    About = new TAbout(m_services.shell, this);
+    createDialogs();
 
     adjustSize();
     setFixedSize(sizeHint());
@@ -342,6 +346,17 @@ void TMainForm::createTrayIcon()
     TrayIcon->setPopupMenu(PopupMenu2);
 }
 
+void TMainForm::createDialogs()
+{
+    // Made once, after the list was loaded, and reused for every opening.
+    Form2 = new TForm2(*this, this);
+    Form4 = new TForm4(m_services.formats, m_services.clock, this);
+    EditTaskForm = new TEditTaskForm({m_table, m_editorMode, m_services.editorDialogs, m_services.formats,
+                                      m_services.clock, m_services.internet, *this},
+                                     *Form2, *Form4, this);
+    About = new TAbout(m_services.shell, this);
+}
+
 QAction* TMainForm::action(const QString& name) const
 {
     const auto found = m_actions.find(name);
@@ -353,8 +368,8 @@ void TMainForm::Opendatabase1Click() { m_listFile.openDatabase(); }
 void TMainForm::Newdatabase1Click() { m_listFile.newDatabase(); }
 void TMainForm::Savedatabaseas1Click() { m_listFile.saveDatabaseAs(); }
 void TMainForm::Exit1Click() { close(); }
-void TMainForm::Newtask1Click() {}
-void TMainForm::Edittask1Click() {}
+void TMainForm::Newtask1Click() { EditTaskForm->openInAddMode(); }
+void TMainForm::Edittask1Click() { EditTaskForm->editCurrentTask(); }
 void TMainForm::Start1Click() { m_operations.startCurrentTask(); }
 void TMainForm::Startall1Click() { m_operations.startAllTasks(); }
 void TMainForm::Pause1Click() { m_operations.stopCurrentTask(); }
@@ -373,7 +388,7 @@ void TMainForm::QelButton5Click() { m_operations.stopCurrentTask(); }
 void TMainForm::QelButton6Click() { m_operations.stopAllTasks(); }
 void TMainForm::QelButton7Click() { m_operations.cancelCurrentTask(); }
 void TMainForm::QelButton8Click() { m_operations.cancelAllTasks(); }
-void TMainForm::QelButton9Click() {}
+void TMainForm::QelButton9Click() { Form2->exec(); }
 void TMainForm::QelButton10Click() { clearTheList(m_table, m_services.dialogs); }
 void TMainForm::Startcopy1Click() { m_operations.startCurrentTask(); }
 void TMainForm::Startcopingforall1Click() { m_operations.startAllTasks(); }
@@ -524,6 +539,11 @@ std::string TMainForm::defaultPath() const
 void TMainForm::setDefaultPath(const std::string& path)
 {
     Edit3->setText(fromBytes(path));
+}
+
+void TMainForm::startCurrentTask()
+{
+    m_operations.startCurrentTask();
 }
 
 int TMainForm::refreshSpeedItem() const

@@ -9,6 +9,7 @@
 #include "transfer/ConnectionIndicator.h"
 #include "transfer/ScheduleWatch.h"
 #include "transfer/TaskOperations.h"
+#include "ui/EditorHost.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -35,6 +36,9 @@ class OnlineQuery;
 class Shell;
 class Sound;
 class TAbout;
+class TEditTaskForm;
+class TForm2;
+class TForm4;
 class TQelButton;
 class TShape;
 class TTrayIcon;
@@ -48,6 +52,7 @@ struct MainFormServices {
     const FormatSettings& formats;
     const Clock& clock;
     Dialogs& dialogs;
+    Dialogs& editorDialogs; // the task editor's boxes, owned by the editor
     Shell& shell;
     NotifyIconShell& trayShell;
     Sound& sound;
@@ -58,7 +63,7 @@ struct MainFormServices {
 
 // The program's one working window: the task grid, its commands, the default path and the
 // refresh speed, the connection indicator and the notification-area icon.
-class TMainForm final : public QMainWindow, private ConnectionIndicator {
+class TMainForm final : public QMainWindow, private ConnectionIndicator, public EditorHost {
     Q_OBJECT
 
 public:
@@ -103,6 +108,9 @@ public:
     QTimer Timer1;
     TTrayIcon* TrayIcon = nullptr;
     TAbout* About = nullptr;
+    TForm2* Form2 = nullptr;          // the folder picker
+    TForm4* Form4 = nullptr;          // the date picker
+    TEditTaskForm* EditTaskForm = nullptr;
 
     // Every menu item by its caption's component name (for example "Pause1").
     QAction* action(const QString& name) const;
@@ -164,8 +172,9 @@ public:
     // cancelled, then the window closes as "Exit" does.
     void closeOnRequest();
 
-    std::string defaultPath() const;
-    void setDefaultPath(const std::string& path);
+    std::string defaultPath() const override;
+    void setDefaultPath(const std::string& path) override;
+    void startCurrentTask() override;
     int refreshSpeedItem() const;
 
 signals:
@@ -184,6 +193,7 @@ private:
     void createGrid();
     void createMenus();
     void createTrayIcon();
+    void createDialogs();
     TQelButton* makeButton(const QString& caption, const char* glyph, int left, int width);
     QAction* addAction(QMenu* menu, const QString& name, const QString& caption,
                        void (TMainForm::*handler)(), const QKeySequence& key = {});

@@ -12,6 +12,7 @@
 #include "platform/SystemClock.h"
 #include "platform/SystemOnlineQuery.h"
 #include "platform/TerminationSignals.h"
+#include "ui/ExtentionsU.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -32,14 +33,16 @@ int main(int argc, char* argv[])
     const zv::FormatSettings formats = zv::FormatSettings::fromSystemLocale();
     const zv::SystemClock clock;
     zv::QtDialogs dialogs;
+    zv::QtDialogs editorDialogs;
     zv::DesktopShell shell;
     zv::QtNotifyIconShell trayShell;
     zv::AlsaSound sound;
     const zv::SystemOnlineQuery online;
 
-    zv::TMainForm mainForm({mainThread, internet, formats, clock, dialogs, shell, trayShell, sound,
-                            online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
+    zv::TMainForm mainForm({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell,
+                            sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
     dialogs.setOwner(&mainForm);
+    editorDialogs.setOwner(mainForm.EditTaskForm);
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, &QApplication::quit);
     // SIGTERM, SIGINT and the end of the desktop session close the window as "Exit" does.
     zv::TerminationSignals terminationSignals;

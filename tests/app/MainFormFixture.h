@@ -41,7 +41,7 @@ protected:
     void createForm()
     {
         form = std::make_unique<TMainForm>(MainFormServices{
-            queue, internet, formats, clock, dialogs, shell, trayShell, sound, online,
+            queue, internet, formats, clock, dialogs, editorDialogs, shell, trayShell, sound, online,
             programDir.path().string(), [this] { return programDir.file("dl"); }});
     }
 
@@ -76,6 +76,7 @@ protected:
     FormatSettings formats;
     FixedClock clock;
     RecordingDialogs dialogs;
+    RecordingDialogs editorDialogs;
     RecordingShell shell;
     RecordingNotifyIconShell trayShell;
     RecordingSound sound;

@@ -1,6 +1,8 @@
 #include "MainFormFixture.h"
 
 #include "app/AboutU.h"
+#include "ui/BrowseForFolders.h"
+#include "ui/ExtentionsU.h"
 #include "ui/QelButton.h"
 #include "ui/TShape.h"
 #include "ui/TaskGrid.h"
@@ -410,4 +412,47 @@ TEST_F(MainFormTest, StartUpAfterACrashRestoresFromTheRecoveryCopy)
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Information);
     EXPECT_EQ(form->listFile().currentListFile(), form->listFile().defaultListFile());
+}
+
+TEST_F(MainFormTest, NewOpensTheEditorInAddModeAndEditInModifyMode)
+{
+    form->show();
+    bool shown = false;
+    bool modify = true;
+    const auto closeWhenOpen = [&] {
+        QTimer::singleShot(0, [&] {
+            shown = form->EditTaskForm->isVisible();
+            modify = form->editorMode().isModify();
+            form->EditTaskForm->reject();
+        });
+    };
+    closeWhenOpen();
+    form->action("Newtask1")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(modify);
+
+    const int row = addTask(Status::Started, Process::Idle);
+    shown = false;
+    closeWhenOpen();
+    emit form->QelButton2->OnClick(form->QelButton2);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(modify);
+    EXPECT_FALSE(form->editorMode().isModify());
+
+    form->table().setCell(ColProcess, row, "2");
+    shown = false;
+    form->action("Edit1")->trigger(); // a running task is not edited: nothing opens
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(MainFormTest, SelectDirOpensTheFolderPicker)
+{
+    form->show();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = form->Form2->isVisible();
+        form->Form2->reject();
+    });
+    emit form->QelButton9->OnClick(form->QelButton9);
+    EXPECT_TRUE(shown);
 }

@@ -54,6 +54,18 @@ protected:
         return table;
     }
 
+    // The running program's recovery copy shows the row's codes about a second after they change.
+    bool recoveryCopyShows(const std::string& codes) const
+    {
+        try {
+            TaskTable table;
+            TaskListReader::readList(table, (program.folder() / "vt_tasks.log.recover").string());
+            return table.rowCount() >= 2 && table.cell(ColStatus, 1) + "/" + table.cell(ColProcess, 1) == codes;
+        } catch (...) {
+            return false;
+        }
+    }
+
     bool fileArrived() const
     {
         const fs::path file = dir.path() / "dl" / "archive.zip";
@@ -75,8 +87,7 @@ TEST_F(EndToEndTest, ScheduledTaskDownloadsAndSigtermSavesTheList)
     program.start();
     ASSERT_TRUE(waitFor([&] { return fileArrived(); }, std::chrono::seconds(60)));
     // The completion reaches the table just after the last bytes reach the disk.
-    ASSERT_TRUE(waitFor([&] { return server.requestsFor("/data/archive.zip").size() >= 2; },
-                        std::chrono::seconds(5)));
+    ASSERT_TRUE(waitFor([&] { return recoveryCopyShows("3/0"); }, std::chrono::seconds(10)));
     const int status = program.stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -108,4 +119,43 @@ TEST_F(EndToEndTest, SigtermWhileDownloadingKeepsTheRowRunningAndThePartialFile)
     EXPECT_EQ(saved.cell(ColProcess, 1), "2");
     EXPECT_EQ(readFile(file), body.substr(0, fs::file_size(file)));
     server.releaseStalls();
+}
+
+TEST_F(EndToEndTest, TaskAddedThroughTheEditorDownloadsAtOnce)
+{
+    program.start();
+    std::string mainWindow;
+    ASSERT_TRUE(waitFor([&] {
+        mainWindow = ProgramRun::command("xdotool search --name '^Zare Vantrel v1.0$' | head -1");
+        return !mainWindow.empty();
+    }, std::chrono::seconds(30)));
+    mainWindow.pop_back();
+    // "New task" from the keyboard, then the editor's fields and buttons by their places.
+    std::string editor;
+    ASSERT_TRUE(waitFor([&] {
+        ProgramRun::command("xdotool windowfocus --sync " + mainWindow + " key ctrl+F5");
+        editor = ProgramRun::command("xdotool search --name 'Addition/Updating of the task' | head -1");
+        return !editor.empty();
+    }, std::chrono::seconds(30)));
+    editor.pop_back();
+    const std::string url = server.url("/data/archive.zip");
+    ProgramRun::command("xdotool windowfocus --sync " + editor + " key ctrl+a type --delay 5 '" + url + "'");
+    ProgramRun::command("xdotool mousemove --window " + editor + " 26 184 click 1");  // Immediately
+    ProgramRun::command("xdotool mousemove --window " + editor + " 324 248 click 1"); // Add task!
+    const fs::path file = program.folder() / "Downloads" / "archive.zip";
+    ASSERT_TRUE(waitFor([&] {
+        std::error_code error;
+        return fs::file_size(file, error) == body.size() && !error;
+    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(waitFor([&] { return recoveryCopyShows("3/0"); }, std::chrono::seconds(10)));
+    const int status = program.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(readFile(file), body);
+    const TaskTable saved = savedList();
+    ASSERT_EQ(saved.rowCount(), 2);
+    EXPECT_EQ(saved.cell(ColUrl, 1), url);
+    EXPECT_EQ(saved.cell(ColFileName, 1), "archive.zip");
+    EXPECT_EQ(saved.cell(ColSchedule, 1), "No");
+    EXPECT_EQ(saved.cell(ColStatus, 1), "3");
+    EXPECT_EQ(saved.cell(ColProcess, 1), "0");
 }
