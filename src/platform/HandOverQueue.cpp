@@ -6,6 +6,10 @@ namespace zv {
 struct HandOverQueue::Item {
     std::function<void()> procedure;
     bool done = false;
+    // Only the worker that handed the procedure over waits here: finishing one report must
+    // not wake every other waiting worker (with 254 of them, the main thread then fights
+    // them all for the mutex on every report).
+    std::condition_variable finished;
 };
 
 HandOverQueue::HandOverQueue() : m_mainThread(std::this_thread::get_id()) {}
@@ -31,13 +35,15 @@ bool HandOverQueue::runOnMain(std::function<void()> procedure)
         if (m_shutDown)
             return false;
         m_items.push_back(item);
+        m_waiting.insert(item.get());
         wakeUp = m_wakeUp;
     }
-    m_changed.notify_all();
+    m_changed.notify_all(); // the main thread in waitUntil
     if (wakeUp)
         wakeUp();
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return item->done || m_shutDown; });
+    item->finished.wait(lock, [&] { return item->done || m_shutDown; });
+    m_waiting.erase(item.get());
     return item->done;
 }
 
@@ -56,24 +62,31 @@ void HandOverQueue::finish(const std::shared_ptr<Item>& item)
         std::lock_guard lock(m_mutex);
         item->done = true;
     }
-    m_changed.notify_all();
+    item->finished.notify_one();
 }
 
 int HandOverQueue::drain()
 {
+    // Only what is queued now: released workers report again at once, and the event loop
+    // must get its turn between their rounds.
+    std::size_t queued = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        queued = m_items.size();
+    }
     int count = 0;
-    while (true) {
+    for (; static_cast<std::size_t>(count) < queued; ++count) {
         std::shared_ptr<Item> item;
         {
             std::lock_guard lock(m_mutex);
             item = takeNext();
         }
         if (!item)
-            return count;
+            break;
         item->procedure();
         finish(item);
-        ++count;
     }
+    return count;
 }
 
 void HandOverQueue::waitUntil(const std::function<bool()>& done)
@@ -110,6 +123,8 @@ void HandOverQueue::shutDown()
         std::lock_guard lock(m_mutex);
         m_shutDown = true;
         m_items.clear();
+        for (Item* item : m_waiting)
+            item->finished.notify_one();
     }
     m_changed.notify_all();
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 
 namespace zv {
 
@@ -24,7 +25,8 @@ public:
     // false, without running it, once the queue has been shut down.
     bool runOnMain(std::function<void()> procedure);
 
-    // Main thread: run every procedure queued so far; returns how many ran.
+    // Main thread: run every procedure queued so far (not those queued while they run);
+    // returns how many ran.
     int drain();
     // Main thread: run handed-over procedures until done() holds.
     void waitUntil(const std::function<bool()>& done);
@@ -50,6 +52,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<Item>> m_items;
+    std::unordered_set<Item*> m_waiting; // workers still waiting for their procedure
     std::function<void()> m_wakeUp;
     bool m_shutDown = false;
     std::thread::id m_mainThread;
