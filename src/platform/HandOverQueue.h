@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -54,7 +55,7 @@ private:
     std::deque<std::shared_ptr<Item>> m_items;
     std::unordered_set<Item*> m_waiting; // workers still waiting for their procedure
     std::function<void()> m_wakeUp;
-    bool m_shutDown = false;
+    std::atomic<bool> m_shutDown{false}; // written under m_mutex; read without it by drain
     std::thread::id m_mainThread;
 };
 
