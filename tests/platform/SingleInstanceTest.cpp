@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <sys/socket.h>
@@ -29,19 +30,25 @@ protected:
         return SingleInstance::serverNameFor(QString::fromStdString((dir.path() / folder).string()));
     }
 
-    // What a copy killed with SIGKILL leaves: a bound socket file nobody listens on.
-    static void leaveStaleSocket(const QString& name)
+    // Where a server of that name listens.
+    static sockaddr_un socketAddress(const QString& name)
     {
         const std::string path = QDir(QDir::tempPath()).filePath(name).toStdString();
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        ASSERT_LT(path.size(), sizeof(address.sun_path));
-        path.copy(address.sun_path, path.size());
+        path.copy(address.sun_path, std::min(path.size(), sizeof(address.sun_path) - 1));
+        return address;
+    }
+
+    // What a copy killed with SIGKILL leaves: a bound socket file nobody listens on.
+    static void leaveStaleSocket(const QString& name)
+    {
+        sockaddr_un address = socketAddress(name);
         const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
         ASSERT_GE(socket, 0);
         ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
         ::close(socket);
-        ASSERT_TRUE(fs::exists(path));
+        ASSERT_TRUE(fs::exists(address.sun_path));
     }
 
     TempDir dir;
@@ -123,10 +130,7 @@ TEST_F(SingleInstanceTest, AStrangersBytesAskForNothing)
     SingleInstance running(name);
     ASSERT_TRUE(running.claim());
     QSignalSpy requests(&running, &SingleInstance::activationRequested);
-    const std::string path = QDir(QDir::tempPath()).filePath(name).toStdString();
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, path.size());
+    sockaddr_un address = socketAddress(name);
     const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     const std::string junk(10000, 'x');
