@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtNotifyIconShell.h"
+#include "platform/SingleInstance.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemOnlineQuery.h"
 #include "platform/TerminationSignals.h"
@@ -22,6 +23,12 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
+    // A second copy beside the same list would write its table over ours at close: it shows
+    // the running window instead, before it has read or could write anything.
+    zv::SingleInstance singleInstance(
+        zv::SingleInstance::serverNameFor(QString::fromStdString(zv::Paths::executableDir())));
+    if (!singleInstance.claim())
+        return 0;
     zv::FontSubstitutes::install();
 
     zv::HandOverQueue mainThread;
@@ -43,6 +50,10 @@ int main(int argc, char* argv[])
                             sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
     dialogs.setOwner(&mainForm);
     editorDialogs.setOwner(mainForm.EditTaskForm);
+    QObject::connect(&singleInstance, &zv::SingleInstance::activationRequested, &mainForm,
+                     &zv::TMainForm::showMainWindow);
+    // Once the list is written, a new start may run on its own.
+    QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &singleInstance, &zv::SingleInstance::release);
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, &QApplication::quit);
     // SIGTERM, SIGINT and the end of the desktop session close the window as "Exit" does.
     zv::TerminationSignals terminationSignals;

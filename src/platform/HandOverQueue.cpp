@@ -5,7 +5,13 @@ namespace zv {
 
 struct HandOverQueue::Item {
     std::function<void()> procedure;
+    // The worker waits on its item alone: finishing a report wakes no other worker, and the
+    // main thread takes the queue's mutex once per drain, not twice per report (with 254
+    // workers, a worker preempted while holding it stalls the main thread).
+    std::mutex mutex;
+    std::condition_variable finished;
     bool done = false;
+    bool released = false; // the queue was shut down first
 };
 
 HandOverQueue::HandOverQueue() : m_mainThread(std::this_thread::get_id()) {}
@@ -31,14 +37,21 @@ bool HandOverQueue::runOnMain(std::function<void()> procedure)
         if (m_shutDown)
             return false;
         m_items.push_back(item);
+        m_waiting.insert(item.get());
         wakeUp = m_wakeUp;
     }
-    m_changed.notify_all();
+    m_changed.notify_all(); // the main thread in waitUntil
     if (wakeUp)
         wakeUp();
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return item->done || m_shutDown; });
-    return item->done;
+    bool done = false;
+    {
+        std::unique_lock lock(item->mutex);
+        item->finished.wait(lock, [&] { return item->done || item->released; });
+        done = item->done;
+    }
+    std::lock_guard lock(m_mutex);
+    m_waiting.erase(item.get());
+    return done;
 }
 
 std::shared_ptr<HandOverQueue::Item> HandOverQueue::takeNext()
@@ -53,27 +66,32 @@ std::shared_ptr<HandOverQueue::Item> HandOverQueue::takeNext()
 void HandOverQueue::finish(const std::shared_ptr<Item>& item)
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(item->mutex);
         item->done = true;
     }
-    m_changed.notify_all();
+    item->finished.notify_one();
 }
 
 int HandOverQueue::drain()
 {
+    // Only what is queued now: released workers report again at once, and the event loop
+    // must get its turn between their rounds.
+    std::deque<std::shared_ptr<Item>> batch;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_shutDown)
+            return 0;
+        batch.swap(m_items);
+    }
     int count = 0;
-    while (true) {
-        std::shared_ptr<Item> item;
-        {
-            std::lock_guard lock(m_mutex);
-            item = takeNext();
-        }
-        if (!item)
-            return count;
+    for (const std::shared_ptr<Item>& item : batch) {
+        if (m_shutDown) // a report shut the queue down: shutDown released the rest
+            break;
         item->procedure();
         finish(item);
         ++count;
     }
+    return count;
 }
 
 void HandOverQueue::waitUntil(const std::function<bool()>& done)
@@ -110,13 +128,19 @@ void HandOverQueue::shutDown()
         std::lock_guard lock(m_mutex);
         m_shutDown = true;
         m_items.clear();
+        for (Item* item : m_waiting) {
+            {
+                std::lock_guard itemLock(item->mutex);
+                item->released = true;
+            }
+            item->finished.notify_one();
+        }
     }
     m_changed.notify_all();
 }
 
 bool HandOverQueue::isShutDown() const
 {
-    std::lock_guard lock(m_mutex);
     return m_shutDown;
 }
 

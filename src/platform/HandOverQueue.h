@@ -1,11 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 
 namespace zv {
 
@@ -24,7 +26,8 @@ public:
     // false, without running it, once the queue has been shut down.
     bool runOnMain(std::function<void()> procedure);
 
-    // Main thread: run every procedure queued so far; returns how many ran.
+    // Main thread: run every procedure queued so far (not those queued while they run);
+    // returns how many ran.
     int drain();
     // Main thread: run handed-over procedures until done() holds.
     void waitUntil(const std::function<bool()>& done);
@@ -50,8 +53,9 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<Item>> m_items;
+    std::unordered_set<Item*> m_waiting; // workers still waiting for their procedure
     std::function<void()> m_wakeUp;
-    bool m_shutDown = false;
+    std::atomic<bool> m_shutDown{false}; // written under m_mutex; read without it by drain
     std::thread::id m_mainThread;
 };
 

@@ -18,9 +18,12 @@ ProgramRun::ProgramRun(const fs::path& folder) : m_folder(folder)
 {
     const fs::path bin = std::getenv("ZV_BIN_DIR");
     fs::create_directories(folder);
+    // Never over a copy that may be running: its executable is busy.
+    if (fs::exists(folder / "zare-vantrel"))
+        return;
     for (const char* name : {"zare-vantrel", "help.html", "winOrbelSysExit.wav"})
-        fs::copy_file(bin / name, folder / name, fs::copy_options::overwrite_existing);
-    fs::copy(bin / "pic", folder / "pic", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy_file(bin / name, folder / name);
+    fs::copy(bin / "pic", folder / "pic", fs::copy_options::recursive);
 }
 
 ProgramRun::~ProgramRun()
@@ -66,14 +69,22 @@ int ProgramRun::stop(int signalNumber, std::chrono::seconds limit)
     if (m_pid <= 0)
         return -1;
     ::kill(m_pid, signalNumber);
-    int status = -1;
-    const bool ended = waitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit);
-    if (!ended) {
+    const int status = waitForExit(limit);
+    if (status == -1 && m_pid > 0) {
         ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, &status, 0);
+        ::waitpid(m_pid, nullptr, 0);
         m_pid = -1;
-        return -1;
     }
+    return status;
+}
+
+int ProgramRun::waitForExit(std::chrono::seconds limit)
+{
+    if (m_pid <= 0)
+        return -1;
+    int status = -1;
+    if (!waitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit))
+        return -1;
     m_pid = -1;
     return status;
 }

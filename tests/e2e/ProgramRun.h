@@ -14,6 +14,7 @@ namespace zv::test {
 // on the X display of the test (DISPLAY) and ended by a signal.
 class ProgramRun {
 public:
+    // A folder that holds the program already (another run's) is used as it stands.
     explicit ProgramRun(const std::filesystem::path& folder);
     ~ProgramRun();
 
@@ -21,10 +22,13 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     const std::filesystem::path& folder() const { return m_folder; }
+    pid_t pid() const { return m_pid; }
     void start();
     bool running();
     // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
     int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
+    // Waits for an exit of the program's own; returns the exit status (-1: still running).
+    int waitForExit(std::chrono::seconds limit);
 
     // Runs a command (xdotool and the like) and gives its standard output.
     static std::string command(const std::string& line);

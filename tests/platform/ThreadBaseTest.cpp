@@ -6,6 +6,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 using namespace zv;
@@ -141,4 +143,52 @@ TEST(HandOverQueue, WakeUpIsCalledForEveryQueuedProcedure)
     // A procedure may be drained before its wake-up call: count once the worker is gone.
     thread.reset();
     EXPECT_EQ(wakeUps.load(), 4); // three reports and the final one
+}
+
+TEST(HandOverQueue, ShutDownReleasesWorkersAlreadyWaitingForTheirReports)
+{
+    HandOverQueue queue;
+    std::atomic<int> queued{0};
+    queue.setWakeUp([&] { ++queued; });
+    std::atomic<int> ran{0};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> workers;
+    for (int i = 0; i < 8; ++i)
+        workers.emplace_back([&] {
+            if (!queue.runOnMain([&] { ++ran; }))
+                ++refused;
+        });
+    while (queued.load() < 8)
+        std::this_thread::yield();
+    queue.shutDown();
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(refused.load(), 8);
+    EXPECT_EQ(ran.load(), 0);
+}
+
+TEST(HandOverQueue, DrainRunsWhatWasQueuedWhenItBeganAndLeavesLaterReportsToTheNext)
+{
+    HandOverQueue queue;
+    std::atomic<int> queued{0};
+    queue.setWakeUp([&] { ++queued; });
+    std::vector<std::string> order;
+    std::thread second;
+    std::thread first([&] {
+        queue.runOnMain([&] {
+            order.push_back("first");
+            // Another worker reports while this one is being run.
+            second = std::thread([&] { queue.runOnMain([&] { order.push_back("second"); }); });
+            while (queued.load() < 2)
+                std::this_thread::yield();
+        });
+    });
+    while (queued.load() < 1)
+        std::this_thread::yield();
+    EXPECT_EQ(queue.drain(), 1);
+    EXPECT_EQ(order, std::vector<std::string>{"first"});
+    EXPECT_EQ(queue.drain(), 1);
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
+    first.join();
+    second.join();
 }

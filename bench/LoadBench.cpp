@@ -1,0 +1,200 @@
+// "Start all" on a list of 254 tasks in the real main window (offscreen), against a local
+// server: total time, the main thread's event-loop lateness while the workers report, and
+// the process's peak memory. Usage: zv-load-bench BASE-URL OUTPUT-FOLDER COUNT
+// Downloads BASE-URL/f001.bin .. into OUTPUT-FOLDER; the list lives there too.
+#include "app/MainFormU.h"
+#include "platform/AlsaSound.h"
+#include "platform/CurlSessionFactory.h"
+#include "platform/DesktopShell.h"
+#include "platform/FormatSettings.h"
+#include "platform/HandOverQueue.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtNotifyIconShell.h"
+#include "platform/SystemClock.h"
+#include "platform/SystemOnlineQuery.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskListWriter.h"
+#include "tasks/TaskTable.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+using namespace zv;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto TickInterval = std::chrono::milliseconds(10);
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+std::string fileName(int index)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d.bin", index);
+    return name;
+}
+
+void writeList(const std::string& baseUrl, const std::string& folder, int count)
+{
+    TaskTable table;
+    table.writeHeader();
+    for (int index = 1; index <= count; ++index) {
+        const int row = table.appendRow();
+        table.setCell(ColStatus, row, std::string(Status::New));
+        table.setCell(ColProcess, row, std::string(Process::Idle));
+        table.setCell(ColFileName, row, fileName(index));
+        table.setCell(ColSize, row, "0 Byte");
+        table.setCell(ColSizeLoaded, row, "0 Byte");
+        table.setCell(ColUrl, row, baseUrl + "/" + fileName(index));
+        table.setCell(ColPath, row, folder);
+        table.setCell(ColSchedule, row, std::string(Schedule::None));
+    }
+    TaskListWriter::writeList(table, folder + "/vt_tasks.log");
+}
+
+// How late each 10 ms tick of a precise timer comes, in milliseconds.
+class LatenessProbe {
+public:
+    void start()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(TickInterval);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+        m_last = Steady::now();
+        m_timer.start();
+    }
+    void restart() { m_samples.clear(); m_last = Steady::now(); }
+    std::vector<double> samples() const { return m_samples; }
+
+private:
+    void tick()
+    {
+        const auto now = Steady::now();
+        const double late = std::chrono::duration<double, std::milli>(now - m_last - TickInterval).count();
+        m_samples.push_back(std::max(0.0, late));
+        m_last = now;
+    }
+
+    QTimer m_timer;
+    Steady::time_point m_last;
+    std::vector<double> m_samples;
+};
+
+double percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1));
+    return values[index];
+}
+
+bool anyRunning(TaskTable& table)
+{
+    for (int row = 1; row < table.rowCount(); ++row)
+        if (table.cell(ColProcess, row) == Process::Running)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s BASE-URL OUTPUT-FOLDER COUNT\n", argv[0]);
+        return 2;
+    }
+    const std::string baseUrl = argv[1];
+    const std::string folder = argv[2];
+    const int count = std::stoi(argv[3]);
+    writeList(baseUrl, folder, count);
+
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    HandOverQueue mainThread;
+    // Each drain runs workers' reports on this thread: how long one takes is how long the
+    // window cannot answer because of them.
+    std::vector<double> drains;
+    mainThread.setWakeUp([&mainThread, &drains] {
+        QMetaObject::invokeMethod(qApp, [&mainThread, &drains] {
+            const auto begin = Steady::now();
+            if (mainThread.drain() > 0)
+                drains.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
+        }, Qt::QueuedConnection);
+    });
+    CurlSessionFactory internet;
+    const FormatSettings formats = FormatSettings::fromSystemLocale();
+    const SystemClock clock;
+    QtDialogs dialogs;
+    QtDialogs editorDialogs;
+    DesktopShell shell;
+    QtNotifyIconShell trayShell;
+    AlsaSound sound;
+    const SystemOnlineQuery online;
+    TMainForm form({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
+                    online, folder, [folder] { return folder; }});
+    form.show();
+
+    LatenessProbe lateness;
+    double startSeconds = 0;
+    double totalSeconds = 0;
+    double mainCpu = 0;
+    QTimer::singleShot(200, [&] {
+        lateness.start();
+        const double cpuBefore = threadCpuSeconds();
+        const auto begin = Steady::now();
+        form.Startall1Click(); // probes every URL on this thread, as the command does
+        startSeconds = std::chrono::duration<double>(Steady::now() - begin).count();
+        lateness.restart(); // from here on: the workers run and report
+        drains.clear();
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, [&, begin, cpuBefore] {
+            if (anyRunning(form.table()))
+                return;
+            totalSeconds = std::chrono::duration<double>(Steady::now() - begin).count();
+            mainCpu = threadCpuSeconds() - cpuBefore;
+            QApplication::quit();
+        });
+        watch->start(20);
+    });
+    QApplication::exec();
+
+    int done = 0;
+    for (int row = 1; row < form.table().rowCount(); ++row)
+        done += form.table().cell(ColStatus, row) == Status::Done ? 1 : 0;
+    const std::vector<double> samples = lateness.samples();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("tasks done: %d of %d\n", done, count);
+    std::printf("start all (probes on the main thread): %.3f s\n", startSeconds);
+    std::printf("total (start all to the last end): %.3f s\n", totalSeconds);
+    std::printf("main thread CPU: %.3f s\n", mainCpu);
+    std::printf("event-loop lateness while running, %zu ticks: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                samples.size(), percentile(samples, 0.5), percentile(samples, 0.99),
+                percentile(samples, 1.0));
+    double drainTotal = 0;
+    for (double drain : drains)
+        drainTotal += drain;
+    std::printf("hand-overs: %zu drains taking %.3f s in all: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                drains.size(), drainTotal / 1000.0, percentile(drains, 0.5), percentile(drains, 0.99),
+                percentile(drains, 1.0));
+    std::printf("peak RSS: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::fflush(stdout);
+    return done == count ? 0 : 1;
+}

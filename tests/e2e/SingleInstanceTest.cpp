@@ -1,0 +1,106 @@
+#include "ProgramRun.h"
+
+#include "support/TempDir.h"
+#include "tasks/TaskListReader.h"
+#include "tasks/TaskListWriter.h"
+#include "tasks/TaskTable.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/wait.h>
+
+using namespace zv;
+using namespace zv::test;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SingleInstanceEndToEndTest : public ::testing::Test {
+protected:
+    // The program's main window is mapped on the display.
+    static bool showsItsWindow(const ProgramRun& run)
+    {
+        return !ProgramRun::command("xdotool search --all --onlyvisible --pid " + std::to_string(run.pid()) +
+                                    " --name '^Zare Vantrel v1.0$'")
+                    .empty();
+    }
+
+    static void startAndWaitForWindow(ProgramRun& run)
+    {
+        run.start();
+        ASSERT_TRUE(waitFor([&] { return showsItsWindow(run); }, std::chrono::seconds(30)));
+    }
+
+    // A later start in the folder: it must end of itself, successfully, and soon.
+    static void expectForwarded(const fs::path& folder)
+    {
+        ProgramRun later(folder);
+        later.start();
+        const int status = later.waitForExit(std::chrono::seconds(15));
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+
+    // A list of one idle task beside the program.
+    static void writeList(const fs::path& folder)
+    {
+        TaskTable table;
+        table.writeHeader();
+        const int row = table.appendRow();
+        for (const auto& [column, text] : std::vector<std::pair<int, std::string>>{
+                 {ColStatus, "1"}, {ColProcess, "1"}, {ColFileName, "a.zip"}, {ColSize, "1 KB"},
+                 {ColSizeLoaded, "0 Byte"}, {ColUrl, "http://127.0.0.1:9/a.zip"}, {ColPath, folder.string()},
+                 {ColSchedule, "No"}})
+            table.setCell(column, row, text);
+        TaskListWriter::writeList(table, (folder / "vt_tasks.log").string());
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(SingleInstanceEndToEndTest, ASecondStartInTheSameFolderEndsAndLeavesTheFirstRunning)
+{
+    ProgramRun first(dir.path() / "program");
+    writeList(first.folder());
+    const std::string list = readFile(first.folder() / "vt_tasks.log");
+    startAndWaitForWindow(first);
+    expectForwarded(first.folder());
+    EXPECT_EQ(readFile(first.folder() / "vt_tasks.log"), list);
+    EXPECT_TRUE(first.running());
+    EXPECT_TRUE(showsItsWindow(first));
+
+    // A copy in another folder has a list of its own and runs beside it.
+    ProgramRun elsewhere(dir.path() / "elsewhere");
+    startAndWaitForWindow(elsewhere);
+    EXPECT_TRUE(first.running());
+    const int elsewhereStatus = elsewhere.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(elsewhereStatus)) << elsewhereStatus;
+
+    const int status = first.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    TaskTable saved;
+    saved.writeHeader();
+    TaskListReader::readList(saved, (first.folder() / "vt_tasks.log").string());
+    EXPECT_EQ(saved.rowCount(), 2);
+}
+
+TEST_F(SingleInstanceEndToEndTest, AfterTheRunningCopyIsKilledTheNextStartRunsAndAnswersLaterOnes)
+{
+    ProgramRun first(dir.path() / "program");
+    startAndWaitForWindow(first);
+    first.stop(SIGKILL);
+
+    ProgramRun next(first.folder());
+    startAndWaitForWindow(next);
+    expectForwarded(next.folder());
+    EXPECT_TRUE(next.running());
+    const int status = next.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
