@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,7 @@ void ProgramRun::start()
 {
     const std::string program = (m_folder / "zare-vantrel").string();
     const std::string home = m_folder.string();
+    const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
     m_pid = ::fork();
     if (m_pid < 0)
         throw std::runtime_error("fork failed");
@@ -42,6 +44,13 @@ void ProgramRun::start()
         ::setenv("LC_ALL", "C", 1);
         ::setenv("HOME", home.c_str(), 1);
         ::unsetenv("SESSION_MANAGER");
+        if (fileSizeLimit) {
+            // An ignored signal stays ignored across exec.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(*fileSizeLimit), static_cast<rlim_t>(*fileSizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(125);
+        }
         if (::chdir(home.c_str()) != 0)
             ::_exit(126);
         ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));

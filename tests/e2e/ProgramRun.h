@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,7 +23,11 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     const std::filesystem::path& folder() const { return m_folder; }
+    // For the next start: no file the program writes may grow beyond this many bytes
+    // (SIGXFSZ is ignored, so a write past it fails with EFBIG).
+    void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
     void start();
+    pid_t pid() const { return m_pid; }
     bool running();
     // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
     int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
@@ -32,6 +38,7 @@ public:
 private:
     std::filesystem::path m_folder;
     pid_t m_pid = -1;
+    std::optional<std::uint64_t> m_fileSizeLimit;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.
