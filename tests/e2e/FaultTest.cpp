@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -63,6 +64,22 @@ std::vector<std::string> lines(const std::string& text)
     return found;
 }
 
+// ZV_FAULT_SEED repeats a run whose failure message named its seed.
+unsigned chosenSeed()
+{
+    const char* given = std::getenv("ZV_FAULT_SEED");
+    return given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : std::random_device{}();
+}
+
+// The windows' names and sizes, for a failure's message.
+std::string describe(const std::vector<std::string>& windows)
+{
+    std::string text;
+    for (const std::string& window : windows)
+        text += "[" + ProgramRun::command("xdotool getwindowname " + window + " getwindowgeometry " + window) + "]";
+    return text;
+}
+
 int windowWidth(const std::string& window)
 {
     const std::string geometry = ProgramRun::command("xdotool getwindowgeometry " + window);
@@ -74,7 +91,7 @@ int windowWidth(const std::string& window)
 // list that is large or garbage. Each run drives the real program from outside.
 class FaultTest : public ::testing::Test {
 protected:
-    FaultTest() : program(dir.path() / "program"), seed(std::random_device{}()), random(seed)
+    FaultTest() : program(dir.path() / "program"), seed(chosenSeed()), random(seed)
     {
         fs::create_directory(dir.path() / "dl");
     }
@@ -369,8 +386,10 @@ TEST_F(FaultTest, ListOfRandomBytesIsRefusedOrReadWithoutACrash)
     std::string garbage(4096, '\0');
     std::generate(garbage.begin(), garbage.end(), [&] { return static_cast<char>(byte(random)); });
     // Raw bytes, and the same bytes behind a valid beginning so the reader goes deeper.
-    for (const std::string& list : {garbage, "10\r\n255\r\n" + garbage}) {
-        SCOPED_TRACE(list.substr(0, 9));
+    const std::vector<std::pair<const char*, std::string>> lists = {
+        {"raw bytes", garbage}, {"bytes behind a valid beginning", "10\r\n255\r\n" + garbage}};
+    for (const auto& [kind, list] : lists) {
+        SCOPED_TRACE(kind);
         writeFile(listFile(), list);
         program.start();
         std::string main;
@@ -380,7 +399,7 @@ TEST_F(FaultTest, ListOfRandomBytesIsRefusedOrReadWithoutACrash)
                 ProgramRun::command("xdotool windowfocus --sync " + box + " key Return 2>/dev/null");
             main = findMainWindow();
             return !main.empty() && boxes().empty();
-        }, seconds(60)));
+        }, seconds(60))) << "running " << program.running() << ", ended " << program.exitStatus() << ", boxes " << describe(boxes());
         mainWindow = main;
         EXPECT_TRUE(program.running());
         EXPECT_EQ(closeWithSigterm(), 0);

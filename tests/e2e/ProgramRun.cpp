@@ -35,6 +35,7 @@ void ProgramRun::start()
     const std::string program = (m_folder / "zare-vantrel").string();
     const std::string home = m_folder.string();
     const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
+    m_exitStatus = -1;
     m_pid = ::fork();
     if (m_pid < 0)
         throw std::runtime_error("fork failed");
@@ -65,6 +66,7 @@ bool ProgramRun::running()
     int status = 0;
     if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
         m_pid = -1;
+        m_exitStatus = status;
         return false;
     }
     return true;
@@ -81,9 +83,11 @@ int ProgramRun::stop(int signalNumber, std::chrono::seconds limit)
         ::kill(m_pid, SIGKILL);
         ::waitpid(m_pid, &status, 0);
         m_pid = -1;
+        m_exitStatus = status;
         return -1;
     }
     m_pid = -1;
+    m_exitStatus = status;
     return status;
 }
 

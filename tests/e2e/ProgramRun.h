@@ -29,6 +29,8 @@ public:
     void start();
     pid_t pid() const { return m_pid; }
     bool running();
+    // How the last run ended, as waitpid gives it (-1 while it runs or never ran).
+    int exitStatus() const { return m_exitStatus; }
     // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
     int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
 
@@ -38,6 +40,7 @@ public:
 private:
     std::filesystem::path m_folder;
     pid_t m_pid = -1;
+    int m_exitStatus = -1;
     std::optional<std::uint64_t> m_fileSizeLimit;
 };
 
