@@ -237,7 +237,8 @@ protected:
     {
         program.start();
         mainWindow = waitForMainWindow();
-        ASSERT_FALSE(mainWindow.empty());
+        ASSERT_FALSE(mainWindow.empty()) << "running " << program.running() << ", ended " << program.exitStatus()
+                                         << ", windows " << describe(visibleWindows());
     }
 
     int closeWithSigterm()

@@ -32,6 +32,24 @@ ProgramRun::~ProgramRun()
 
 void ProgramRun::start()
 {
+    constexpr int Attempts = 3;
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        startOnce();
+        waitFor([&] { return !running() || hasWindow(); }, std::chrono::seconds(30));
+        // Only an abort before any window is the display's refusal; every other end stands.
+        const bool refused = m_pid <= 0 && WIFSIGNALED(m_exitStatus) && WTERMSIG(m_exitStatus) == SIGABRT;
+        if (!refused)
+            return;
+    }
+}
+
+bool ProgramRun::hasWindow() const
+{
+    return !command("xdotool search --pid " + std::to_string(m_pid) + " 2>/dev/null").empty();
+}
+
+void ProgramRun::startOnce()
+{
     const std::string program = (m_folder / "zare-vantrel").string();
     const std::string home = m_folder.string();
     const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;

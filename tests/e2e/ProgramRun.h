@@ -26,6 +26,8 @@ public:
     // For the next start: no file the program writes may grow beyond this many bytes
     // (SIGXFSZ is ignored, so a write past it fails with EFBIG).
     void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
+    // Starts the program and waits until it has reached the X server (has a window). Under
+    // xvfb-run a start now and then fails to connect and aborts; such a start is repeated.
     void start();
     pid_t pid() const { return m_pid; }
     bool running();
@@ -38,6 +40,9 @@ public:
     static std::string command(const std::string& line);
 
 private:
+    void startOnce();
+    bool hasWindow() const;
+
     std::filesystem::path m_folder;
     pid_t m_pid = -1;
     int m_exitStatus = -1;
