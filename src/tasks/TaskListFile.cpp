@@ -78,7 +78,10 @@ void TaskListFile::loadDefaultList()
         return;
     }
     try {
-        TaskListReader::readList(m_table, m_defaultListFile);
+        // A list cut short shows what it holds, but its bytes are kept before a close
+        // writes the shorter table over them.
+        if (!TaskListReader::readListCheckingEnd(m_table, m_defaultListFile))
+            reportUnreadableDefault(InOutError::incompleteList().what());
     } catch (const InOutError& failure) {
         reportUnreadableDefault(failure.what());
     }

@@ -101,42 +101,46 @@ void TaskListReader::readList(TaskTable& table, const std::string& fileName)
 
 void TaskListReader::readWhole(TaskTable& table, ByteSource& source)
 {
-    readSource(table, source, true);
+    if (!readSource(table, source, true))
+        throw InOutError::incompleteList();
 }
 
 void TaskListReader::readWholeList(TaskTable& table, const std::string& fileName)
 {
-    readFile(table, fileName, true);
+    if (!readFile(table, fileName, true))
+        throw InOutError::incompleteList();
 }
 
-void TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole)
+bool TaskListReader::readListCheckingEnd(TaskTable& table, const std::string& fileName)
+{
+    return readFile(table, fileName, false);
+}
+
+bool TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole)
 {
     try {
-        readLines(table, source, whole);
+        return readLines(table, source, whole);
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);
     }
 }
 
-void TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole)
+bool TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole)
 {
     try {
         InputFile file(fileName);
-        readSource(table, file, whole);
+        return readSource(table, file, whole);
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);
     }
 }
 
-void TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
+bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
 {
     LineReader lines(source);
     const long long columns = readCount(lines);
-    if (columns <= 1) {
-        if (whole)
-            throw InOutError::incompleteList();
-        return;
-    }
+    if (columns <= 1)
+        return !whole;
     if (columns != TaskTable::ColumnCount)
         throw InOutError::wrongColumnCount(columns);
     const long long rows = std::max(readCount(lines), 1LL);
@@ -148,8 +152,7 @@ void TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
             table.setCell(column, row, lines.next());
     }
     // Lines are read in order, so a missing line anywhere leaves the last one unended.
-    if (whole && !lines.lastLineEnded())
-        throw InOutError::incompleteList();
+    return lines.lastLineEnded();
 }
 
 long long TaskListReader::parseCount(std::string_view line)

@@ -23,6 +23,8 @@ public:
     // InOutError::incompleteList() and keeps what was read so far.
     static void readWhole(TaskTable& table, ByteSource& source);
     static void readWholeList(TaskTable& table, const std::string& fileName);
+    // As readList; false when the list ends before its last cell line (or its line end).
+    static bool readListCheckingEnd(TaskTable& table, const std::string& fileName);
 
     // A count line: blanks, an optional sign and decimal digits, and after a blank anything.
     // An empty line counts 0; anything else throws "Invalid numeric input". Huge values are
@@ -30,9 +32,10 @@ public:
     static long long parseCount(std::string_view line);
 
 private:
-    static void readSource(TaskTable& table, ByteSource& source, bool whole);
-    static void readFile(TaskTable& table, const std::string& fileName, bool whole);
-    static void readLines(TaskTable& table, ByteSource& source, bool whole);
+    // Each returns false when the list ended before its last cell line.
+    static bool readSource(TaskTable& table, ByteSource& source, bool whole);
+    static bool readFile(TaskTable& table, const std::string& fileName, bool whole);
+    static bool readLines(TaskTable& table, ByteSource& source, bool whole);
 };
 
 } // namespace zv

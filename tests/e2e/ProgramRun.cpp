@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,8 +35,28 @@ ProgramRun::~ProgramRun()
 
 void ProgramRun::start()
 {
+    constexpr int Attempts = 3;
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        startOnce();
+        waitFor([&] { return !running() || hasWindow(); }, std::chrono::seconds(30));
+        // Only an abort before any window is the display's refusal; every other end stands.
+        const bool refused = m_pid <= 0 && WIFSIGNALED(m_exitStatus) && WTERMSIG(m_exitStatus) == SIGABRT;
+        if (!refused)
+            return;
+    }
+}
+
+bool ProgramRun::hasWindow() const
+{
+    return !command("xdotool search --pid " + std::to_string(m_pid) + " 2>/dev/null").empty();
+}
+
+void ProgramRun::startOnce()
+{
     const std::string program = (m_folder / "zare-vantrel").string();
     const std::string home = m_folder.string();
+    const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
+    m_exitStatus = -1;
     m_pid = ::fork();
     if (m_pid < 0)
         throw std::runtime_error("fork failed");
@@ -45,6 +66,13 @@ void ProgramRun::start()
         ::setenv("LC_ALL", "C", 1);
         ::setenv("HOME", home.c_str(), 1);
         ::unsetenv("SESSION_MANAGER");
+        if (fileSizeLimit) {
+            // An ignored signal stays ignored across exec.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(*fileSizeLimit), static_cast<rlim_t>(*fileSizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(125);
+        }
         if (::chdir(home.c_str()) != 0)
             ::_exit(126);
         ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
@@ -59,6 +87,7 @@ bool ProgramRun::running()
     int status = 0;
     if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
         m_pid = -1;
+        m_exitStatus = status;
         return false;
     }
     return true;
@@ -72,8 +101,10 @@ int ProgramRun::stop(int signalNumber, std::chrono::seconds limit)
     const int status = waitForExit(limit);
     if (status == -1 && m_pid > 0) {
         ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
+        int killed = -1;
+        ::waitpid(m_pid, &killed, 0);
         m_pid = -1;
+        m_exitStatus = killed;
     }
     return status;
 }
@@ -86,6 +117,7 @@ int ProgramRun::waitForExit(std::chrono::seconds limit)
     if (!waitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit))
         return -1;
     m_pid = -1;
+    m_exitStatus = status;
     return status;
 }
 

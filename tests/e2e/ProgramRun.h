@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,9 +24,16 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     const std::filesystem::path& folder() const { return m_folder; }
-    pid_t pid() const { return m_pid; }
+    // For the next start: no file the program writes may grow beyond this many bytes
+    // (SIGXFSZ is ignored, so a write past it fails with EFBIG).
+    void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
+    // Starts the program and waits until it has reached the X server (has a window). Under
+    // xvfb-run a start now and then fails to connect and aborts; such a start is repeated.
     void start();
+    pid_t pid() const { return m_pid; }
     bool running();
+    // How the last run ended, as waitpid gives it (-1 while it runs or never ran).
+    int exitStatus() const { return m_exitStatus; }
     // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
     int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
     // Waits for an exit of the program's own; returns the exit status (-1: still running).
@@ -34,8 +43,13 @@ public:
     static std::string command(const std::string& line);
 
 private:
+    void startOnce();
+    bool hasWindow() const;
+
     std::filesystem::path m_folder;
     pid_t m_pid = -1;
+    int m_exitStatus = -1;
+    std::optional<std::uint64_t> m_fileSizeLimit;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.

@@ -119,6 +119,24 @@ TEST_F(TaskListStartUp, ARefusedListIsKeptAsABadCopyBeforeTheCloseWritesOverIt)
     EXPECT_EQ(readFile(defaultFile() + ".bad.2"), "10\r\nbroken\r\n");
 }
 
+TEST_F(TaskListStartUp, AListCutShortShowsWhatItHoldsAndIsKeptBeforeTheCloseWritesOverIt)
+{
+    const TaskTable saved = tableWithTasks(3);
+    const std::string whole = listBytes(saved);
+    const std::string cut = whole.substr(0, whole.size() - 20);
+    writeFile(defaultFile(), cut);
+
+    file.loadAtStartUp();
+
+    expectOnlyErrorReport("The task list ends before its last task. A copy of the list file was kept as \""
+                          + defaultFile() + ".bad\".");
+    ASSERT_EQ(table.rowCount(), saved.rowCount());
+    EXPECT_EQ(table.cell(ColStatus, 1), saved.cell(ColStatus, 1));
+    EXPECT_EQ(readFile(defaultFile() + ".bad"), cut);
+    ASSERT_TRUE(file.saveAtClose());
+    EXPECT_EQ(readFile(defaultFile() + ".bad"), cut);
+}
+
 TEST_F(TaskListStartUp, AListThatCanBeNeitherReadNorCopiedIsNeverWrittenOver)
 {
     const std::string oversized = oversizedList();
