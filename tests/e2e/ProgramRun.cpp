@@ -112,7 +112,7 @@ int ProgramRun::stop(int signalNumber, std::chrono::seconds limit)
 int ProgramRun::waitForExit(std::chrono::seconds limit)
 {
     if (m_pid <= 0)
-        return -1;
+        return m_exitStatus; // ended already (a start that ended by itself is reaped there)
     int status = -1;
     if (!waitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit))
         return -1;

@@ -36,7 +36,8 @@ public:
     int exitStatus() const { return m_exitStatus; }
     // Sends the signal and waits for the exit; returns the exit status (-1: did not end).
     int stop(int signalNumber, std::chrono::seconds limit = std::chrono::seconds(20));
-    // Waits for an exit of the program's own; returns the exit status (-1: still running).
+    // Waits for an exit of the program's own; returns the exit status (-1: still running, or
+    // never ran).
     int waitForExit(std::chrono::seconds limit);
 
     // Runs a command (xdotool and the like) and gives its standard output.
