@@ -2,6 +2,7 @@
 
 #include "app/AboutU.h"
 #include "platform/ApplicationTitle.h"
+#include "platform/ByteText.h"
 #include "platform/Dialogs.h"
 #include "platform/HandOverQueue.h"
 #include "platform/NotifyIconShell.h"
@@ -59,17 +60,6 @@ QFont pixelFont(const char* family, int pixels)
     QFont font(QString::fromLatin1(family));
     font.setPixelSize(pixels);
     return font;
-}
-
-QString fromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toBytes(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 // The banner behind the upper controls: a light green field, the program's name, and a
@@ -135,7 +125,7 @@ void TMainForm::FormCreate()
     createClient();
     createMenus();
     createTrayIcon();
-    Edit3->setText(fromBytes(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
+    Edit3->setText(ByteText::decode(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
     m_table.setRowCount(1);
     m_table.writeHeader();
     m_listFile.loadAtStartUp();
@@ -428,7 +418,7 @@ void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, cons
         painter.setClipRect(rect);
         painter.drawText(rect.adjusted(TaskGrid::TextOffset, TaskGrid::TextOffset, 0, 0),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         TaskTableModel::cellText(m_table.cell(column, row)));
+                         ByteText::decode(m_table.cell(column, row)));
         painter.setClipping(false);
     }
     if (column != ColStatus && column != ColProcess)
@@ -448,7 +438,7 @@ void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, cons
 void TMainForm::drawStatePicture(QPainter& painter, const QRect& rect, const char* file)
 {
     // Read afresh at every paint; a missing or broken file leaves the cell blank.
-    QImage picture(fromBytes(Paths::join(Paths::join(m_services.programDir, "pic"), file)));
+    QImage picture(ByteText::decode(Paths::join(Paths::join(m_services.programDir, "pic"), file)));
     if (picture.isNull())
         return;
     // The colour of the bottom-left pixel is the picture's background, drawn transparent.
@@ -461,7 +451,7 @@ void TMainForm::drawStatePicture(QPainter& painter, const QRect& rect, const cha
 bool TMainForm::showPictureFile(const std::string& path)
 {
     QPixmap picture;
-    if (!picture.load(fromBytes(path)))
+    if (!picture.load(ByteText::decode(path)))
         return false;
     Image1->setPixmap(picture);
     return true;
@@ -533,12 +523,12 @@ void TMainForm::closeOnRequest()
 
 std::string TMainForm::defaultPath() const
 {
-    return toBytes(Edit3->text());
+    return ByteText::encode(Edit3->text());
 }
 
 void TMainForm::setDefaultPath(const std::string& path)
 {
-    Edit3->setText(fromBytes(path));
+    Edit3->setText(ByteText::decode(path));
 }
 
 void TMainForm::startCurrentTask()

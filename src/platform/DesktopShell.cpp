@@ -1,32 +1,25 @@
 #include "platform/DesktopShell.h"
 
+#include "platform/ByteText.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
 namespace zv {
 
-namespace {
-
-QString fromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 void DesktopShell::openFile(const std::string& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(fromBytes(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ByteText::decode(path)));
 }
 
 void DesktopShell::exploreFolder(const std::string& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(fromBytes(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ByteText::decode(path)));
 }
 
 void DesktopShell::openAddress(const std::string& address)
 {
-    QDesktopServices::openUrl(QUrl(fromBytes(address), QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(ByteText::decode(address), QUrl::TolerantMode));
 }
 
 } // namespace zv

@@ -1,5 +1,7 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/ByteText.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -18,11 +20,6 @@ QMessageBox::Icon qtIcon(MessageIcon icon)
     return QMessageBox::Critical;
 }
 
-QString fromBytes(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 std::string QtDialogs::screenText(const std::string& text)
@@ -38,7 +35,7 @@ std::string QtDialogs::screenText(const std::string& text)
 
 void QtDialogs::messageBox(const std::string& text, const std::string& caption, MessageIcon icon)
 {
-    QMessageBox box(qtIcon(icon), fromBytes(caption), fromBytes(screenText(text)), QMessageBox::Ok,
+    QMessageBox box(qtIcon(icon), ByteText::decode(caption), ByteText::decode(screenText(text)), QMessageBox::Ok,
                     m_owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -65,14 +62,13 @@ std::optional<std::string> QtDialogs::runFileDialog(const FileDialogRequest& req
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // AnyFile lets the open dialog take the name of a file that does not exist.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(fromBytes(request.typeLabel + " (" + request.pattern + ")"));
-    dialog.setDefaultSuffix(fromBytes(request.defaultExtension));
+    dialog.setNameFilter(ByteText::decode(request.typeLabel + " (" + request.pattern + ")"));
+    dialog.setDefaultSuffix(ByteText::decode(request.defaultExtension));
     if (save)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QByteArray chosen = dialog.selectedFiles().constFirst().toUtf8();
-    return std::string(chosen.constData(), static_cast<std::size_t>(chosen.size()));
+    return ByteText::encode(dialog.selectedFiles().constFirst());
 }
 
 } // namespace zv

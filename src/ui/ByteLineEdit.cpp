@@ -1,11 +1,13 @@
 #include "ui/ByteLineEdit.h"
 
+#include "platform/ByteText.h"
+
 namespace zv {
 
 void ByteLineEdit::setBytes(const std::string& bytes)
 {
     m_bytes = bytes;
-    setText(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    setText(ByteText::decode(bytes));
     // What the field holds, should it have changed the text on the way in.
     m_shown = text();
 }
@@ -15,8 +17,7 @@ std::string ByteLineEdit::bytes() const
     const QString current = text();
     if (current == m_shown)
         return m_bytes;
-    const QByteArray encoded = current.toUtf8();
-    return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return ByteText::encode(current);
 }
 
 } // namespace zv

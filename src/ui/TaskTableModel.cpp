@@ -1,5 +1,6 @@
 #include "ui/TaskTableModel.h"
 
+#include "platform/ByteText.h"
 #include "tasks/TaskTable.h"
 
 namespace zv {
@@ -37,11 +38,6 @@ TaskTableModel::~TaskTableModel()
     m_table.removeListener(m_listener);
 }
 
-QString TaskTableModel::cellText(const std::string& bytes)
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 int TaskTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_table.taskCount();
@@ -56,14 +52,14 @@ QVariant TaskTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
-    return cellText(m_table.cell(index.column(), index.row() + 1));
+    return ByteText::decode(m_table.cell(index.column(), index.row() + 1));
 }
 
 QVariant TaskTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return cellText(m_table.cell(section, 0));
+    return ByteText::decode(m_table.cell(section, 0));
 }
 
 } // namespace zv

@@ -23,8 +23,6 @@ public:
 
     TaskTable& table() const { return m_table; }
 
-    static QString cellText(const std::string& bytes);
-
 signals:
     // The table's current row changed (0: none).
     void currentRowChanged(int row);
