@@ -13,6 +13,7 @@
 #include "platform/ThreadBase.h"
 #include "tasks/CellFormats.h"
 #include "tasks/ClearList.h"
+#include "tasks/ClosingSave.h"
 #include "tasks/TaskCodes.h"
 #include "transfer/RefreshSpeed.h"
 #include "ui/BrowseForFolders.h"
@@ -131,8 +132,9 @@ void TMainForm::FormCreate()
     m_listFile.loadAtStartUp();
     m_table.fixHeaderIfTasks();
     // From here on every change of a task row reaches the recovery copy within a second.
-    m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_deferrer,
-                                                m_listFile.recoveryFile());
+    m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_deferrer, m_listFile.recoveryFile(),
+                                                [this] { return m_listFile.currentListFile(); });
+    m_listFile.setOnCurrentChanged([this] { m_recovery->markChanged(); });
 
     createDialogs();
 
@@ -507,6 +509,7 @@ void TMainForm::showMainWindow()
 
 void TMainForm::closeOnRequest()
 {
+    m_closeRequested = true;
     if (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
     while (QWidget* modal = QApplication::activeModalWidget()) {
@@ -547,7 +550,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!m_listFile.saveAtClose()) {
+    if (m_closeRequested) {
+        // Nobody could answer a box: the recovery copy keeps the table for the next start.
+        m_exitReport = saveAtRequestedClose(m_listFile, *m_recovery);
+    } else if (!saveAtUserClose(m_listFile, *m_recovery)) {
         // Reported already; the window stays open and working.
         event->ignore();
         return;
@@ -555,7 +561,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Running workers end with the process: from now on none of their reports applies,
     // so their rows stay as saved.
     m_closedForGood = true;
-    m_recovery->removeAfterNormalClose();
     m_services.mainThread.shutDown();
     Timer1.stop();
     TrayIcon->setActive(false);

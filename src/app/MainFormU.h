@@ -169,8 +169,13 @@ public:
     bool minimiseToNotificationArea();
     void showMainWindow();
     // A close asked for from outside (a signal, the session's end): open dialogs end as if
-    // cancelled, then the window closes as "Exit" does.
+    // cancelled, then the window closes as "Exit" does, except that a list that cannot be
+    // saved ends the program all the same (exitReport() says why).
     void closeOnRequest();
+    // After closedForGood: the program's exit status, and the line for standard error when
+    // a requested close could not save the list.
+    int exitCode() const { return m_exitReport.empty() ? 0 : 1; }
+    const std::string& exitReport() const { return m_exitReport; }
 
     std::string defaultPath() const override;
     void setDefaultPath(const std::string& path) override;
@@ -213,6 +218,8 @@ private:
     QWidget* m_client = nullptr;
     std::map<QString, QAction*> m_actions;
     bool m_closedForGood = false;
+    bool m_closeRequested = false;
+    std::string m_exitReport;
 };
 
 } // namespace zv

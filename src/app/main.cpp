@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <iostream>
+
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
@@ -46,21 +48,38 @@ int main(int argc, char* argv[])
     zv::AlsaSound sound;
     const zv::SystemOnlineQuery online;
 
+    // Installed before the window exists: a signal while a start-up box is shown closes the
+    // box, and the program then ends as after "Exit".
+    zv::TerminationSignals terminationSignals;
+    zv::TMainForm* window = nullptr;
+    bool closeRequested = false;
+    const auto requestClose = [&] {
+        closeRequested = true;
+        dialogs.endSession();
+        editorDialogs.endSession();
+        if (window)
+            window->closeOnRequest();
+    };
+    QObject::connect(&terminationSignals, &zv::TerminationSignals::received, &application, requestClose);
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                     [&requestClose](QSessionManager&) { requestClose(); });
+
     zv::TMainForm mainForm({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell,
                             sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
+    window = &mainForm;
     dialogs.setOwner(&mainForm);
     editorDialogs.setOwner(mainForm.EditTaskForm);
     QObject::connect(&singleInstance, &zv::SingleInstance::activationRequested, &mainForm,
                      &zv::TMainForm::showMainWindow);
     // Once the list is written, a new start may run on its own.
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &singleInstance, &zv::SingleInstance::release);
-    QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, &QApplication::quit);
-    // SIGTERM, SIGINT and the end of the desktop session close the window as "Exit" does.
-    zv::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &zv::TerminationSignals::received, &mainForm,
-                     &zv::TMainForm::closeOnRequest);
-    QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainForm,
-                     [&mainForm](QSessionManager&) { mainForm.closeOnRequest(); });
+    QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, [&mainForm] {
+        if (!mainForm.exitReport().empty())
+            std::cerr << mainForm.exitReport() << std::endl;
+        QApplication::exit(mainForm.exitCode());
+    });
     mainForm.show();
+    if (closeRequested)
+        mainForm.closeOnRequest();
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -18,6 +19,8 @@ constexpr int MaxSymlinkHops = 40;
 constexpr int MaxTemporaryAttempts = 100;
 // Leaves room in a 255-byte name for the dot and the temporary suffix.
 constexpr std::size_t MaxTemporaryStem = 200;
+constexpr std::string_view TemporaryMark = ".tmp-";
+constexpr std::size_t SuffixDigits = 8;
 
 std::string folderOf(const std::string& path)
 {
@@ -38,7 +41,7 @@ std::string randomSuffix()
     static constexpr char digits[] = "0123456789abcdef";
     std::random_device random;
     std::string suffix;
-    for (unsigned value = random(), i = 0; i < 8; ++i, value >>= 4)
+    for (unsigned value = random(), i = 0; i < SuffixDigits; ++i, value >>= 4)
         suffix += digits[value & 15u];
     return suffix;
 }
@@ -91,7 +94,7 @@ AtomicFileWriter::~AtomicFileWriter()
 
 int AtomicFileWriter::createTemporary()
 {
-    const std::string stem = "." + nameOf(m_target).substr(0, MaxTemporaryStem) + ".tmp-";
+    const std::string stem = "." + nameOf(m_target).substr(0, MaxTemporaryStem) + std::string(TemporaryMark);
     const std::string folder = folderOf(m_target);
     for (int attempt = 0; attempt < MaxTemporaryAttempts; ++attempt) {
         const std::string name = (folder == "/" ? folder : folder + "/") + stem + randomSuffix();
@@ -163,6 +166,19 @@ void AtomicFileWriter::syncAndClose()
         throw SystemErrors::fromErrno();
     if (const int error = m_file.close())
         throw SystemErrors::fromCode(error);
+}
+
+std::optional<std::string> AtomicFileWriter::targetOfTemporary(const std::string& name)
+{
+    const std::size_t tail = TemporaryMark.size() + SuffixDigits;
+    if (name.size() <= tail + 1 || name.front() != '.')
+        return std::nullopt;
+    const std::string_view suffix = std::string_view(name).substr(name.size() - tail);
+    const auto isDigit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+    if (!suffix.starts_with(TemporaryMark)
+        || !std::all_of(suffix.begin() + TemporaryMark.size(), suffix.end(), isDigit))
+        return std::nullopt;
+    return name.substr(1, name.size() - 1 - tail);
 }
 
 std::string AtomicFileWriter::followSymlinks(const std::string& path)

@@ -4,6 +4,7 @@
 #include "platform/FileDescriptor.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -32,6 +33,9 @@ public:
     // Follows a chain of symlinks (relative ones against their own folder) to the file they
     // name, whether it exists or not.
     static std::string followSymlinks(const std::string& path);
+    // For the name of a temporary file this writer makes (".<target>.tmp-<8 hex digits>",
+    // left behind when the process was killed mid-write), the target's name.
+    static std::optional<std::string> targetOfTemporary(const std::string& name);
 
 private:
     // 0, or the errno value of the folder's refusal.

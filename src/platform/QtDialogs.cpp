@@ -33,11 +33,21 @@ std::string QtDialogs::screenText(const std::string& text)
     return shown;
 }
 
+void QtDialogs::endSession()
+{
+    m_ended = true;
+    if (m_open)
+        m_open->reject();
+}
+
 void QtDialogs::messageBox(const std::string& text, const std::string& caption, MessageIcon icon)
 {
+    if (m_ended)
+        return;
     QMessageBox box(qtIcon(icon), ByteText::decode(caption), ByteText::decode(screenText(text)), QMessageBox::Ok,
                     m_owner);
     box.setTextFormat(Qt::PlainText);
+    m_open = &box;
     box.exec();
 }
 
@@ -58,7 +68,10 @@ std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& requ
 
 std::optional<std::string> QtDialogs::runFileDialog(const FileDialogRequest& request, bool save)
 {
+    if (m_ended)
+        return std::nullopt;
     QFileDialog dialog(m_owner);
+    m_open = &dialog;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // AnyFile lets the open dialog take the name of a file that does not exist.
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -2,6 +2,9 @@
 
 #include "platform/Dialogs.h"
 
+#include <QPointer>
+
+class QDialog;
 class QWidget;
 
 namespace zv {
@@ -18,6 +21,10 @@ public:
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
 
+    // The program is ending: the box or file dialog open now closes as if cancelled, and
+    // none opens any more.
+    void endSession();
+
     // A lone CR (the system's own texts use it) becomes a line break on screen.
     static std::string screenText(const std::string& text);
 
@@ -25,6 +32,8 @@ private:
     std::optional<std::string> runFileDialog(const FileDialogRequest& request, bool save);
 
     QWidget* m_owner;
+    QPointer<QDialog> m_open;
+    bool m_ended = false;
 };
 
 } // namespace zv

@@ -30,11 +30,13 @@ bool isKeptInTheList(const TableChange& change)
 
 } // namespace
 
-RecoveryCopy::RecoveryCopy(TaskTable& table, Dialogs& dialogs, Deferrer& deferrer, std::string file)
+RecoveryCopy::RecoveryCopy(TaskTable& table, Dialogs& dialogs, Deferrer& deferrer, std::string file,
+                           std::function<std::string()> currentListFile)
     : m_table(table)
     , m_dialogs(dialogs)
     , m_deferrer(deferrer)
     , m_file(std::move(file))
+    , m_currentListFile(std::move(currentListFile))
     , m_self(std::make_shared<RecoveryCopy*>(this))
 {
     m_listenerId = m_table.addListener([this](const TableChange& change) { onChange(change); });
@@ -56,9 +58,35 @@ bool RecoveryCopy::exists(const std::string& file)
     return fs::exists(file, error);
 }
 
+std::string RecoveryCopy::recordFor(const std::string& listFile)
+{
+    std::error_code error;
+    // Resolved now: a bare name means the working directory of this moment.
+    const std::string absolute = fs::absolute(listFile, error).string();
+    if (error || absolute.find_first_of("\r\n") != std::string::npos)
+        return {};
+    return RecordPrefix + absolute;
+}
+
+std::optional<std::string> RecoveryCopy::recordedListFile(const std::optional<std::string>& line)
+{
+    if (!line || !line->starts_with(RecordPrefix))
+        return std::nullopt;
+    std::string file = line->substr(std::string_view(RecordPrefix).size());
+    if (!fs::path(file).is_absolute())
+        return std::nullopt;
+    return file;
+}
+
 void RecoveryCopy::onChange(const TableChange& change)
 {
-    if (m_closed || !isKeptInTheList(change) || isProgressOnly(change))
+    if (isKeptInTheList(change) && !isProgressOnly(change))
+        markChanged();
+}
+
+void RecoveryCopy::markChanged()
+{
+    if (m_closed)
         return;
     m_pending = true;
     schedule(WriteDelayMs);
@@ -88,11 +116,29 @@ void RecoveryCopy::flushNow()
         write();
 }
 
+std::optional<std::string> RecoveryCopy::bringUpToDate()
+{
+    if (m_closed)
+        return std::nullopt;
+    try {
+        writeTable();
+        m_pending = false;
+        return std::nullopt;
+    } catch (const InOutError& failure) {
+        return failure.what();
+    }
+}
+
+void RecoveryCopy::writeTable()
+{
+    TaskListWriter::writeList(m_table, m_file, recordFor(m_currentListFile()));
+}
+
 void RecoveryCopy::write()
 {
     m_pending = false;
     try {
-        TaskListWriter::writeList(m_table, m_file);
+        writeTable();
         m_failureReported = false;
     } catch (const InOutError& failure) {
         m_pending = true;

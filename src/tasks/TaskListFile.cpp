@@ -1,6 +1,7 @@
 #include "tasks/TaskListFile.h"
 
 #include "platform/ApplicationTitle.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/Paths.h"
 #include "tasks/ClearList.h"
 #include "tasks/InOutError.h"
@@ -20,9 +21,28 @@ namespace {
 
 constexpr int MaxBadCopies = 1000;
 
+constexpr int MaxRecoveredFiles = 1000;
+
+// "<base>", "<base>.2", "<base>.3", ...
+std::string numberedName(const std::string& base, int number)
+{
+    return base + (number == 1 ? std::string() : "." + std::to_string(number));
+}
+
 std::string badCopyName(const std::string& file, int number)
 {
-    return file + ".bad" + (number == 1 ? std::string() : "." + std::to_string(number));
+    return numberedName(file + ".bad", number);
+}
+
+bool isTaken(const std::string& file)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(file, error));
+}
+
+std::string folderOf(const std::string& file)
+{
+    return fs::path(file).parent_path().string();
 }
 
 } // namespace
@@ -47,9 +67,34 @@ std::string TaskListFile::recoveryFile() const
 
 void TaskListFile::loadAtStartUp()
 {
+    removeLeftoverTemporaries();
     if (!restoreRecoveryCopy())
         loadDefaultList();
     m_table.fixHeaderIfTasks();
+}
+
+void TaskListFile::removeLeftoverTemporaries() const
+{
+    std::error_code error;
+    for (fs::directory_iterator entry(folderOf(m_defaultListFile), error), end; !error && entry != end;
+         entry.increment(error)) {
+        const auto target = AtomicFileWriter::targetOfTemporary(entry->path().filename().string());
+        std::error_code ignored;
+        if (target && isOwnListName(*target) && entry->is_regular_file(ignored) && !entry->is_symlink(ignored))
+            fs::remove(entry->path(), ignored);
+    }
+}
+
+bool TaskListFile::isOwnListName(const std::string& name) const
+{
+    const std::string defaultName = fs::path(m_defaultListFile).filename().string();
+    if (name == defaultName || name == fs::path(recoveryFile()).filename().string())
+        return true;
+    for (int number = 1; number <= MaxRecoveredFiles; ++number) {
+        if (name == numberedName(RecoveredFileName, number))
+            return true;
+    }
+    return false;
 }
 
 bool TaskListFile::restoreRecoveryCopy()
@@ -57,15 +102,48 @@ bool TaskListFile::restoreRecoveryCopy()
     const std::string copy = recoveryFile();
     if (!RecoveryCopy::exists(copy))
         return false;
+    std::optional<std::string> record;
     try {
-        TaskListReader::readWholeList(m_table, copy);
+        record = TaskListReader::readWholeListWithTrailer(m_table, copy);
     } catch (const InOutError& failure) {
         m_table.setRowCount(1);
         reportUnreadableRecovery(failure.what());
         return false;
     }
-    m_dialogs.messageBox(RecoveryCopy::RestoredText, ApplicationTitle, MessageIcon::Information);
+    std::string text = RecoveryCopy::RestoredText;
+    if (const auto listFile = RecoveryCopy::recordedListFile(record)) {
+        setCurrent(*listFile);
+        if (*listFile != m_defaultListFile)
+            text += " It will be saved to \"" + *listFile + "\" when Zare Vantrel closes.";
+    } else {
+        text += takeRecoveredFile();
+    }
+    m_dialogs.messageBox(text, ApplicationTitle, MessageIcon::Information);
     return true;
+}
+
+std::string TaskListFile::takeRecoveredFile()
+{
+    const std::string base = Paths::join(folderOf(m_defaultListFile), RecoveredFileName);
+    int number = 1;
+    while (number < MaxRecoveredFiles && isTaken(numberedName(base, number)))
+        ++number;
+    setCurrent(numberedName(base, number));
+    // Written at once, so that the name is taken and the table kept even before the close.
+    try {
+        TaskListWriter::writeList(m_table, m_currentListFile);
+    } catch (const InOutError&) {
+        // The close tries again and reports a failure.
+    }
+    return " The recovery copy did not say which task list it belongs to, so it will be saved to \""
+        + m_currentListFile + "\".";
+}
+
+void TaskListFile::setCurrent(const std::string& file)
+{
+    m_currentListFile = file;
+    if (m_onCurrentChanged)
+        m_onCurrentChanged();
 }
 
 void TaskListFile::loadDefaultList()
@@ -148,6 +226,11 @@ bool TaskListFile::saveAtClose()
     return writeTo(m_currentListFile);
 }
 
+std::optional<std::string> TaskListFile::trySaveAtClose()
+{
+    return tryWrite(m_currentListFile);
+}
+
 void TaskListFile::openDatabase()
 {
     if (refusedWhileTasksRun(m_table, m_dialogs))
@@ -163,7 +246,7 @@ void TaskListFile::openDatabase()
 void TaskListFile::newDatabase()
 {
     if (clearTheList(m_table, m_dialogs))
-        m_currentListFile = NewFileName;
+        setCurrent(NewFileName);
 }
 
 void TaskListFile::saveDatabaseAs()
@@ -171,7 +254,7 @@ void TaskListFile::saveDatabaseAs()
     const auto chosen = m_dialogs.saveFileName(fileDialogRequest());
     if (!chosen)
         return;
-    m_currentListFile = *chosen;
+    setCurrent(*chosen);
     writeTo(m_currentListFile);
 }
 
@@ -186,19 +269,24 @@ void TaskListFile::readFrom(const std::string& file)
 
 bool TaskListFile::writeTo(const std::string& file)
 {
+    const auto failure = tryWrite(file);
+    if (failure)
+        m_dialogs.reportError(*failure);
+    return !failure;
+}
+
+std::optional<std::string> TaskListFile::tryWrite(const std::string& file)
+{
     if (isProtected(file)) {
-        m_dialogs.reportError("The task list \"" + file
-                              + "\" could not be read whole at start-up and could not be copied,"
-                                " so it is not overwritten. Save the list under another name"
-                                " with \"Save database as..\"");
-        return false;
+        return "The task list \"" + file
+            + "\" could not be read whole at start-up and could not be copied, so it is not"
+              " overwritten. Save the list under another name with \"Save database as..\"";
     }
     try {
         TaskListWriter::writeList(m_table, file);
-        return true;
+        return std::nullopt;
     } catch (const InOutError& failure) {
-        m_dialogs.reportError(failure.what());
-        return false;
+        return failure.what();
     }
 }
 

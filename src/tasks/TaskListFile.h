@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,9 @@ public:
     static constexpr const char* DefaultFileName = "vt_tasks.log";
     // A bare name: it is resolved against the working directory when it is written.
     static constexpr const char* NewFileName = "vt_tasks_new.log";
+    // Beside the default list: where a restored table goes when its copy does not say
+    // which list it belongs to ("vt_tasks_recovered.log.2", ... when taken).
+    static constexpr const char* RecoveredFileName = "vt_tasks_recovered.log";
 
     // defaultFolder holds the default list file (the program's folder).
     TaskListFile(TaskTable& table, Dialogs& dialogs, const std::string& defaultFolder);
@@ -26,14 +30,20 @@ public:
     // The recovery copy kept while the program runs (RecoveryCopy).
     std::string recoveryFile() const;
 
-    // After a run that did not close normally, loads its recovery copy and tells the user;
-    // the current list file stays the default one. Otherwise reads the default list file,
-    // or creates it empty when there is none. A file that cannot be read whole is first
-    // copied beside itself ("<name>.bad", "<name>.bad.2", ...).
+    // Removes the temporary files that killed writes of the default list, its recovery copy
+    // and recovered lists left beside the default list. Then, after a run that did not close
+    // normally, loads its recovery copy, makes the list file it records current and tells
+    // the user. Otherwise reads the default list file, or creates it empty when there is
+    // none. A file that cannot be read whole is first copied beside itself ("<name>.bad",
+    // "<name>.bad.2", ...).
     void loadAtStartUp();
     // Writes the table to the current list file. False (the failure reported) means the
     // close must not go on.
     bool saveAtClose();
+    // The same without a box: the failure's text, if any.
+    std::optional<std::string> trySaveAtClose();
+    // Called whenever the current list file changes.
+    void setOnCurrentChanged(std::function<void()> listener) { m_onCurrentChanged = std::move(listener); }
     // Reads a chosen list into the table; the current list file stays as it was.
     void openDatabase();
     // Clears the list and makes "vt_tasks_new.log" the current list file.
@@ -45,7 +55,12 @@ public:
     static FileDialogRequest fileDialogRequest();
 
 private:
+    void removeLeftoverTemporaries() const;
+    bool isOwnListName(const std::string& name) const;
     bool restoreRecoveryCopy();
+    // The current list file of a restored table whose copy named none; the user's text.
+    std::string takeRecoveredFile();
+    void setCurrent(const std::string& file);
     void loadDefaultList();
     void reportUnreadableDefault(const std::string& errorText);
     void reportUnreadableRecovery(const std::string& errorText);
@@ -54,6 +69,7 @@ private:
     bool isProtected(const std::string& file) const;
     void readFrom(const std::string& file);
     bool writeTo(const std::string& file);
+    std::optional<std::string> tryWrite(const std::string& file);
 
     TaskTable& m_table;
     Dialogs& m_dialogs;
@@ -61,6 +77,7 @@ private:
     std::string m_currentListFile;
     // A default list file that could be neither read whole nor copied is never written.
     std::string m_protectedFile;
+    std::function<void()> m_onCurrentChanged;
 };
 
 } // namespace zv

@@ -32,11 +32,13 @@ public:
     {
         std::string line;
         m_lastEnded = false;
+        m_lastFound = false;
         while (m_pos < m_end || fill()) {
             const char* start = m_buffer.data() + m_pos;
             const char* stop = m_buffer.data() + m_end;
             const char* lineEnd = std::find(start, stop, '\n');
             const auto length = static_cast<std::size_t>(lineEnd - start);
+            m_lastFound = true;
             line.append(start, std::min(length, keep - std::min(keep, line.size())));
             m_pos += length;
             if (lineEnd != stop) {
@@ -52,6 +54,9 @@ public:
 
     // Whether the line last read was ended by LF (a line past the end is not).
     bool lastLineEnded() const { return m_lastEnded; }
+    // Whether the line last read held a byte at all: a last line without its line end is
+    // still there, a line past the end is not.
+    bool lastLineFound() const { return m_lastFound; }
 
 private:
     bool fill()
@@ -70,6 +75,7 @@ private:
     std::size_t m_end = 0;
     bool m_atEnd = false;
     bool m_lastEnded = false;
+    bool m_lastFound = false;
 };
 
 long long readCount(LineReader& lines)
@@ -91,51 +97,62 @@ void takeEmptyRows(TaskTable& table, int rowCount)
 
 void TaskListReader::read(TaskTable& table, ByteSource& source)
 {
-    readSource(table, source, false);
+    readSource(table, source, false, nullptr);
 }
 
 void TaskListReader::readList(TaskTable& table, const std::string& fileName)
 {
-    readFile(table, fileName, false);
+    readFile(table, fileName, false, nullptr);
 }
 
 void TaskListReader::readWhole(TaskTable& table, ByteSource& source)
 {
-    if (!readSource(table, source, true))
+    if (!readSource(table, source, true, nullptr))
         throw InOutError::incompleteList();
 }
 
 void TaskListReader::readWholeList(TaskTable& table, const std::string& fileName)
 {
-    if (!readFile(table, fileName, true))
+    if (!readFile(table, fileName, true, nullptr))
         throw InOutError::incompleteList();
+}
+
+std::optional<std::string> TaskListReader::readWholeListWithTrailer(TaskTable& table, const std::string& fileName)
+{
+    std::optional<std::string> trailer;
+    if (!readFile(table, fileName, true, &trailer))
+        throw InOutError::incompleteList();
+    return trailer;
 }
 
 bool TaskListReader::readListCheckingEnd(TaskTable& table, const std::string& fileName)
 {
-    return readFile(table, fileName, false);
+    return readFile(table, fileName, false, nullptr);
 }
 
-bool TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole)
+bool TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole,
+                                std::optional<std::string>* trailer)
 {
     try {
-        return readLines(table, source, whole);
+        return readLines(table, source, whole, trailer);
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);
     }
 }
 
-bool TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole)
+bool TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole,
+                              std::optional<std::string>* trailer)
 {
     try {
         InputFile file(fileName);
-        return readSource(table, file, whole);
+        return readSource(table, file, whole, trailer);
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);
     }
 }
 
-bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
+bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole,
+                               std::optional<std::string>* trailer)
 {
     LineReader lines(source);
     const long long columns = readCount(lines);
@@ -151,8 +168,16 @@ bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole)
         for (int row = 1; row < rows; ++row)
             table.setCell(column, row, lines.next());
     }
-    // Lines are read in order, so a missing line anywhere leaves the last one unended.
-    return lines.lastLineEnded();
+    // Lines are read in order, so a missing line anywhere leaves the last one missing too;
+    // a last line without its line end is whole.
+    if (!lines.lastLineFound())
+        return false;
+    if (trailer && lines.lastLineEnded()) {
+        std::string after = lines.next();
+        if (lines.lastLineEnded())
+            *trailer = std::move(after);
+    }
+    return true;
 }
 
 long long TaskListReader::parseCount(std::string_view line)

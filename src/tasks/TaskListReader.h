@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +20,14 @@ public:
     static void read(TaskTable& table, ByteSource& source);
     static void readList(TaskTable& table, const std::string& fileName);
     // The same, for a list that must be just as it was written: one that ends before its
-    // last cell line (or its line end), or announces nothing to read, throws
-    // InOutError::incompleteList() and keeps what was read so far.
+    // last cell line, or announces nothing to read, throws InOutError::incompleteList() and
+    // keeps what was read so far. (A last line without its line end is whole.)
     static void readWhole(TaskTable& table, ByteSource& source);
     static void readWholeList(TaskTable& table, const std::string& fileName);
-    // As readList; false when the list ends before its last cell line (or its line end).
+    // As readWholeList; also gives the line after the last cell when it is there with its
+    // line end (readers of plain lists ignore it).
+    static std::optional<std::string> readWholeListWithTrailer(TaskTable& table, const std::string& fileName);
+    // As readList; false when the list ends before its last cell line.
     static bool readListCheckingEnd(TaskTable& table, const std::string& fileName);
 
     // A count line: blanks, an optional sign and decimal digits, and after a blank anything.
@@ -33,9 +37,11 @@ public:
 
 private:
     // Each returns false when the list ended before its last cell line.
-    static bool readSource(TaskTable& table, ByteSource& source, bool whole);
-    static bool readFile(TaskTable& table, const std::string& fileName, bool whole);
-    static bool readLines(TaskTable& table, ByteSource& source, bool whole);
+    // Each also sets *trailer (when given) to the ended line after the last cell.
+    static bool readSource(TaskTable& table, ByteSource& source, bool whole, std::optional<std::string>* trailer);
+    static bool readFile(TaskTable& table, const std::string& fileName, bool whole,
+                         std::optional<std::string>* trailer);
+    static bool readLines(TaskTable& table, ByteSource& source, bool whole, std::optional<std::string>* trailer);
 };
 
 } // namespace zv

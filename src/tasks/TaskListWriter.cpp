@@ -22,11 +22,13 @@ void TaskListWriter::write(const TaskTable& table, ByteSink& sink)
     }
 }
 
-void TaskListWriter::writeList(const TaskTable& table, const std::string& fileName)
+void TaskListWriter::writeList(const TaskTable& table, const std::string& fileName, const std::string& trailer)
 {
     try {
         AtomicFileWriter file(fileName);
         write(table, file);
+        if (!trailer.empty())
+            file.write(cellLine(trailer));
         file.commit();
     } catch (const std::system_error& error) {
         throw InOutError::fromSystemError(error);

@@ -14,8 +14,9 @@ class TaskListWriter {
 public:
     static void write(const TaskTable& table, ByteSink& sink);
 
-    // Replaces the file atomically: a failure leaves the old file whole. Throws InOutError.
-    static void writeList(const TaskTable& table, const std::string& fileName);
+    // Replaces the file atomically: a failure leaves the old file whole. A trailer, when
+    // given, is one more line after the cells, which list readers ignore. Throws InOutError.
+    static void writeList(const TaskTable& table, const std::string& fileName, const std::string& trailer = {});
 
     static std::string cellLine(const std::string& cell);
 };

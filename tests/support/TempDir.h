@@ -20,6 +20,21 @@ private:
     std::filesystem::path m_path;
 };
 
+// Makes a folder the working directory for as long as it lives.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::filesystem::path& folder) : m_old(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(m_old); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path m_old;
+};
+
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 

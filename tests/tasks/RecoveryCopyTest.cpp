@@ -4,6 +4,7 @@
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 #include "tasks/ClearList.h"
+#include "tasks/ClosingSave.h"
 #include "tasks/RecoveryCopy.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListFile.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,10 +29,15 @@ namespace {
 struct RecoveryFixture : ::testing::Test {
     std::string copyFile() const { return listFile.recoveryFile(); }
     std::string copyBytes() const { return readFile(copyFile()); }
+    // The table, then the record of the current list file.
+    std::string expectedCopy() const
+    {
+        return listBytes(table) + "List file: " + fs::absolute(listFile.currentListFile()).string() + "\r\n";
+    }
     // Fires the waiting write and tells whether it left the copy holding the table.
     bool writtenOnFire()
     {
-        return deferrer.fireAll() == 1 && fs::exists(copyFile()) && copyBytes() == listBytes(table);
+        return deferrer.fireAll() == 1 && fs::exists(copyFile()) && copyBytes() == expectedCopy();
     }
 
     TempDir dir;
@@ -38,7 +45,7 @@ struct RecoveryFixture : ::testing::Test {
     RecordingDialogs dialogs;
     FakeDeferrer deferrer;
     TaskListFile listFile{table, dialogs, dir.path().string()};
-    RecoveryCopy copy{table, dialogs, deferrer, listFile.recoveryFile()};
+    RecoveryCopy copy{table, dialogs, deferrer, listFile.recoveryFile(), [this] { return listFile.currentListFile(); }};
 };
 
 } // namespace
@@ -120,7 +127,7 @@ TEST_F(RecoveryCopyWrites, FlushNowWritesAWaitingChangeAtOnce)
     EXPECT_TRUE(copy.isPending());
     copy.flushNow();
     EXPECT_FALSE(copy.isPending());
-    EXPECT_EQ(copyBytes(), listBytes(table));
+    EXPECT_EQ(copyBytes(), expectedCopy());
     // The timer still running finds nothing left to write.
     fs::remove(copyFile());
     deferrer.fireAll();
@@ -136,7 +143,7 @@ TEST(RecoveryCopyFailure, IsReportedOnceAndAgainOnlyAfterASuccess)
     addTask(table, namedCells(1));
     RecordingDialogs dialogs;
     FakeDeferrer deferrer;
-    RecoveryCopy copy(table, dialogs, deferrer, file);
+    RecoveryCopy copy(table, dialogs, deferrer, file, [] { return std::string("/lists/vt_tasks.log"); });
     const auto changeAndFire = [&](const std::string& text) {
         table.setCell(ColFileName, 1, text);
         deferrer.fireAll();
@@ -157,7 +164,7 @@ TEST(RecoveryCopyFailure, IsReportedOnceAndAgainOnlyAfterASuccess)
 
     fs::create_directory(folder);
     deferrer.fireAll();
-    EXPECT_EQ(readFile(file), listBytes(table));
+    EXPECT_EQ(readFile(file), listBytes(table) + "List file: /lists/vt_tasks.log\r\n");
     EXPECT_TRUE(deferrer.calls.empty());
 
     fs::remove_all(folder);
@@ -247,12 +254,12 @@ TEST_F(RecoveryCopyWrites, ANormalCloseRemovesTheCopyAndWritesNoMore)
 TEST_F(RecoveryCopyWrites, ATimerThatOutlivesTheCopyDoesNothing)
 {
     {
-        RecoveryCopy shortLived(table, dialogs, deferrer, dir.file("short.recover"));
+        RecoveryCopy shortLived(table, dialogs, deferrer, dir.file("short.recover"), [] { return "x.log"; });
         table.setCell(ColFileName, 1, "changed");
     }
     EXPECT_EQ(deferrer.fireAll(), 2);
     EXPECT_FALSE(fs::exists(dir.file("short.recover")));
-    EXPECT_EQ(copyBytes(), listBytes(table));
+    EXPECT_EQ(copyBytes(), expectedCopy());
 }
 
 namespace {
@@ -277,7 +284,7 @@ TEST_F(RecoveryStartUp, ACopyLeftBehindIsLoadedInsteadOfTheListAndTheUserIsToldO
     const std::string saved = listBytes(tableWithTasks(2));
     const TaskTable lastRun = tableWithTasks(5);
     writeFile(defaultFile(), saved);
-    writeFile(copyFile(), listBytes(lastRun));
+    writeFile(copyFile(), listBytes(lastRun) + "List file: " + defaultFile() + "\r\n");
 
     listFile.loadAtStartUp();
     EXPECT_EQ(rowsOf(table), rowsOf(lastRun));
@@ -292,7 +299,7 @@ TEST_F(RecoveryStartUp, ACopyLeftBehindIsLoadedInsteadOfTheListAndTheUserIsToldO
 
     // Loading is no change: the copy stays as it is until the user changes something.
     FakeDeferrer deferrer;
-    RecoveryCopy copy(table, dialogs, deferrer, listFile.recoveryFile());
+    RecoveryCopy copy(table, dialogs, deferrer, listFile.recoveryFile(), [&] { return listFile.currentListFile(); });
     EXPECT_TRUE(deferrer.calls.empty());
     ASSERT_TRUE(listFile.saveAtClose());
     copy.removeAfterNormalClose();
@@ -312,7 +319,8 @@ TEST_F(RecoveryStartUp, ACopyCutShortIsKeptAsideAndTheSavedListIsLoaded)
     const TaskTable saved = tableWithTasks(2);
     writeFile(defaultFile(), listBytes(saved));
     const std::string full = listBytes(tableWithTasks(5));
-    const std::string cut = full.substr(0, full.size() - 4);
+    // Whole lines are missing: a copy is written atomically, so only a damaged disk cuts one.
+    const std::string cut = full.substr(0, full.rfind("c9r4"));
     writeFile(copyFile(), cut);
 
     listFile.loadAtStartUp();
@@ -325,4 +333,150 @@ TEST_F(RecoveryStartUp, ACopyCutShortIsKeptAsideAndTheSavedListIsLoaded)
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_FALSE(fs::exists(copyFile()));
     EXPECT_EQ(readFile(copyFile() + ".bad"), cut);
+}
+
+namespace {
+
+// One run of the program in a folder, as far as its lists go: killed when it goes out of
+// scope, unless it was closed.
+struct ListRun {
+    explicit ListRun(const TempDir& dir) : listFile(table, dialogs, dir.path().string())
+    {
+        table.writeHeader();
+        listFile.loadAtStartUp();
+        copy = std::make_unique<RecoveryCopy>(table, dialogs, deferrer, listFile.recoveryFile(),
+                                              [this] { return listFile.currentListFile(); });
+        listFile.setOnCurrentChanged([this] { copy->markChanged(); });
+    }
+    // What the copy's timer does within a second of a change.
+    void copyWritten() { deferrer.fireAll(); }
+    bool close() { return saveAtUserClose(listFile, *copy); }
+
+    TaskTable table;
+    RecordingDialogs dialogs;
+    FakeDeferrer deferrer;
+    TaskListFile listFile;
+    std::unique_ptr<RecoveryCopy> copy;
+};
+
+} // namespace
+
+TEST(RecoveryAfterACrash, TheRestoredTableIsSavedToTheListThatWasCurrentAndNoOtherListChanges)
+{
+    const std::string defaultList = listBytes(tableWithTasks(2));
+    const std::string otherList = listBytes(tableWithTasks(4));
+    const std::vector<std::pair<std::string, std::function<void(ListRun&, const TempDir&)>>> switches = {
+        {"new", [](ListRun& run, const TempDir&) { run.listFile.newDatabase(); }},
+        {"save as", [](ListRun& run, const TempDir& dir) {
+             run.dialogs.fileAnswers.push_back(dir.file("mine.log"));
+             run.listFile.saveDatabaseAs();
+         }},
+        {"open", [](ListRun& run, const TempDir& dir) {
+             run.dialogs.fileAnswers.push_back(dir.file("other.log"));
+             run.listFile.openDatabase();
+         }},
+    };
+    for (const auto& [name, switchList] : switches) {
+        TempDir dir;
+        const WorkingDirectory working(dir.path());
+        writeFile(dir.file("vt_tasks.log"), defaultList);
+        writeFile(dir.file("other.log"), otherList);
+        std::string atCrash;
+        {
+            ListRun run(dir);
+            switchList(run, dir);
+            addTask(run.table, namedCells(9));
+            run.copyWritten();
+            atCrash = listBytes(run.table);
+        }
+        {
+            ListRun restarted(dir);
+            EXPECT_EQ(listBytes(restarted.table), atCrash) << name;
+            ASSERT_TRUE(restarted.close()) << name;
+        }
+        const std::map<std::string, std::string> expected = {
+            {"new", name == "new" ? atCrash : ""},
+            {"save as", name == "save as" ? atCrash : ""},
+            {"open", name == "open" ? atCrash : defaultList},
+        };
+        EXPECT_EQ(readFile(dir.file("vt_tasks.log")), expected.at("open")) << name;
+        EXPECT_EQ(fs::exists(dir.file("vt_tasks_new.log")) ? readFile(dir.file("vt_tasks_new.log")) : "",
+                  expected.at("new")) << name;
+        EXPECT_EQ(fs::exists(dir.file("mine.log")) ? readFile(dir.file("mine.log")) : "", expected.at("save as"))
+            << name;
+        EXPECT_EQ(readFile(dir.file("other.log")), otherList) << name;
+        EXPECT_FALSE(fs::exists(dir.file("vt_tasks.log.recover"))) << name;
+    }
+}
+
+TEST(RecoveryAfterACrash, ACopyThatNamesNoListIsRestoredIntoANewFileBesideTheDefaultList)
+{
+    TempDir dir;
+    const std::string defaultList = listBytes(tableWithTasks(2));
+    const std::string earlier = listBytes(tableWithTasks(1));
+    const TaskTable lastRun = tableWithTasks(3);
+    writeFile(dir.file("vt_tasks.log"), defaultList);
+    writeFile(dir.file("vt_tasks_recovered.log"), earlier);
+    // As an earlier version wrote it, or with a record that is no path.
+    for (const std::string record : {"", "List file: relative.log\r\n"}) {
+        fs::remove(dir.file("vt_tasks_recovered.log.2"));
+        writeFile(dir.file("vt_tasks.log.recover"), listBytes(lastRun) + record);
+        ListRun run(dir);
+        const std::string recovered = dir.file("vt_tasks_recovered.log.2");
+        ASSERT_EQ(run.dialogs.messages.size(), 1u);
+        EXPECT_EQ(run.dialogs.messages[0].text,
+                  std::string(RecoveryCopy::RestoredText)
+                      + " The recovery copy did not say which task list it belongs to, so it will be saved to \""
+                      + recovered + "\".");
+        EXPECT_EQ(run.listFile.currentListFile(), recovered);
+        ASSERT_TRUE(run.close());
+        EXPECT_EQ(readFile(recovered), listBytes(lastRun));
+        EXPECT_EQ(readFile(dir.file("vt_tasks.log")), defaultList);
+        EXPECT_EQ(readFile(dir.file("vt_tasks_recovered.log")), earlier);
+    }
+}
+
+TEST(RecoveryAtTheClose, AFailureAfterTheCopyStepRestoresTheTableAsItStoodAtTheClose)
+{
+    TempDir dir;
+    std::string atClose;
+    {
+        ListRun run(dir);
+        // From here on every save of the list fails.
+        fs::remove(dir.file("vt_tasks.log"));
+        fs::create_directory(dir.file("vt_tasks.log"));
+        addTask(run.table, namedCells(1));
+        run.copyWritten();
+        // Neither a change still within the copy's delay nor progress alone is lost.
+        run.table.setCell(ColFileName, 1, "renamed.bin");
+        run.table.setCell(ColSizeLoaded, 1, "12.00 KB");
+        atClose = listBytes(run.table);
+        EXPECT_FALSE(run.close());
+        EXPECT_EQ(run.dialogs.messages.size(), 1u);
+
+        // A close nobody can answer says so in one line, and keeps the copy.
+        const std::string line = saveAtRequestedClose(run.listFile, *run.copy);
+        EXPECT_EQ(line, "Zare Vantrel v1.0: the task list \"" + dir.file("vt_tasks.log")
+                            + "\" could not be saved: File access denied. It will be restored from \""
+                            + dir.file("vt_tasks.log.recover") + "\" at the next start.");
+        EXPECT_EQ(run.dialogs.messages.size(), 1u);
+    }
+    fs::remove(dir.file("vt_tasks.log"));
+    ListRun restarted(dir);
+    EXPECT_EQ(listBytes(restarted.table), atClose);
+}
+
+TEST(RecoveryAtTheClose, ARequestedCloseWhoseCopyFailsTooSaysSo)
+{
+    TempDir dir;
+    ListRun run(dir);
+    addTask(run.table, namedCells(1));
+    const std::string copyFile = dir.file("vt_tasks.log.recover");
+    fs::create_directory(copyFile);
+    fs::remove(dir.file("vt_tasks.log"));
+    fs::create_directory(dir.file("vt_tasks.log"));
+    EXPECT_EQ(saveAtRequestedClose(run.listFile, *run.copy),
+              "Zare Vantrel v1.0: the task list \"" + dir.file("vt_tasks.log")
+                  + "\" could not be saved: File access denied. Its recovery copy \"" + copyFile
+                  + "\" could not be written either: File access denied.");
 }

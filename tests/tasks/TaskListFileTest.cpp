@@ -57,15 +57,6 @@ std::string oversizedList()
     return bytes;
 }
 
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const fs::path& folder) : m_old(fs::current_path()) { fs::current_path(folder); }
-    ~WorkingDirectory() { fs::current_path(m_old); }
-
-private:
-    fs::path m_old;
-};
-
 } // namespace
 
 using TaskListStartUp = ListFileFixture;
@@ -135,6 +126,42 @@ TEST_F(TaskListStartUp, AListCutShortShowsWhatItHoldsAndIsKeptBeforeTheCloseWrit
     EXPECT_EQ(readFile(defaultFile() + ".bad"), cut);
     ASSERT_TRUE(file.saveAtClose());
     EXPECT_EQ(readFile(defaultFile() + ".bad"), cut);
+}
+
+TEST_F(TaskListStartUp, AWholeListWhoseLastLineHasNoLineEndIsReadAsWhole)
+{
+    const TaskTable saved = tableWithTasks(3);
+    const std::string whole = listBytes(saved);
+    writeFile(defaultFile(), whole.substr(0, whole.size() - 2));
+
+    file.loadAtStartUp();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(rowsOf(table), rowsOf(saved));
+    EXPECT_FALSE(fs::exists(defaultFile() + ".bad"));
+}
+
+TEST_F(TaskListStartUp, OnlyTheTemporaryFilesOfKilledListWritesAreRemoved)
+{
+    const std::vector<std::string> litter = {".vt_tasks.log.tmp-0a1b2c3d", ".vt_tasks.log.recover.tmp-ffff0000",
+                                             ".vt_tasks_recovered.log.2.tmp-12345678"};
+    const std::vector<std::string> kept = {".vt_tasks.log.tmp-0A1B2C3D", ".vt_tasks.log.tmp-123",
+                                           "vt_tasks.log.tmp-12345678", ".mine.log.tmp-12345678",
+                                           ".vt_tasks.log.bad.tmp-12345678"};
+    for (const auto& name : litter)
+        writeFile(dir.file(name), "10\r\n");
+    for (const auto& name : kept)
+        writeFile(dir.file(name), "10\r\n");
+    // Only regular files: neither a folder nor a link of that name, nor what a link names.
+    fs::create_directory(dir.file(".vt_tasks.log.tmp-aaaaaaaa"));
+    fs::create_symlink(dir.file(kept[0]), dir.file(".vt_tasks.log.tmp-bbbbbbbb"));
+
+    file.loadAtStartUp();
+    for (const auto& name : litter)
+        EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(dir.file(name))) << name;
+    EXPECT_TRUE(fs::is_directory(dir.file(".vt_tasks.log.tmp-aaaaaaaa")));
+    EXPECT_TRUE(fs::is_symlink(dir.file(".vt_tasks.log.tmp-bbbbbbbb")));
 }
 
 TEST_F(TaskListStartUp, AListThatCanBeNeitherReadNorCopiedIsNeverWrittenOver)
