@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,7 @@ void ProgramRun::startOnce()
     const std::string program = (m_folder / "zare-vantrel").string();
     const std::string home = m_folder.string();
     const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
+    const std::string standardError = m_standardError.string();
     m_exitStatus = -1;
     m_pid = ::fork();
     if (m_pid < 0)
@@ -72,6 +74,11 @@ void ProgramRun::startOnce()
             const rlimit limit{static_cast<rlim_t>(*fileSizeLimit), static_cast<rlim_t>(*fileSizeLimit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 ::_exit(125);
+        }
+        if (!standardError.empty()) {
+            const int file = ::open(standardError.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (file < 0 || ::dup2(file, STDERR_FILENO) < 0)
+                ::_exit(124);
         }
         if (::chdir(home.c_str()) != 0)
             ::_exit(126);

@@ -27,6 +27,8 @@ public:
     // For the next start: no file the program writes may grow beyond this many bytes
     // (SIGXFSZ is ignored, so a write past it fails with EFBIG).
     void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
+    // For the next starts: standard error goes to this file (appended to).
+    void setStandardError(const std::filesystem::path& file) { m_standardError = file; }
     // Starts the program and waits until it has reached the X server (has a window). Under
     // xvfb-run a start now and then fails to connect and aborts; such a start is repeated.
     void start();
@@ -51,6 +53,7 @@ private:
     pid_t m_pid = -1;
     int m_exitStatus = -1;
     std::optional<std::uint64_t> m_fileSizeLimit;
+    std::filesystem::path m_standardError;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.
