@@ -1,9 +1,36 @@
 #include "tasks/CellFormats.h"
 
+#include "platform/ConvertError.h"
+#include "platform/FormatSettings.h"
 #include "platform/Paths.h"
 #include "platform/Utf8.h"
 
+#include <optional>
+
 namespace zv {
+
+namespace {
+
+bool reads(const CellFormats::ScheduleParts& parts, const FormatSettings& formats)
+{
+    try {
+        formats.parseDate(parts.date);
+        formats.parseTime(parts.time);
+        return true;
+    } catch (const ConvertError&) {
+        return false;
+    }
+}
+
+std::optional<CellFormats::ScheduleParts> aroundTheOnlySpace(std::string_view cell)
+{
+    const std::size_t space = cell.find(' ');
+    if (space == std::string_view::npos || cell.find(' ', space + 1) != std::string_view::npos)
+        return std::nullopt;
+    return CellFormats::ScheduleParts{std::string(cell.substr(0, space)), std::string(cell.substr(space + 1))};
+}
+
+} // namespace
 
 std::string CellFormats::fixedTwoDecimals(std::uint64_t n, std::uint64_t divisor,
                                           std::string_view decimalSeparator)
@@ -47,6 +74,21 @@ CellFormats::ScheduleParts CellFormats::splitSchedule(std::string_view cell)
         timeStart = Utf8::suffixStart(cell, 7);
     parts.time = std::string(cell.substr(timeStart));
     return parts;
+}
+
+bool CellFormats::readsAtFixedPositions(std::string_view cell, const FormatSettings& formats)
+{
+    return reads(splitSchedule(cell), formats);
+}
+
+CellFormats::ScheduleParts CellFormats::scheduleParts(std::string_view cell, const FormatSettings& formats)
+{
+    ScheduleParts fixed = splitSchedule(cell);
+    if (reads(fixed, formats))
+        return fixed;
+    if (auto spaced = aroundTheOnlySpace(cell); spaced && reads(*spaced, formats))
+        return *spaced;
+    return fixed;
 }
 
 } // namespace zv

@@ -6,6 +6,8 @@
 
 namespace zv {
 
+class FormatSettings;
+
 // The texts that every writer of a task row uses.
 class CellFormats {
 public:
@@ -25,6 +27,12 @@ public:
     };
     // Splits a Schedule cell by its fixed positions; never splits a UTF-8 sequence.
     static ScheduleParts splitSchedule(std::string_view cell);
+    // Whether the date and time at the fixed positions both parse.
+    static bool readsAtFixedPositions(std::string_view cell, const FormatSettings& formats);
+    // The fixed positions when they read; else the texts around the cell's only space when
+    // those read, so hand-written cells such as "1.4.2007 9:05" run too; else the fixed
+    // positions, whose parse names what does not read.
+    static ScheduleParts scheduleParts(std::string_view cell, const FormatSettings& formats);
 
     // n / divisor with exactly two decimals, rounded half up, exact for every 64-bit n.
     static std::string fixedTwoDecimals(std::uint64_t n, std::uint64_t divisor,

@@ -13,6 +13,7 @@
 #include "transfer/ConnectionIndicator.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace zv {
@@ -65,33 +66,43 @@ void ScheduleWatch::updateIndicator()
 void ScheduleWatch::scanSchedule()
 {
     TaskTable& table = m_services.table;
+    std::set<std::string> unreadable;
     // The row count is read afresh: a message box of this tick lets the user change the list.
     for (int row = 1; row < table.rowCount(); ++row) {
         const std::string& schedule = table.cell(ColSchedule, row);
         const std::string& status = table.cell(ColStatus, row);
         if (schedule == Schedule::None || status == Status::Cancelled || status == Status::Done)
             continue;
-        if (m_services.editorMode.isUnderEdit(row))
-            continue;
-        if (!isDue(row))
+        const std::optional<LocalDateTime> moment = readSchedule(row, unreadable);
+        if (!moment || m_services.editorMode.isUnderEdit(row) || !isDue(*moment))
             continue;
         table.setCurrentRow(row);
         m_services.startBySchedule(row);
     }
+    // A text that left the table is reported again should it come back.
+    std::erase_if(m_reportedSchedules, [&unreadable](const std::string& text) { return !unreadable.contains(text); });
 }
 
-bool ScheduleWatch::isDue(int row)
+// An unreadable cell adds its error text to unreadable and is reported once, unless its row
+// is under edit: the text stays known then, so closing the editor does not repeat the box.
+std::optional<LocalDateTime> ScheduleWatch::readSchedule(int row, std::set<std::string>& unreadable)
 {
-    const auto parts = CellFormats::splitSchedule(m_services.table.cell(ColSchedule, row));
+    const FormatSettings& format = m_services.format;
+    const auto parts = CellFormats::scheduleParts(m_services.table.cell(ColSchedule, row), format);
     try {
-        const Date date = m_services.format.parseDate(parts.date);
-        const TimeOfDay time = m_services.format.parseTime(parts.time);
-        const LocalDateTime now = m_services.clock.now();
-        return date < now.date || (date == now.date && time < now.time);
+        return LocalDateTime{format.parseDate(parts.date), format.parseTime(parts.time)};
     } catch (const ConvertError& error) {
-        reportOnce(error.what());
-        return false;
+        unreadable.insert(error.what());
+        if (!m_services.editorMode.isUnderEdit(row) && m_reportedSchedules.insert(error.what()).second)
+            m_services.dialogs.reportError(error.what());
+        return std::nullopt;
     }
+}
+
+bool ScheduleWatch::isDue(const LocalDateTime& moment) const
+{
+    const LocalDateTime now = m_services.clock.now();
+    return moment.date < now.date || (moment.date == now.date && moment.time < now.time);
 }
 
 void ScheduleWatch::reportOnce(const std::string& text)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/DateTime.h"
+
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -39,13 +42,16 @@ public:
 private:
     void updateIndicator();
     void scanSchedule();
-    bool isDue(int row);
+    std::optional<LocalDateTime> readSchedule(int row, std::set<std::string>& unreadable);
+    bool isDue(const LocalDateTime& moment) const;
     // Shows an error once per distinct text, not at every tick.
     void reportOnce(const std::string& text);
 
     Services m_services;
     bool m_inTick = false;
     std::set<std::string> m_reported;
+    // The texts of unreadable Schedule cells shown so far and still in the table.
+    std::set<std::string> m_reportedSchedules;
 };
 
 } // namespace zv

@@ -51,7 +51,10 @@ void TaskOperations::startBySchedule()
     const int row = currentTask();
     if (row == 0 || !mayStart(row))
         return;
-    startSingle(row, FileNames::nameFromUrl(cell(ColUrl, row)));
+    // The name the grid shows, as the other starts use; a row the editor never named falls
+    // back to the URL's name.
+    const std::string& named = cell(ColFileName, row);
+    startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named);
 }
 
 void TaskOperations::startSingle(int row, const std::string& fileName)

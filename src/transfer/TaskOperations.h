@@ -19,8 +19,8 @@ public:
 
     void startCurrentTask();
     void startAllTasks();
-    // The start of a scheduled task the caller has just made current: its file is named
-    // after the URL.
+    // The start of a scheduled task the caller has just made current: its file is the File
+    // name cell, or the URL's name when that cell is empty.
     void startBySchedule();
 
     // Destroys the row's worker, running its last reports while waiting; an empty slot is

@@ -55,13 +55,12 @@ QString fromBytes(const char* text)
     return QString::fromUtf8(text);
 }
 
-// An empty field passes; anything else must parse.
+// An empty field does not parse either: no schedule could be read from it.
 template <typename Parse>
 bool parses(const std::string& text, Parse parse)
 {
     try {
-        if (!text.empty())
-            parse(text);
+        parse(text);
         return true;
     } catch (const ConvertError&) {
         return false;
@@ -249,6 +248,7 @@ void TEditTaskForm::fillForAdd()
     Edit4->setBytes(m_services.host.defaultPath());
     NewFileName->setBytes({});
     LaterCh->setChecked(true);
+    m_filledSchedule.reset();
     QelButton7->setCaption(fromBytes(OkCaptionAdd));
 }
 
@@ -257,10 +257,11 @@ void TEditTaskForm::fillForModify(int row)
     const TaskTable& table = m_services.table;
     QelButton7->setCaption(fromBytes(OkCaptionModify));
     const std::string& schedule = table.cell(ColSchedule, row);
+    m_filledSchedule.reset();
     if (schedule != Schedule::None) {
-        const CellFormats::ScheduleParts parts = CellFormats::splitSchedule(schedule);
-        Edit2->setBytes(parts.date);
-        Edit3->setBytes(parts.time);
+        m_filledSchedule = FilledSchedule{schedule, CellFormats::scheduleParts(schedule, m_services.formats)};
+        Edit2->setBytes(m_filledSchedule->parts.date);
+        Edit3->setBytes(m_filledSchedule->parts.time);
         UnderCh->setChecked(true);
     } else {
         fillNow();
@@ -414,8 +415,7 @@ void TEditTaskForm::QelButton7Click()
 void TEditTaskForm::writeRow(int row, const std::string& fileName, const std::string& size)
 {
     TaskTable& table = m_services.table;
-    const std::string schedule =
-        UnderCh->isChecked() ? Edit2->bytes() + " " + Edit3->bytes() : std::string(Schedule::None);
+    const std::string schedule = UnderCh->isChecked() ? scheduleText() : std::string(Schedule::None);
     table.setCell(ColStatus, row, std::string(Status::New));
     table.setCell(ColProcess, row, std::string(Process::Idle));
     table.setCell(ColFileName, row, fileName);
@@ -424,6 +424,16 @@ void TEditTaskForm::writeRow(int row, const std::string& fileName, const std::st
     table.setCell(ColUrl, row, Edit1->bytes());
     table.setCell(ColSchedule, row, schedule);
     table.setCell(ColPath, row, Edit4->bytes());
+}
+
+// Fields left as the opening filled them give back the cell as it stood.
+std::string TEditTaskForm::scheduleText() const
+{
+    const std::string date = Edit2->bytes();
+    const std::string time = Edit3->bytes();
+    if (m_filledSchedule && date == m_filledSchedule->parts.date && time == m_filledSchedule->parts.time)
+        return m_filledSchedule->cell;
+    return TaskEntryRules::scheduleCell(date, time, m_services.formats);
 }
 
 bool TEditTaskForm::CheckDate()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "tasks/CellFormats.h"
 #include "ui/EditorServices.h"
 #include "ui/QelForm.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -103,11 +105,19 @@ private:
     bool checkField(ByteLineEdit* field, bool valid, const char* complaint);
     bool refuseWhenFull();
     void writeRow(int row, const std::string& fileName, const std::string& size);
+    std::string scheduleText() const;
     void warn(const std::string& text, const char* caption);
+
+    // The Schedule cell that modify mode split into the date and time fields.
+    struct FilledSchedule {
+        std::string cell;
+        CellFormats::ScheduleParts parts;
+    };
 
     EditorServices m_services;
     TForm2& m_folderPicker;
     TForm4& m_datePicker;
+    std::optional<FilledSchedule> m_filledSchedule;
 };
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #include "ui/TaskEntryRules.h"
 
+#include "platform/FormatSettings.h"
 #include "tasks/CellFormats.h"
 #include "transfer/FileNames.h"
 
@@ -52,6 +53,15 @@ std::string TaskEntryRules::fileName(const std::string& typed, const std::string
         return typed;
     const std::string fromUrl = FileNames::nameFromUrl(url);
     return isBlank(fromUrl) ? FileNames::Fallback : fromUrl;
+}
+
+std::string TaskEntryRules::scheduleCell(const std::string& date, const std::string& time,
+                                         const FormatSettings& formats)
+{
+    const std::string typed = date + " " + time;
+    if (CellFormats::readsAtFixedPositions(typed, formats))
+        return typed;
+    return formats.timeStamp({formats.parseDate(date), formats.parseTime(time)});
 }
 
 std::string TaskEntryRules::sizeText(std::uint64_t bytes, std::string_view decimalSeparator)

@@ -6,6 +6,8 @@
 
 namespace zv {
 
+class FormatSettings;
+
 // The task editor's checks and texts, on the fields' bytes.
 class TaskEntryRules {
 public:
@@ -19,6 +21,10 @@ public:
     // The name typed, as typed, unless it is blank; else the URL's last segment; else the
     // fallback name.
     static std::string fileName(const std::string& typed, const std::string& url);
+    // The Schedule cell for a date and a time that both parse: as typed when the schedule
+    // watch reads it at its fixed positions, otherwise the short date and long time parsed.
+    static std::string scheduleCell(const std::string& date, const std::string& time,
+                                    const FormatSettings& formats);
     // The editor's own rendering of a probed size: empty for 0, two decimals also for bytes.
     static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
 };

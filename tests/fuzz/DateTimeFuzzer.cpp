@@ -1,7 +1,8 @@
 // Any text as a date, a time and a Schedule cell, in any of the notations the user's locale
 // may set: a parse either refuses the text or gives a valid value that formats and parses
 // back to itself, and the schedule split keeps to its byte counts without cutting a
-// character in two.
+// character in two. A cell that reads gives a moment whose written form reads back at the
+// fixed positions to the same moment; one that does not keeps its fixed-position split.
 #include "platform/ConvertError.h"
 #include "platform/FormatSettings.h"
 #include "tasks/CellFormats.h"
@@ -89,6 +90,21 @@ void checkSchedule(std::string_view cell)
         require(isUtf8(parts.date) && isUtf8(parts.time));
 }
 
+void checkScheduleReading(const FormatSettings& settings, std::string_view cell)
+{
+    const auto parts = CellFormats::scheduleParts(cell, settings);
+    LocalDateTime moment;
+    try {
+        moment = {settings.parseDate(parts.date), settings.parseTime(parts.time)};
+    } catch (const ConvertError&) {
+        const auto fixed = CellFormats::splitSchedule(cell);
+        require(parts.date == fixed.date && parts.time == fixed.time);
+        return;
+    }
+    const auto written = CellFormats::splitSchedule(settings.timeStamp(moment));
+    require(settings.parseDate(written.date) == moment.date && settings.parseTime(written.time) == moment.time);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -107,5 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto parts = CellFormats::splitSchedule(text);
     checkDate(*settings, parts.date);
     checkTime(*settings, parts.time);
+    checkScheduleReading(*settings, text);
     return 0;
 }

@@ -54,7 +54,7 @@ TEST_F(ScheduleWatchServerTest, DueTaskWithASilentServerIsProbedAgainAtEveryTick
     server.releaseStalls();
 }
 
-TEST_F(ScheduleWatchServerTest, DueTaskIsDownloadedUnderItsUrlName)
+TEST_F(ScheduleWatchServerTest, DueTaskIsDownloadedUnderItsFileNameCell)
 {
     const std::string body = TestServer::pattern(30'000);
     server.serve("/files/real-name.zip", body);
@@ -63,6 +63,6 @@ TEST_F(ScheduleWatchServerTest, DueTaskIsDownloadedUnderItsUrlName)
     watch.Timer1Timer();
     waitForWorker(row);
     EXPECT_EQ(codes(row), "3/0");
-    EXPECT_EQ(fileAt("real-name.zip"), body);
-    EXPECT_FALSE(exists("other.zip"));
+    EXPECT_EQ(fileAt("other.zip"), body);
+    EXPECT_FALSE(exists("real-name.zip"));
 }

@@ -122,6 +122,17 @@ TEST_F(ScheduleWatchTest, SevenCharacterTimesAreRead)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(ScheduleWatchTest, HandWrittenCellsWithoutSecondsOrLeadingZerosAreRead)
+{
+    const int noSeconds = addTask("14.04.2007 13:30");
+    const int shortFields = addTask("1.4.2007 9:05:00");
+    addTask("14.4.2007 13:31");
+    const int both = addTask("13.4.2007 0:00");
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, (std::vector<int>{noSeconds, shortFields, both}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(ScheduleWatchTest, TomorrowNeverStartsToday)
 {
     addTask("15.04.2007 0:00:00");
@@ -188,12 +199,12 @@ TEST_F(ScheduleWatchTest, RowUnderEditInModifyModeWaitsUntilTheEditorCloses)
 
 TEST_F(ScheduleWatchTest, BadTimeIsReportedOnceAndLaterRowsStillStart)
 {
-    addTask("10.10.2007 0:00");
+    addTask("10.10.2007 24:00:00");
     const int due = addTask("01.01.2007 1:00:00");
     for (int tick = 0; tick < 5; ++tick)
         watch.Timer1Timer();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "'007 0:00' is not a valid time.");
+    EXPECT_EQ(dialogs.messages[0].text, "'24:00:00' is not a valid time.");
     EXPECT_EQ(dialogs.messages[0].caption, "Zare Vantrel v1.0");
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(starts, std::vector<int>{due});
@@ -202,19 +213,38 @@ TEST_F(ScheduleWatchTest, BadTimeIsReportedOnceAndLaterRowsStillStart)
 TEST_F(ScheduleWatchTest, BadDateIsReportedOncePerDistinctText)
 {
     addTask("31.02.2007 1:00:00");
-    addTask("1.1.07 1:00:00");
+    addTask("soon");
+    addTask("");
+    addTask("soon");
     addTask("garbage\x01\xff");
     watch.Timer1Timer();
     watch.Timer1Timer();
-    ASSERT_EQ(dialogs.messages.size(), 3u);
+    ASSERT_EQ(dialogs.messages.size(), 4u);
     EXPECT_EQ(dialogs.messages[0].text, "'31.02.2007' is not a valid date.");
-    EXPECT_EQ(dialogs.messages[1].text, "'1.1.07 1:0' is not a valid date.");
+    EXPECT_EQ(dialogs.messages[1].text, "'soon' is not a valid date.");
+    EXPECT_EQ(dialogs.messages[2].text, "'' is not a valid date.");
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(ScheduleWatchTest, BadCellIsReportedAgainOnlyAfterLeavingTheTable)
+{
+    const int row = addTask("soon");
+    watch.Timer1Timer();
+    editorMode.setModify(row); // still in the table while the editor is open on it
+    watch.Timer1Timer();
+    editorMode.setAdd();
+    watch.Timer1Timer();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    table.setCell(ColSchedule, row, "No");
+    watch.Timer1Timer();
+    table.setCell(ColSchedule, row, "soon");
+    watch.Timer1Timer();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(ScheduleWatchTest, NoTickStartsWhileAnEarlierTicksBoxIsOpen)
 {
-    addTask("10.10.2007 0:00");
+    addTask("10.10.2007 24:00:00");
     const int due = addTask("01.01.2007 1:00:00");
     int nestedTicks = 0;
     dialogs.whileOpen = [&] {

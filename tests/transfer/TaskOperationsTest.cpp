@@ -174,25 +174,30 @@ TEST_F(TaskOperationsTest, DestinationsStayInsideThePathFolder)
     EXPECT_FALSE(std::filesystem::exists(inner / "a"));
 }
 
-TEST_F(TaskOperationsTest, StartByScheduleNamesTheFileAfterTheUrl)
+TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)
 {
     server.serve("/files/from-url.bin", body);
-    server.serve("/files/", body);
     const int named = addTask(server.url("/files/from-url.bin"), "other.bin", Status::New, Process::Idle,
                               "14.04.2007 13:30:00");
     operations.startBySchedule();
     ASSERT_NE(worker(named), nullptr);
-    EXPECT_EQ(worker(named)->DestFile, dir.file("from-url.bin"));
+    EXPECT_EQ(worker(named)->DestFile, dir.file("other.bin"));
     EXPECT_EQ(worker(named)->priority(), ThreadPriority::BelowNormal);
     waitForWorker(named);
-    EXPECT_EQ(fileAt("from-url.bin"), body);
-    EXPECT_FALSE(exists("other.bin"));
+    EXPECT_EQ(fileAt("other.bin"), body);
+    EXPECT_FALSE(exists("from-url.bin"));
 
-    const int unnamed = addTask(server.url("/files/"), "other.bin", Status::New, Process::Idle, "14.04.2007 13:30:00");
+    const int unnamed = addTask(server.url("/files/from-url.bin"), "", Status::New, Process::Idle, "14.04.2007 13:30:00");
     operations.startBySchedule();
     ASSERT_NE(worker(unnamed), nullptr);
-    EXPECT_EQ(worker(unnamed)->DestFile, dir.file("url.htm"));
+    EXPECT_EQ(worker(unnamed)->DestFile, dir.file("from-url.bin"));
     waitForWorker(unnamed);
+
+    const int unsafe = addTask(server.url("/files/from-url.bin"), "..", Status::New, Process::Idle, "14.04.2007 13:30:00");
+    operations.startBySchedule();
+    ASSERT_NE(worker(unsafe), nullptr);
+    EXPECT_EQ(worker(unsafe)->DestFile, dir.file("url.htm"));
+    waitForWorker(unsafe);
 
     const int running = addTask(server.url("/files/"), "", Status::Started, Process::Running, "14.04.2007 13:30:00");
     operations.startBySchedule();

@@ -195,7 +195,7 @@ TEST_F(TaskEditor, CheckFileRefillsTheNameOnlyWhenTheExtensionPasses)
 
 // --- "Under the schedule:" ---------------------------------------------------------------
 
-TEST_F(TaskEditor, EmptyDateAndEmptyTimeEachPassTheChecks)
+TEST_F(TaskEditor, EmptyDateOrEmptyTimeIsRefusedLikeAnUnreadableOne)
 {
     openEditor();
     editor.Edit1->setText(QString::fromStdString(server.url("/a.zip")));
@@ -203,14 +203,34 @@ TEST_F(TaskEditor, EmptyDateAndEmptyTimeEachPassTheChecks)
     editor.Edit2->setText("");
     editor.Edit3->setText("12:00:00");
     editor.QelButton7->Click();
-    EXPECT_EQ(lastCell(ColSchedule), " 12:00:00");
+    EXPECT_EQ(editor.focusWidget(), editor.Edit2);
 
-    openEditor();
-    editor.UnderCh->setChecked(true);
     editor.Edit2->setText("10.10.2007");
     editor.Edit3->setText("");
     editor.QelButton7->Click();
-    EXPECT_EQ(lastCell(ColSchedule), "10.10.2007 ");
+    EXPECT_EQ(editor.focusWidget(), editor.Edit3);
+    EXPECT_EQ(dialogs.beeps, 2);
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"\"\" - This date is not correct!",
+                                                        "\"\" - This time is not correct!"}));
+    EXPECT_EQ(table.taskCount(), 0);
+}
+
+TEST_F(TaskEditor, ScheduleIsWrittenAsTypedOnlyWhereTheWatchReadsItElseCanonically)
+{
+    openEditor();
+    editor.Edit1->setText(QString::fromStdString(server.url("/a.zip")));
+    editor.UnderCh->setChecked(true);
+    editor.Edit2->setText("10.10.2007");
+    editor.Edit3->setText("09:05:00");
+    editor.QelButton7->Click();
+    EXPECT_EQ(lastCell(ColSchedule), "10.10.2007 09:05:00");
+
+    openEditor();
+    editor.UnderCh->setChecked(true);
+    editor.Edit2->setText("1.1.2030");
+    editor.Edit3->setText("12:00");
+    editor.QelButton7->Click();
+    EXPECT_EQ(lastCell(ColSchedule), "01.01.2030 12:00:00");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -327,6 +347,24 @@ TEST_F(TaskEditor, ModifyModeSplitsTheScheduleCell)
     mode.setModify(row);
     openEditor();
     EXPECT_EQ(fieldText(editor.Edit3), "12:34:56");
+}
+
+TEST_F(TaskEditor, ModifyModeSplitsAHandWrittenScheduleAndWritesItBackUntouched)
+{
+    const int row = addTask(server.url("/a.zip"), "a.zip", Status::Started, Process::Idle, "1.4.2007 9:05");
+    mode.setModify(row);
+    openEditor();
+    EXPECT_EQ(fieldText(editor.Edit2), "1.4.2007");
+    EXPECT_EQ(fieldText(editor.Edit3), "9:05");
+    editor.QelButton7->Click();
+    EXPECT_EQ(table.cell(ColSchedule, row), "1.4.2007 9:05");
+
+    mode.setModify(row);
+    openEditor();
+    editor.Edit3->setText("9:06");
+    editor.QelButton7->Click();
+    EXPECT_EQ(table.cell(ColSchedule, row), "01.04.2007 9:06:00");
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(TaskEditor, ModifyModeWithoutScheduleShowsNowAndLater)
