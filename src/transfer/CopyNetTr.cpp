@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
+#include "platform/InternetSession.h"
 #include "platform/InternetSessionFactory.h"
 #include "platform/OutputFile.h"
 #include "tasks/CellFormats.h"
@@ -34,20 +35,62 @@ void TfileThread::execute()
     m_reads = 0;
     m_createdFile = false;
     bool completed = false;
-    if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter)) {
-        if (auto stream = session->openUrl(Url))
-            completed = copyFrom(*stream);
-    }
+    if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
+        completed = transfer(*session);
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
 }
 
-// Whether the whole body arrived cleanly and is on disk.
-bool TfileThread::copyFrom(UrlStream& stream)
+// Whether the whole resource arrived cleanly and is on disk.
+bool TfileThread::transfer(InternetSession& session)
 {
     OutputFile file;
-    if (!openDestination(file, stream))
+    if (!CreateNew) {
+        const auto opened = file.openAtEnd(DestFile);
+        if (opened == OutputFile::OpenResult::Opened)
+            return resumeDownload(session, file);
+        if (opened == OutputFile::OpenResult::Failed)
+            return false;
+        // The partial file is gone: start afresh.
+    }
+    const auto stream = session.openUrl(Url);
+    return stream && createDestination(file) && copyFrom(*stream, file);
+}
+
+// The partial file is open at its end; one range request goes on from there.
+bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
+{
+    Loaded = file.sizeAtOpen();
+    const auto resumed = session.resumeUrl(Url, Loaded);
+    switch (resumed.position) {
+    case SeekResult::Failed:
+        // Never append bytes from another offset; the partial file stays as it is.
         return false;
+    case SeekResult::AlreadyWhole:
+        return file.close() && !terminated();
+    case SeekResult::StartsAfresh:
+        // The server holds another resource than the partial file's: it is replaced.
+        Loaded = 0;
+        if (!createDestination(file))
+            return false;
+        break;
+    case SeekResult::Continues:
+    case SeekResult::Skipped:
+        break;
+    }
+    return copyFrom(*resumed.stream, file);
+}
+
+bool TfileThread::createDestination(OutputFile& file)
+{
+    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
+        return false;
+    m_createdFile = true;
+    return true;
+}
+
+bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
+{
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     char block[BlockSize];
     std::size_t count = 0;
@@ -60,25 +103,6 @@ bool TfileThread::copyFrom(UrlStream& stream)
             report(&TfileThread::ShowProgress);
     } while (count != 0 && !terminated());
     return file.close() && !terminated() && stream.endedCleanly();
-}
-
-bool TfileThread::openDestination(OutputFile& file, UrlStream& stream)
-{
-    if (!CreateNew) {
-        const auto opened = file.openAtEnd(DestFile);
-        if (opened == OutputFile::OpenResult::Opened) {
-            Loaded = file.sizeAtOpen();
-            // Never append bytes from another offset: a failed seek ends the run.
-            return stream.setPosition(Loaded) != SeekResult::Failed;
-        }
-        if (opened == OutputFile::OpenResult::Failed)
-            return false;
-        // The partial file is gone: start afresh.
-    }
-    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
-        return false;
-    m_createdFile = true;
-    return true;
 }
 
 void TfileThread::report(void (TfileThread::*show)())
