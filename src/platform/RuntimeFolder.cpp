@@ -25,6 +25,9 @@ RuntimeFolder RuntimeFolder::find(const QString& runtimeDir, const QString& temp
     // The session's folder is private by definition, but a stale or borrowed variable is not.
     if (QDir::isAbsolutePath(runtimeDir) && problemWith(runtimeDir).isEmpty())
         return {runtimeDir, {}};
+    // QDir::tempPath() is empty when TMPDIR names no folder: never one relative to the working folder.
+    if (!QDir::isAbsolutePath(tempFolder))
+        return {{}, QStringLiteral("the temporary folder does not exist")};
     const QString own = QDir(tempFolder).filePath(QStringLiteral("zare-vantrel-%1").arg(::geteuid()));
     // Whoever made it first, it counts only after the check below.
     if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST)

@@ -286,4 +286,6 @@ TEST_F(SingleInstanceTest, AnUnsafeFallbackFolderGivesNoGuardAndAStart)
         EXPECT_NE(text.find("without the single-copy guard"), std::string::npos) << text;
         EXPECT_NE(text.find(temp.path() / own), std::string::npos) << text;
     }
+    // TMPDIR naming no folder gives an empty temporary folder: never one in the working folder.
+    EXPECT_FALSE(RuntimeFolder::find({}, {}).exists());
 }
