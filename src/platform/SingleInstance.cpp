@@ -95,7 +95,7 @@ bool SingleInstance::listen()
 {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Nobody of ours answered: a socket file still there was left by a copy that crashed.
+    // Nobody of ours answered: a socket file still there is a crashed copy's or a stranger's.
     QLocalServer::removeServer(m_socketPath);
     if (!m_server->listen(m_socketPath)) {
         const QString reason = QStringLiteral("cannot listen on %1: %2").arg(m_socketPath, m_server->errorString());
