@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace zv {
 
 // A folder only this user can enter: there a file name that anyone can compute is safe to use.
