@@ -280,6 +280,32 @@ TEST_F(TfileThreadTest, AFolderUnderDevSuchAsShmStillTakesDownloads)
     EXPECT_EQ(readFile(shm.file("f.bin")), body);
 }
 
+TEST_F(TfileThreadTest, AFileReplacedWhileTheBodyIsReadIsNotDoneAndTheNextStartCreatesItAfresh)
+{
+    TestResource resource;
+    resource.body = body;
+    resource.pauseAt = 5000;
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    start(row, destination("f.bin"), 1, 1);
+    // A progress report means the file exists; the body cannot end before the release.
+    queue.waitUntil([this] { return !sizeLoadedWrites.empty(); });
+    std::filesystem::remove(destination("f.bin"));
+    writeFile(destination("f.bin"), "someone else's file");
+    server.releaseStalls();
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "1/1");
+    EXPECT_EQ(fileAt("f.bin"), "someone else's file");
+    EXPECT_EQ(doneSounds, 0);
+
+    operations.startCurrentTask();
+    ASSERT_NE(worker(row), nullptr);
+    EXPECT_EQ(worker(row)->CreateNew, 1);
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
+}
+
 TEST_F(TfileThreadTest, AResumeWhosePartialFileIsGoneStartsAfresh)
 {
     server.serve("/f.bin", body);
