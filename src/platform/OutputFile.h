@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileDescriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,23 +9,23 @@
 namespace zv {
 
 // A destination file written block by block straight to the system, without buffering.
+// Only regular files on storage are written: a pipe, a device or a socket could block the
+// writer or never fill, and a file under /proc or /sys is one of the kernel's controls.
 class OutputFile {
 public:
     enum class OpenResult { Opened, Missing, Failed };
 
-    OutputFile() = default;
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    // Creates the file, replacing any file of that name.
+    // Creates the file, replacing any regular file of that name.
     OpenResult create(const std::string& path);
     // Opens an existing file positioned at its end; Missing when there is none.
     OpenResult openAtEnd(const std::string& path);
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_file.isOpen(); }
     // The length when it was opened.
     std::uint64_t sizeAtOpen() const { return m_sizeAtOpen; }
+    // Whether its path still names this file: false once the file or a folder above it
+    // was removed, moved or replaced.
+    bool isStillAtItsPath() const;
 
     // Writes the whole block; false on any error (disk full, ...).
     bool write(const char* data, std::size_t size);
@@ -31,7 +33,10 @@ public:
     bool close();
 
 private:
-    int m_fd = -1;
+    OpenResult open(const std::string& path, int flags);
+
+    FileDescriptor m_file;
+    std::string m_path;
     std::uint64_t m_sizeAtOpen = 0;
 };
 

@@ -34,6 +34,7 @@ void TfileThread::execute()
     Loaded = 0;
     m_reads = 0;
     m_createdFile = false;
+    m_lostFile = false;
     bool completed = false;
     if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
         completed = transfer(*session);
@@ -102,6 +103,10 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
         if (++m_reads % refreshEvery == 0)
             report(&TfileThread::ShowProgress);
     } while (count != 0 && !terminated());
+    if (!file.isStillAtItsPath()) {
+        m_lostFile = true;
+        return false;
+    }
     return file.close() && !terminated() && stream.endedCleanly();
 }
 
@@ -131,10 +136,10 @@ void TfileThread::ShowDone()
 
 void TfileThread::ShowStopped()
 {
-    // A create-afresh run that never created its file must not make the next start append
-    // to an unrelated file of that name.
-    const bool nothingCreated = CreateNew && !m_createdFile;
-    m_services.table.setCell(ColStatus, Row, std::string(nothingCreated ? Status::New : Status::Started));
+    // A create-afresh run that never created its file, or a run whose file was removed or
+    // replaced, must not make the next start append to an unrelated file of that name.
+    const bool nothingToResume = (CreateNew && !m_createdFile) || m_lostFile;
+    m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
     m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
 }
 

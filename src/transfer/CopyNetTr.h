@@ -50,6 +50,7 @@ private:
     Interrupter m_interrupter;
     std::uint64_t m_reads = 0;
     bool m_createdFile = false;
+    bool m_lostFile = false; // its path no longer named the file written when the body ended
 };
 
 } // namespace zv

@@ -8,9 +8,9 @@
 
 namespace zv::test {
 
-TempDir::TempDir()
+TempDir::TempDir(const std::filesystem::path& parent)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zv-test-XXXXXX").string();
+    std::string pattern = (parent / "zv-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;

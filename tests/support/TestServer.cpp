@@ -266,6 +266,8 @@ bool TestServer::State::provide(const TestResource& resource, const Span& span,
         stall();
         return false;
     }
+    if (resource.pauseAt && at == *resource.pauseAt && at < span.end)
+        stall();
     if (cutAt && at >= *cutAt)
         return false;
     if (at >= span.end) {
@@ -276,8 +278,10 @@ bool TestServer::State::provide(const TestResource& resource, const Span& span,
     std::uint64_t end = std::min<std::uint64_t>(span.end, at + resource.chunkSize);
     if (cutAt)
         end = std::min(end, *cutAt);
-    if (resource.stallAt && *resource.stallAt > at)
-        end = std::min(end, *resource.stallAt);
+    for (const auto& halt : {resource.stallAt, resource.pauseAt}) {
+        if (halt && *halt > at)
+            end = std::min(end, *halt);
+    }
     if (resource.delayPerChunk.count() > 0)
         std::this_thread::sleep_for(resource.delayPerChunk);
     const auto count = static_cast<std::size_t>(end - at);

@@ -41,6 +41,8 @@ struct TestResource {
     int drops = 1;
     // Every response goes silent at this offset of the resource until releaseStalls().
     std::optional<std::uint64_t> stallAt;
+    // Every response pauses at this offset until releaseStalls(), then sends the rest.
+    std::optional<std::uint64_t> pauseAt;
 
     static TestResource page(int status, std::string body)
     {
@@ -91,11 +93,12 @@ public:
     std::vector<RecordedRequest> requests() const;
     std::vector<RecordedRequest> requestsFor(const std::string& path) const;
 
-    // Whether a response is silent at its stallAt offset right now.
+    // Whether a response is silent at its stallAt or pauseAt offset right now.
     bool stalling() const;
     // Blocks until a response stalls; false after the timeout.
     bool waitUntilStalling(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
-    // Lets every stalled response end (their connections are closed).
+    // Lets every stalled response end (their connections are closed) and every paused one
+    // go on.
     void releaseStalls();
 
     // The bytes of the generated resources: byte i depends on i with no short period.

@@ -2,17 +2,50 @@
 
 #include "tasks/CellFormats.h"
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <csignal>
 
 using namespace zv;
 using namespace zv::test;
 
 namespace {
 
+// Lowers the process's file size limit while it lives: a write past it fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit lower{bytes, m_old.rlim_max};
+        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &lower), 0);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
 class TfileThreadTest : public TransferFixture {
 protected:
     // Runs a worker for row directly, as a start would configure it, until it has ended.
     TfileThread* run(int row, const std::string& destFile, std::uint8_t createNew, std::uint32_t refreshEvery = 1000)
+    {
+        TfileThread* thread = start(row, destFile, createNew, refreshEvery);
+        waitForWorker(row);
+        return thread;
+    }
+
+    TfileThread* start(int row, const std::string& destFile, std::uint8_t createNew, std::uint32_t refreshEvery)
     {
         auto* thread = new TfileThread(services().worker);
         slots.put(row, ThreadPtr(thread));
@@ -24,7 +57,6 @@ protected:
         table.setCell(ColStatus, row, "2");
         table.setCell(ColProcess, row, "2");
         thread->resume();
-        waitForWorker(row);
         return thread;
     }
 
@@ -218,6 +250,8 @@ TEST_F(TfileThreadTest, LocalFileErrorsEndStoppedWithoutAMessage)
     server.serve("/f.bin", body);
     writeFile(destination("plain"), "a regular file");
     std::filesystem::create_directory(destination("folder"));
+    ASSERT_EQ(::mkfifo(destination("pipe").c_str(), 0600), 0); // no reader: opening it would block
+    const std::string threadName = readFile("/proc/self/comm");
     struct Case {
         std::string destFile;
         std::uint8_t createNew;
@@ -229,7 +263,10 @@ TEST_F(TfileThreadTest, LocalFileErrorsEndStoppedWithoutAMessage)
         {destination("plain/f.bin"), 1, "1/1"},   // ENOTDIR
         {destination("folder"), 1, "1/1"},        // EISDIR
         {destination("folder"), 0, "2/1"},
-        {"/dev/full", 1, "2/1"},                  // created, then the disk is full
+        {destination("pipe"), 1, "1/1"},          // only regular files are written
+        {destination("pipe"), 0, "2/1"},
+        {"/dev/full", 1, "1/1"},
+        {"/proc/self/comm", 1, "1/1"},            // a kernel interface, not storage
     };
     for (const Case& c : cases) {
         const int row = addTask(server.url("/f.bin"), "f.bin");
@@ -239,6 +276,58 @@ TEST_F(TfileThreadTest, LocalFileErrorsEndStoppedWithoutAMessage)
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(exists("missing"));
     EXPECT_EQ(fileAt("plain"), "a regular file");
+    EXPECT_EQ(readFile("/proc/self/comm"), threadName);
+}
+
+TEST_F(TfileThreadTest, AWriteFailureMidTransferEndsStopped)
+{
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    {
+        FileSizeLimit limit(20'000);
+        run(row, destination("f.bin"), 1);
+    }
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(fileAt("f.bin"), body.substr(0, 20'000));
+    EXPECT_EQ(doneSounds, 0);
+}
+
+TEST_F(TfileThreadTest, AFolderUnderDevSuchAsShmStillTakesDownloads)
+{
+    if (!std::filesystem::is_directory("/dev/shm"))
+        GTEST_SKIP() << "no /dev/shm";
+    TempDir shm("/dev/shm");
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, shm.file("f.bin"), 1);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(readFile(shm.file("f.bin")), body);
+}
+
+TEST_F(TfileThreadTest, AFileReplacedWhileTheBodyIsReadIsNotDoneAndTheNextStartCreatesItAfresh)
+{
+    TestResource resource;
+    resource.body = body;
+    resource.pauseAt = 5000;
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    start(row, destination("f.bin"), 1, 1);
+    // A progress report means the file exists; the body cannot end before the release.
+    queue.waitUntil([this] { return !sizeLoadedWrites.empty(); });
+    std::filesystem::remove(destination("f.bin"));
+    writeFile(destination("f.bin"), "someone else's file");
+    server.releaseStalls();
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "1/1");
+    EXPECT_EQ(fileAt("f.bin"), "someone else's file");
+    EXPECT_EQ(doneSounds, 0);
+
+    operations.startCurrentTask();
+    ASSERT_NE(worker(row), nullptr);
+    EXPECT_EQ(worker(row)->CreateNew, 1);
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
 }
 
 TEST_F(TfileThreadTest, AResumeWhosePartialFileIsGoneStartsAfresh)

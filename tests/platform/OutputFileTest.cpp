@@ -1,0 +1,30 @@
+#include "platform/OutputFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace zv;
+using namespace zv::test;
+namespace fs = std::filesystem;
+
+TEST(OutputFile, IsStillAtItsPathOnlyWhileThePathNamesThatVeryFile)
+{
+    TempDir dir;
+    fs::create_directory(dir.path() / "folder");
+    const fs::path path = dir.path() / "folder" / "f.bin";
+    OutputFile file;
+    ASSERT_EQ(file.create(path.string()), OutputFile::OpenResult::Opened);
+    EXPECT_TRUE(file.isStillAtItsPath());
+
+    fs::rename(dir.path() / "folder", dir.path() / "moved");
+    EXPECT_FALSE(file.isStillAtItsPath()); // its folder is gone
+    fs::create_directory(dir.path() / "folder");
+    writeFile(path, "another file of that name");
+    EXPECT_FALSE(file.isStillAtItsPath());
+
+    fs::remove_all(dir.path() / "folder");
+    fs::rename(dir.path() / "moved", dir.path() / "folder");
+    EXPECT_TRUE(file.isStillAtItsPath());
+}
