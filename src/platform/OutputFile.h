@@ -7,28 +7,29 @@
 namespace zv {
 
 // A destination file written block by block straight to the system, without buffering.
+// Virtual so that tests can stand in a file whose system calls block.
 class OutputFile {
 public:
     enum class OpenResult { Opened, Missing, Failed };
 
     OutputFile() = default;
-    ~OutputFile();
+    virtual ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Creates the file, replacing any file of that name.
-    OpenResult create(const std::string& path);
+    virtual OpenResult create(const std::string& path);
     // Opens an existing file positioned at its end; Missing when there is none.
-    OpenResult openAtEnd(const std::string& path);
+    virtual OpenResult openAtEnd(const std::string& path);
 
     bool isOpen() const { return m_fd >= 0; }
     // The length when it was opened.
     std::uint64_t sizeAtOpen() const { return m_sizeAtOpen; }
 
     // Writes the whole block; false on any error (disk full, ...).
-    bool write(const char* data, std::size_t size);
+    virtual bool write(const char* data, std::size_t size);
     // False when the system reports an error for the written data.
-    bool close();
+    virtual bool close();
 
 private:
     int m_fd = -1;

@@ -34,9 +34,13 @@ void TfileThread::execute()
     m_reads = 0;
     m_createdFile = false;
     bool completed = false;
-    if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter)) {
-        if (auto stream = session->openUrl(Url))
-            completed = copyFrom(*stream);
+    try {
+        if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter)) {
+            if (auto stream = session->openUrl(Url))
+                completed = copyFrom(*stream);
+        }
+    } catch (...) {
+        // Out of memory or a library's exception: the run ends as stopped, its reports still made.
     }
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -45,21 +49,23 @@ void TfileThread::execute()
 // Whether the whole body arrived cleanly and is on disk.
 bool TfileThread::copyFrom(UrlStream& stream)
 {
-    OutputFile file;
-    if (!openDestination(file, stream))
+    const std::unique_ptr<OutputFile> file =
+        m_services.makeOutputFile ? m_services.makeOutputFile() : std::make_unique<OutputFile>();
+    if (!openDestination(*file, stream))
         return false;
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     char block[BlockSize];
     std::size_t count = 0;
     do {
         count = stream.read(block, sizeof block);
-        if (!file.write(block, count))
+        // Abandoned while blocked in the file: its row may run another worker once this ends.
+        if (abandoned() || !file->write(block, count))
             return false;
         Loaded += count;
         if (++m_reads % refreshEvery == 0)
             report(&TfileThread::ShowProgress);
     } while (count != 0 && !terminated());
-    return file.close() && !terminated() && stream.endedCleanly();
+    return file->close() && !terminated() && stream.endedCleanly();
 }
 
 bool TfileThread::openDestination(OutputFile& file, UrlStream& stream)
