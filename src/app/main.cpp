@@ -28,7 +28,8 @@ int main(int argc, char* argv[])
     // A second copy beside the same list would write its table over ours at close: it shows
     // the running window instead, before it has read or could write anything.
     zv::SingleInstance singleInstance(
-        zv::SingleInstance::serverNameFor(QString::fromStdString(zv::Paths::executableDir())));
+        zv::SingleInstance::serverNameFor(QString::fromStdString(zv::Paths::executableDir())),
+        zv::RuntimeFolder::find());
     if (!singleInstance.claim())
         return 0;
     zv::FontSubstitutes::install();

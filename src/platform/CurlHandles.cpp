@@ -27,4 +27,10 @@ void initializeOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+EasyHandle newEasyHandle()
+{
+    initializeOnce();
+    return EasyHandle(curl_easy_init());
+}
+
 } // namespace zv::curl

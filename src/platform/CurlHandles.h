@@ -23,5 +23,7 @@ using HeaderList = std::unique_ptr<curl_slist, HeaderListCleanup>;
 
 // libcurl's process-wide set-up, done once.
 void initializeOnce();
+// A new easy handle (after the set-up); null when libcurl has no memory for it.
+EasyHandle newEasyHandle();
 
 } // namespace zv::curl

@@ -3,6 +3,7 @@
 #include "platform/CurlUrlStream.h"
 #include "platform/Interrupter.h"
 #include "platform/ProxyResolver.h"
+#include "platform/RequestUrl.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,13 +24,31 @@ bool CurlSession::isFetchable(const std::string& url)
     return (scheme == "http" || scheme == "https") && rest.rfind("://", 0) == 0;
 }
 
-std::unique_ptr<UrlStream> CurlSession::openUrl(const std::string& url)
+std::optional<TransferSettings> CurlSession::settingsFor(const std::string& url) const
 {
     if (!isFetchable(url) || (m_interrupter && m_interrupter->interrupted()))
-        return nullptr;
+        return std::nullopt;
     TransferSettings settings = m_settings;
     settings.proxy = m_proxies.proxyFor(url);
-    return CurlUrlStream::open(url, settings, m_interrupter);
+    return settings;
+}
+
+std::unique_ptr<UrlStream> CurlSession::openUrl(const std::string& url)
+{
+    const auto sent = requestUrl(url);
+    const auto settings = sent ? settingsFor(*sent) : std::nullopt;
+    if (!settings)
+        return nullptr;
+    return CurlUrlStream::open(*sent, *settings, m_interrupter);
+}
+
+InternetSession::Resumed CurlSession::resumeUrl(const std::string& url, std::uint64_t offset)
+{
+    const auto sent = requestUrl(url);
+    const auto settings = sent ? settingsFor(*sent) : std::nullopt;
+    if (!settings)
+        return {};
+    return CurlUrlStream::resume(*sent, *settings, m_interrupter, offset);
 }
 
 } // namespace zv

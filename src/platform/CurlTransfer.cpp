@@ -26,12 +26,16 @@ CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& setti
 {
     curl::initializeOnce();
     m_multi.reset(curl_multi_init());
-    m_easy.reset(curl_easy_init());
+    m_easy = curl::newEasyHandle();
     if (!m_multi || !m_easy) {
         endWith(CURLE_OUT_OF_MEMORY);
         return;
     }
-    configure(url, settings, rangeFrom);
+    if (!configure(url, settings, rangeFrom)) {
+        // Without the limit to http and https nothing is fetched.
+        endWith(CURLE_UNSUPPORTED_PROTOCOL);
+        return;
+    }
     if (curl_multi_add_handle(m_multi.get(), m_easy.get()) != CURLM_OK) {
         endWith(CURLE_FAILED_INIT);
         return;
@@ -50,7 +54,13 @@ CurlTransfer::~CurlTransfer()
         curl_multi_remove_handle(m_multi.get(), m_easy.get());
 }
 
-void CurlTransfer::configure(const std::string& url, const TransferSettings& settings,
+bool CurlTransfer::limitProtocols(void* easy, const char* protocols)
+{
+    return curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols) == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, protocols) == CURLE_OK;
+}
+
+bool CurlTransfer::configure(const std::string& url, const TransferSettings& settings,
                              std::uint64_t rangeFrom)
 {
     CURL* easy = m_easy.get();
@@ -58,8 +68,8 @@ void CurlTransfer::configure(const std::string& url, const TransferSettings& set
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    if (!limitProtocols(easy, "http,https"))
+        return false;
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -79,6 +89,7 @@ void CurlTransfer::configure(const std::string& url, const TransferSettings& set
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    return true;
 }
 
 std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count, void* self)

@@ -49,11 +49,16 @@ public:
     std::optional<std::uint64_t> announcedLength() const;
     std::optional<std::string> header(const char* name) const;
 
+    // Limits the schemes a handle fetches and follows to protocols (libcurl's list, for
+    // example "http,https"); false when libcurl refuses the limit.
+    static bool limitProtocols(void* easy, const char* protocols);
+
 private:
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
 
-    void configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom);
+    // False when the handle cannot be set up safely.
+    bool configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom);
     void collectResult();
     void endWith(int result);
     void resumeReceiving();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CurlTransfer.h"
+#include "platform/InternetSession.h"
 #include "platform/UrlStream.h"
 
 #include <memory>
@@ -13,9 +14,13 @@ class Interrupter;
 // A URL stream on libcurl: one transfer at a time, replaced by a range request on seek.
 class CurlUrlStream final : public UrlStream {
 public:
-    // Null when no response arrived, or an HTTP status of 400 or above did.
+    // Null unless a 2xx answer for the whole resource arrived: no response, a final 3xx, an
+    // HTTP error, or a 206 that does not cover the whole resource fail.
     static std::unique_ptr<CurlUrlStream> open(const std::string& url, const TransferSettings& settings,
                                                Interrupter* interrupter);
+    // Opened to go on at offset, as setPosition decides.
+    static InternetSession::Resumed resume(const std::string& url, const TransferSettings& settings,
+                                           Interrupter* interrupter, std::uint64_t offset);
 
     std::uint64_t dataAvailable() override;
     std::size_t read(char* buffer, std::size_t size) override;
@@ -26,7 +31,16 @@ public:
                   std::unique_ptr<CurlTransfer> transfer);
 
 private:
-    SeekResult skipTo(std::uint64_t offset);
+    // The transfer asked for the bytes from offset on; its answer decides.
+    SeekResult answerFrom(std::uint64_t offset);
+    // The body delivers from first on: the bytes before offset are dropped.
+    SeekResult skipFrom(std::uint64_t first, std::uint64_t offset);
+    // The server cannot go on at offset: the resource's total, learned from one unranged
+    // request when not given, says whether the partial file is whole or stale.
+    SeekResult decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset);
+    // Replaces the transfer by an unranged one; false unless it answers for the whole.
+    bool restartUnranged();
+    SeekResult alreadyWhole();
     SeekResult fail();
 
     std::string m_url;

@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/ApplicationTitle.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +9,9 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <iostream>
+
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace zv {
@@ -19,10 +24,21 @@ constexpr int ConnectMs = 1000;
 constexpr int WriteMs = 2000;
 constexpr int LockMs = 5000;
 
+// Only root could have put another user's socket into our folder; it answers for nobody here.
+bool peerIsThisUser(qintptr descriptor)
+{
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(QString serverName, QObject* parent)
-    : QObject(parent), m_serverName(std::move(serverName))
+SingleInstance::SingleInstance(const QString& serverName, RuntimeFolder folder, QObject* parent)
+    : QObject(parent),
+      m_folder(std::move(folder)),
+      m_socketPath(m_folder.exists() ? QDir(m_folder.path()).filePath(serverName) : QString())
 {
 }
 
@@ -37,9 +53,7 @@ QString SingleInstance::serverNameFor(const QString& folder)
     QString canonical = info.canonicalFilePath();
     if (canonical.isEmpty())
         canonical = QDir::cleanPath(info.absoluteFilePath());
-    // Sockets of a plain name share the temporary folder with other users: the user is part of the key.
-    const QByteArray key = canonical.toUtf8() + '\0' + QByteArray::number(static_cast<qulonglong>(::getuid()));
-    const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24);
+    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
     return QStringLiteral("zare-vantrel-") + QString::fromLatin1(hash);
 }
 
@@ -47,8 +61,11 @@ bool SingleInstance::claim()
 {
     if (isRunningCopy())
         return true;
+    // Refusing to start would let anyone who spoils the folder keep the user from the program.
+    if (m_socketPath.isEmpty())
+        return runUnguarded(QStringLiteral("no private folder for its socket: %1").arg(m_folder.problem()));
     // Two starts at the same moment must not both find no answer and both listen.
-    QLockFile lock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")));
+    QLockFile lock(m_socketPath + QStringLiteral(".lock"));
     // A crashed holder's lock is taken over as stale; past a hung holder, starting beats
     // refusing to start.
     if (!lock.tryLock(LockMs))
@@ -61,9 +78,11 @@ bool SingleInstance::claim()
 bool SingleInstance::forwardToRunningCopy()
 {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
+    socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(ConnectMs))
         return false; // nobody there, or a socket file whose copy has died
+    if (!peerIsThisUser(socket.socketDescriptor()))
+        return false;
     socket.write(ShowRequest);
     socket.waitForBytesWritten(WriteMs);
     socket.disconnectFromServer();
@@ -76,17 +95,22 @@ bool SingleInstance::listen()
 {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Nobody answered: a socket file still there was left by a copy that crashed.
-    QLocalServer::removeServer(m_serverName);
-    if (!m_server->listen(m_serverName)) {
-        // No socket to be found by later starts; this copy still runs rather than refusing.
-        qWarning("single instance: cannot listen on %s: %s", qPrintable(m_serverName),
-                 qPrintable(m_server->errorString()));
+    // Nobody of ours answered: a socket file still there is a crashed copy's or a stranger's.
+    QLocalServer::removeServer(m_socketPath);
+    if (!m_server->listen(m_socketPath)) {
+        const QString reason = QStringLiteral("cannot listen on %1: %2").arg(m_socketPath, m_server->errorString());
         delete m_server;
         m_server = nullptr;
-        return true;
+        return runUnguarded(reason);
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    return true;
+}
+
+bool SingleInstance::runUnguarded(const QString& reason)
+{
+    std::cerr << ApplicationTitle << " runs without the single-copy guard, so another start in its folder "
+              << "runs too: " << reason.toLocal8Bit().constData() << std::endl;
     return true;
 }
 

@@ -8,8 +8,10 @@ namespace zv {
 enum class SeekResult {
     Continues,     // the server delivers from the offset on
     AlreadyWhole,  // the offset is the resource's full length: the stream is at its clean end
-    Skipped,       // the server sent the whole resource; the bytes before the offset were dropped
-    Failed,        // nothing from the offset can be read
+    Skipped,       // the server sent more than asked; the bytes before the offset were dropped
+    StartsAfresh,  // the resource is not the one the offset belongs to: the stream delivers
+                   // it whole, from its first byte
+    Failed,        // nothing from the offset can be read, and nothing tells the resource's size
 };
 
 // The body of one opened URL, read in the order it arrives. Used by one thread.
@@ -25,7 +27,9 @@ public:
     // After read gave 0: whether the body ended as announced (no reset, time-out or
     // TLS error, no bytes missing, no interrupt).
     virtual bool endedCleanly() const = 0;
-    // Repositions to offset bytes from the beginning with a range request.
+    // Repositions to offset bytes from the beginning with a range request. Where the server
+    // cannot continue there, the resource's total from its answer (or from one fresh
+    // request) decides: the offset's own total is AlreadyWhole, another one StartsAfresh.
     virtual SeekResult setPosition(std::uint64_t offset) = 0;
 };
 

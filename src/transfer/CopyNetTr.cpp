@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
+#include "platform/InternetSession.h"
 #include "platform/InternetSessionFactory.h"
 #include "platform/OutputFile.h"
 #include "tasks/CellFormats.h"
@@ -35,10 +36,8 @@ void TfileThread::execute()
     m_createdFile = false;
     bool completed = false;
     try {
-        if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter)) {
-            if (auto stream = session->openUrl(Url))
-                completed = copyFrom(*stream);
-        }
+        if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
+            completed = transfer(*session);
     } catch (...) {
         // Out of memory or a library's exception: the run ends as stopped, its reports still made.
     }
@@ -46,45 +45,72 @@ void TfileThread::execute()
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
 }
 
-// Whether the whole body arrived cleanly and is on disk.
-bool TfileThread::copyFrom(UrlStream& stream)
+// Whether the whole resource arrived cleanly and is on disk.
+bool TfileThread::transfer(InternetSession& session)
 {
-    const std::unique_ptr<OutputFile> file =
+    const std::unique_ptr<OutputFile> destination =
         m_services.makeOutputFile ? m_services.makeOutputFile() : std::make_unique<OutputFile>();
-    if (!openDestination(*file, stream))
+    OutputFile& file = *destination;
+    if (!CreateNew) {
+        const auto opened = file.openAtEnd(DestFile);
+        if (opened == OutputFile::OpenResult::Opened)
+            return resumeDownload(session, file);
+        if (opened == OutputFile::OpenResult::Failed)
+            return false;
+        // The partial file is gone: start afresh.
+    }
+    const auto stream = session.openUrl(Url);
+    return stream && createDestination(file) && copyFrom(*stream, file);
+}
+
+// The partial file is open at its end; one range request goes on from there.
+bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
+{
+    Loaded = file.sizeAtOpen();
+    const auto resumed = session.resumeUrl(Url, Loaded);
+    switch (resumed.position) {
+    case SeekResult::Failed:
+        // Never append bytes from another offset; the partial file stays as it is.
         return false;
+    case SeekResult::AlreadyWhole:
+        return file.close() && !terminated();
+    case SeekResult::StartsAfresh:
+        // The server holds another resource than the partial file's: it is replaced.
+        Loaded = 0;
+        if (!createDestination(file))
+            return false;
+        break;
+    case SeekResult::Continues:
+    case SeekResult::Skipped:
+        break;
+    }
+    return copyFrom(*resumed.stream, file);
+}
+
+bool TfileThread::createDestination(OutputFile& file)
+{
+    // An abandoned worker leaves the file to its row's next run.
+    if (abandoned() || file.create(DestFile) != OutputFile::OpenResult::Opened)
+        return false;
+    m_createdFile = true;
+    return true;
+}
+
+bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
+{
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     char block[BlockSize];
     std::size_t count = 0;
     do {
         count = stream.read(block, sizeof block);
         // Abandoned while blocked in the file: its row may run another worker once this ends.
-        if (abandoned() || !file->write(block, count))
+        if (abandoned() || !file.write(block, count))
             return false;
         Loaded += count;
         if (++m_reads % refreshEvery == 0)
             report(&TfileThread::ShowProgress);
     } while (count != 0 && !terminated());
-    return file->close() && !terminated() && stream.endedCleanly();
-}
-
-bool TfileThread::openDestination(OutputFile& file, UrlStream& stream)
-{
-    if (!CreateNew) {
-        const auto opened = file.openAtEnd(DestFile);
-        if (opened == OutputFile::OpenResult::Opened) {
-            Loaded = file.sizeAtOpen();
-            // Never append bytes from another offset: a failed seek ends the run.
-            return stream.setPosition(Loaded) != SeekResult::Failed;
-        }
-        if (opened == OutputFile::OpenResult::Failed)
-            return false;
-        // The partial file is gone: start afresh.
-    }
-    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
-        return false;
-    m_createdFile = true;
-    return true;
+    return file.close() && !terminated() && stream.endedCleanly();
 }
 
 void TfileThread::report(void (TfileThread::*show)())

@@ -9,6 +9,7 @@
 
 namespace zv {
 
+class InternetSession;
 class OutputFile;
 class UrlStream;
 
@@ -39,8 +40,10 @@ protected:
     void onTerminateRequested() override;
 
 private:
-    bool copyFrom(UrlStream& stream);
-    bool openDestination(OutputFile& file, UrlStream& stream);
+    bool transfer(InternetSession& session);
+    bool resumeDownload(InternetSession& session, OutputFile& file);
+    bool createDestination(OutputFile& file);
+    bool copyFrom(UrlStream& stream, OutputFile& file);
     void report(void (TfileThread::*show)());
 
     WorkerServices m_services;

@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <optional>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zv;
 using namespace zv::test;
@@ -58,6 +61,21 @@ protected:
         TaskListWriter::writeList(table, (folder / "vt_tasks.log").string());
     }
 
+    // Sets (or with no value removes) a variable of the environment the program starts with.
+    static void setEnvironment(const char* name, const std::optional<std::string>& value)
+    {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+    static std::optional<std::string> environment(const char* name)
+    {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    }
+
     TempDir dir;
 };
 
@@ -101,6 +119,28 @@ TEST_F(SingleInstanceEndToEndTest, AfterTheRunningCopyIsKilledTheNextStartRunsAn
     expectForwarded(next.folder());
     EXPECT_TRUE(next.running());
     const int status = next.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(SingleInstanceEndToEndTest, WithoutAPrivateFolderForItsSocketTheProgramStartsAndSaysSo)
+{
+    // The folder the program would make for its socket, there first and open to others.
+    const fs::path temp = dir.path() / "temp";
+    fs::create_directories(temp / ("zare-vantrel-" + std::to_string(::geteuid())));
+    fs::permissions(temp / ("zare-vantrel-" + std::to_string(::geteuid())), fs::perms::all);
+    ProgramRun run(dir.path() / "program");
+    run.setStandardError(dir.path() / "stderr.txt");
+    const std::optional<std::string> runtimeDir = environment("XDG_RUNTIME_DIR");
+    const std::optional<std::string> tempDir = environment("TMPDIR");
+    setEnvironment("XDG_RUNTIME_DIR", std::nullopt);
+    setEnvironment("TMPDIR", temp.string());
+    startAndWaitForWindow(run);
+    setEnvironment("XDG_RUNTIME_DIR", runtimeDir);
+    setEnvironment("TMPDIR", tempDir);
+
+    EXPECT_NE(readFile(dir.path() / "stderr.txt").find("runs without the single-copy guard"), std::string::npos);
+    const int status = run.stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

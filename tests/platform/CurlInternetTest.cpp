@@ -1,4 +1,6 @@
+#include "platform/CurlHandles.h"
 #include "platform/CurlSessionFactory.h"
+#include "platform/CurlTransfer.h"
 #include "platform/Interrupter.h"
 #include "support/TestCertificate.h"
 #include "support/TestServer.h"
@@ -122,6 +124,28 @@ TEST_F(CurlInternet, AnErrorStatusFailsTheOpenEvenWithABody)
     EXPECT_EQ(open(server.url("/missing.bin")), nullptr);
     EXPECT_EQ(open(server.url("/busy.bin")), nullptr);
     EXPECT_EQ(open(server.url("/never-served")), nullptr);
+}
+
+TEST_F(CurlInternet, AFinalRedirectOrAPartOfTheResourceIsNoAnswer)
+{
+    server.serve("/choices.bin", TestResource::page(300, "<html>choose</html>"));
+    server.serve("/odd.bin", TestResource::page(399, "<html>odd</html>"));
+    server.serve("/nowhere.bin", TestResource::page(302, "<html>moved, but not said where</html>"));
+    for (const char* path : {"/choices.bin", "/odd.bin", "/nowhere.bin"})
+        EXPECT_EQ(open(server.url(path)), nullptr) << path;
+
+    // A 206 nobody asked for is the resource only when it covers all of it.
+    TestResource part;
+    part.body = body;
+    part.partialFrom = 500;
+    server.serve("/part.bin", part);
+    EXPECT_EQ(open(server.url("/part.bin")), nullptr);
+    TestResource whole = part;
+    whole.partialFrom = 0;
+    server.serve("/whole.bin", whole);
+    auto stream = open(server.url("/whole.bin"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body);
 }
 
 TEST_F(CurlInternet, FollowsAtMostTenRedirects)
@@ -257,32 +281,80 @@ TEST_F(CurlInternet, SetPositionAtTheFullLengthIsACleanEnd)
     EXPECT_TRUE(stream->endedCleanly());
 }
 
-TEST_F(CurlInternet, SetPositionBeyondTheEndOrOnAnErrorFails)
+TEST_F(CurlInternet, WhereTheServerCannotGoOnTheResourcesTotalDecides)
 {
+    const auto resume = [&](const std::string& path, std::uint64_t offset) {
+        return factory.openSession("Zare Vantrel", SessionUse::Download)->resumeUrl(server.url(path), offset);
+    };
+    // A 416 tells the total: another one than the offset's starts afresh.
     server.serve("/f.bin", body);
-    auto beyond = open(server.url("/f.bin"));
-    ASSERT_NE(beyond, nullptr);
-    EXPECT_EQ(beyond->setPosition(body.size() + 1), SeekResult::Failed);
-    EXPECT_EQ(readAll(*beyond), "");
-    EXPECT_FALSE(beyond->endedCleanly());
+    auto beyond = resume("/f.bin", body.size() + 1);
+    ASSERT_EQ(beyond.position, SeekResult::StartsAfresh);
+    EXPECT_EQ(readAll(*beyond.stream), body);
+    EXPECT_TRUE(beyond.stream->endedCleanly());
 
-    TestResource shorter; // a server without ranges whose resource shrank
+    // A server without ranges whose resource shrank.
+    TestResource shorter;
     shorter.body = body.substr(0, 2000);
     shorter.ranges = false;
     server.serve("/short.bin", shorter);
-    auto skipped = open(server.url("/short.bin"));
-    ASSERT_NE(skipped, nullptr);
-    EXPECT_EQ(skipped->setPosition(3000), SeekResult::Failed);
-    EXPECT_FALSE(skipped->endedCleanly());
+    auto shrunk = resume("/short.bin", 3000);
+    ASSERT_EQ(shrunk.position, SeekResult::StartsAfresh);
+    EXPECT_EQ(readAll(*shrunk.stream), shorter.body);
+
+    // A 206 from before the offset is skipped up to it; one from after it is another total.
+    TestResource early;
+    early.body = body;
+    early.rangesFrom = 1000;
+    server.serve("/early.bin", early);
+    auto skipped = resume("/early.bin", 3000);
+    ASSERT_EQ(skipped.position, SeekResult::Skipped);
+    EXPECT_EQ(readAll(*skipped.stream), body.substr(3000));
+    TestResource late = early;
+    late.rangesFrom = 5000;
+    server.serve("/late.bin", late);
+    auto restarted = resume("/late.bin", 3000);
+    ASSERT_EQ(restarted.position, SeekResult::StartsAfresh);
+    EXPECT_EQ(readAll(*restarted.stream), body);
+
+    // A 416 without its total: one fresh request tells it, or nothing can be learned.
+    TestResource silent;
+    silent.body = body;
+    silent.rangeTotals = false;
+    server.serve("/silent.bin", silent);
+    EXPECT_EQ(resume("/silent.bin", body.size()).position, SeekResult::AlreadyWhole);
+    EXPECT_EQ(server.requestsFor("/silent.bin").size(), 2u);
+    silent.framing = BodyFraming::Chunked;
+    server.serve("/silent.bin", silent);
+    EXPECT_EQ(resume("/silent.bin", body.size()).position, SeekResult::Failed);
 
     TestResource flaky;
     flaky.body = body;
-    flaky.firstStatuses = {200};
     flaky.status = 503;
     server.serve("/flaky.bin", flaky);
-    auto failing = open(server.url("/flaky.bin"));
-    ASSERT_NE(failing, nullptr);
-    EXPECT_EQ(failing->setPosition(3000), SeekResult::Failed);
+    EXPECT_EQ(resume("/flaky.bin", 3000).position, SeekResult::Failed);
+}
+
+TEST_F(CurlInternet, ATypedUrlIsSentAsABrowserSendsIt)
+{
+    server.serve("/a b|c\"A.zip", body); // as the server decodes the path
+    auto stream = open(server.url("/a b|c\"%41.zip"));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body);
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].target, "/a%20b%7Cc%22%41.zip");
+
+    for (const std::string& bad : {server.url("/f\r\nX-Injected: 1"), server.url("/f\n"), server.url("/f") + '\0'})
+        EXPECT_EQ(open(bad), nullptr);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST(CurlInternetProtocols, ALimitLibcurlRefusesIsReported)
+{
+    const curl::EasyHandle easy = curl::newEasyHandle();
+    ASSERT_NE(easy, nullptr);
+    EXPECT_TRUE(CurlTransfer::limitProtocols(easy.get(), "http,https"));
+    EXPECT_FALSE(CurlTransfer::limitProtocols(easy.get(), "http,no-such-scheme"));
 }
 
 TEST(CurlInternetTls, ASelfSignedPeerIsTrustedOnlyThroughCurlCaBundle)

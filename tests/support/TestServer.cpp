@@ -213,16 +213,18 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
 
     const std::uint64_t length = resource.generatedLength > 0 ? resource.generatedLength : resource.body.size();
     Span span{0, length};
-    const auto start = request.has_header("Range") ? rangeStart(request.get_header_value("Range")) : std::nullopt;
-    if (resource.ranges && start && response.status == 200) {
-        if (*start >= length) {
+    const auto asked = request.has_header("Range") ? rangeStart(request.get_header_value("Range")) : std::nullopt;
+    const std::uint64_t start = resource.partialFrom.value_or(asked ? resource.rangesFrom.value_or(*asked) : 0);
+    if (resource.ranges && (asked || resource.partialFrom) && response.status == 200) {
+        if (start >= length) {
             response.status = 416;
-            response.set_header("Content-Range", "bytes */" + std::to_string(length));
+            if (resource.rangeTotals)
+                response.set_header("Content-Range", "bytes */" + std::to_string(length));
             response.set_content("", "text/plain");
             return;
         }
         response.status = 206;
-        span.first = *start;
+        span.first = start;
         response.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" +
                                                  std::to_string(length - 1) + "/" + std::to_string(length));
     }

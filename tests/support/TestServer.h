@@ -24,6 +24,11 @@ struct TestResource {
     // made on the fly (lengths beyond 4 GiB need no memory).
     std::uint64_t generatedLength = 0;
     bool ranges = true; // Range requests get 206 / 416; otherwise the whole body with 200
+    bool rangeTotals = true; // a 416 tells the length ("Content-Range: bytes */length")
+    // A Range request is answered with a 206 from this offset, whatever it asked for.
+    std::optional<std::uint64_t> rangesFrom;
+    // Every request, ranged or not, is answered with a 206 from this offset.
+    std::optional<std::uint64_t> partialFrom;
     BodyFraming framing = BodyFraming::Length;
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status

@@ -75,8 +75,8 @@ TEST_F(TfileThreadTest, AResumeAsksForTheRestAndNeverReportsLessThanThePartialFi
     EXPECT_EQ(fileAt("f.bin"), body);
     EXPECT_EQ(codes(row), "3/0");
     const auto requests = server.requestsFor("/f.bin");
-    ASSERT_FALSE(requests.empty());
-    EXPECT_EQ(requests.back().header("Range"), "bytes=3000-");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Range"), "bytes=3000-");
     ASSERT_FALSE(sizeLoadedWrites.empty());
     EXPECT_EQ(sizeLoadedWrites.front(), "3.93 KB"); // 3000 bytes and the first read
     for (const std::string& text : sizeLoadedWrites) {
@@ -142,14 +142,38 @@ TEST_F(TfileThreadTest, AResumeOfAWholeFileCompletesAndLeavesItUntouched)
     EXPECT_EQ(table.cell(ColSizeLoaded, row), "48.83 KB");
 }
 
-TEST_F(TfileThreadTest, AResumeThatCannotContinueThereStopsWithoutWriting)
+TEST_F(TfileThreadTest, AResumeTheServerCannotContinueRestartsCompletesOrStopsAsItsTotalSays)
 {
-    server.serve("/f.bin", body.substr(0, 2000)); // shorter than the partial file
-    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
-    writeFile(destination("f.bin"), body.substr(0, 3000));
-    run(row, destination("f.bin"), 0);
-    EXPECT_EQ(codes(row), "2/1");
-    EXPECT_EQ(fileAt("f.bin"), body.substr(0, 3000));
+    // A resource shorter than the partial file (a 416 with its total) replaces it in the same run.
+    server.serve("/short.bin", body.substr(0, 2000));
+    const int shorter = addTask(server.url("/short.bin"), "short.bin", Status::Started);
+    writeFile(destination("short.bin"), body.substr(0, 3000));
+    run(shorter, destination("short.bin"), 0);
+    EXPECT_EQ(codes(shorter), "3/0");
+    EXPECT_EQ(fileAt("short.bin"), body.substr(0, 2000));
+
+    // A 206 from another offset tells another total: the file starts afresh.
+    TestResource wrong;
+    wrong.body = body;
+    wrong.rangesFrom = 7000;
+    server.serve("/wrong.bin", wrong);
+    const int shifted = addTask(server.url("/wrong.bin"), "wrong.bin", Status::Started);
+    writeFile(destination("wrong.bin"), "stale bytes of another version");
+    run(shifted, destination("wrong.bin"), 0);
+    EXPECT_EQ(codes(shifted), "3/0");
+    EXPECT_EQ(fileAt("wrong.bin"), body);
+
+    // A 416 without its total, and a fresh answer without a length: nothing is learned.
+    TestResource silent;
+    silent.body = body;
+    silent.rangeTotals = false;
+    silent.framing = BodyFraming::Chunked;
+    server.serve("/silent.bin", silent);
+    const int unknown = addTask(server.url("/silent.bin"), "silent.bin", Status::Started);
+    writeFile(destination("silent.bin"), body + "more than the resource");
+    run(unknown, destination("silent.bin"), 0);
+    EXPECT_EQ(codes(unknown), "2/1");
+    EXPECT_EQ(fileAt("silent.bin"), body + "more than the resource");
 }
 
 TEST_F(TfileThreadTest, ABrokenBodyEndsStoppedAndAResumeCompletesIt)
