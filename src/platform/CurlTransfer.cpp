@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace zv {
 
@@ -95,7 +96,13 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
 {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const std::size_t bytes = size * count;
-    transfer->m_body.insert(transfer->m_body.end(), data, data + bytes);
+    try {
+        transfer->m_body.insert(transfer->m_body.end(), data, data + bytes);
+    } catch (const std::bad_alloc&) {
+        // No exception may unwind through libcurl's frames: abort the transfer instead, which
+        // then ends with CURLE_WRITE_ERROR, never cleanly.
+        return CURL_WRITEFUNC_ERROR;
+    }
     transfer->m_received += bytes;
     transfer->m_lastActivity = std::chrono::steady_clock::now();
     if (transfer->held() >= HeldLimit && !transfer->m_paused) {

@@ -1,13 +1,8 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
+#include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <unordered_set>
 
 namespace zv {
 
@@ -15,12 +10,33 @@ namespace zv {
 // procedure has run; the main thread runs them from its event loop (drain) and from any
 // wait for a worker (waitUntil), so a worker's last reports land before the waiter goes on.
 class HandOverQueue {
+    struct State;
+
 public:
+    using Deadline = std::chrono::steady_clock::time_point;
+
+    // A share in the queue for a worker, which may outlive the queue itself (an abandoned
+    // worker at exit): once the queue is gone, it behaves as after shutDown().
+    class Handle {
+    public:
+        bool runOnMain(std::function<void()> procedure) const;
+        void notify() const;
+        void waitUntil(const std::function<bool()>& done) const;
+        bool waitUntil(const std::function<bool()>& done, Deadline deadline) const;
+
+    private:
+        friend class HandOverQueue;
+        explicit Handle(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        std::shared_ptr<State> m_state;
+    };
+
     HandOverQueue();
     ~HandOverQueue();
 
     HandOverQueue(const HandOverQueue&) = delete;
     HandOverQueue& operator=(const HandOverQueue&) = delete;
+
+    Handle handle() const { return Handle(m_state); }
 
     // Worker side: run procedure on the main thread and wait until it has run. Returns
     // false, without running it, once the queue has been shut down.
@@ -31,6 +47,9 @@ public:
     int drain();
     // Main thread: run handed-over procedures until done() holds.
     void waitUntil(const std::function<bool()>& done);
+    // Main thread: the same, but gives up at deadline; returns done(). A shut-down queue
+    // runs nothing but still waits for done().
+    bool waitUntil(const std::function<bool()>& done, Deadline deadline);
     // Wakes waitUntil so that it tests its condition again.
     void notify();
 
@@ -45,18 +64,7 @@ public:
     bool isMainThread() const;
 
 private:
-    struct Item;
-
-    std::shared_ptr<Item> takeNext();
-    void finish(const std::shared_ptr<Item>& item);
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::shared_ptr<Item>> m_items;
-    std::unordered_set<Item*> m_waiting; // workers still waiting for their procedure
-    std::function<void()> m_wakeUp;
-    std::atomic<bool> m_shutDown{false}; // written under m_mutex; read without it by drain
-    std::thread::id m_mainThread;
+    std::shared_ptr<State> m_state;
 };
 
 } // namespace zv

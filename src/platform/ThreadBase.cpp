@@ -1,14 +1,12 @@
 #include "platform/ThreadBase.h"
 
-#include "platform/HandOverQueue.h"
-
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace zv {
 
-ThreadBase::ThreadBase(HandOverQueue& mainThread) : m_mainThread(mainThread) {}
+ThreadBase::ThreadBase(HandOverQueue& mainThread) : m_mainThread(mainThread.handle()) {}
 
 ThreadBase::~ThreadBase()
 {
@@ -17,7 +15,7 @@ ThreadBase::~ThreadBase()
 
 void ThreadBase::resume()
 {
-    if (m_thread.joinable() || m_finished)
+    if (m_thread.joinable() || finished())
         return;
     m_thread = std::thread([this] { run(); });
 }
@@ -30,12 +28,26 @@ void ThreadBase::run()
     } catch (...) {
         // An error escaping the body ends the thread quietly.
     }
-    m_finished = true;
-    m_mainThread.notify();
+    // The object may be released as soon as the end is known: keep what is still needed.
+    const HandOverQueue::Handle mainThread = m_mainThread;
+    bool ownsItself = false;
+    {
+        std::lock_guard lock(m_ownership);
+        m_fate->ended = true;
+        ownsItself = m_fate->abandoned;
+    }
+    if (ownsItself)
+        delete this;
+    mainThread.notify();
 }
 
 void ThreadBase::terminate()
 {
+    {
+        std::lock_guard lock(m_ownership);
+        if (!m_terminateRequested)
+            m_terminateRequested = std::chrono::steady_clock::now();
+    }
     m_terminated = true;
     onTerminateRequested();
 }
@@ -44,9 +56,38 @@ void ThreadBase::waitFor()
 {
     if (!m_thread.joinable())
         return;
-    m_mainThread.waitUntil([this] { return m_finished.load(); });
+    m_mainThread.waitUntil([this] { return finished(); });
     // After a shut-down of the queue the body may still be finishing: join regardless.
     m_thread.join();
+}
+
+bool ThreadBase::waitFor(std::chrono::milliseconds limit)
+{
+    if (!m_thread.joinable())
+        return true;
+    HandOverQueue::Deadline deadline;
+    {
+        std::lock_guard lock(m_ownership);
+        deadline = m_terminateRequested.value_or(std::chrono::steady_clock::now()) + limit;
+    }
+    if (!m_mainThread.waitUntil([this] { return finished(); }, deadline))
+        return false;
+    m_thread.join();
+    return true;
+}
+
+bool ThreadBase::abandon()
+{
+    {
+        std::lock_guard lock(m_ownership);
+        if (!m_fate->ended) {
+            m_fate->abandoned = true;
+            m_thread.detach();
+            return true;
+        }
+    }
+    m_thread.join();
+    return false;
 }
 
 void ThreadBase::stopAndWait()
@@ -59,7 +100,15 @@ void ThreadBase::stopAndWait()
 
 bool ThreadBase::synchronize(std::function<void()> procedure)
 {
-    return m_mainThread.runOnMain(std::move(procedure));
+    // An abandoned worker's row has moved on: its reports are answered, never applied. The
+    // test runs on the main thread too, where abandoning happens, so none slips through.
+    if (abandoned())
+        return false;
+    const bool ran = m_mainThread.runOnMain([fate = m_fate, procedure = std::move(procedure)] {
+        if (!fate->abandoned)
+            procedure();
+    });
+    return ran && !abandoned();
 }
 
 int ThreadBase::niceValue(ThreadPriority priority)
@@ -88,8 +137,8 @@ void ThreadDestroyer::operator()(ThreadBase* thread) const
     if (!thread)
         return;
     thread->terminate();
-    thread->waitFor();
-    delete thread;
+    if (thread->waitFor(limit) || !thread->abandon())
+        delete thread;
 }
 
 } // namespace zv

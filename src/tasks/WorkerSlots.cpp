@@ -2,15 +2,32 @@
 
 namespace zv {
 
+WorkerSlots::WorkerSlots(std::chrono::milliseconds stopLimit) : m_stopLimit(stopLimit) {}
+
+WorkerSlots::~WorkerSlots()
+{
+    destroyAll();
+}
+
 ThreadBase* WorkerSlots::at(int row) const
 {
     return valid(row) ? m_slots[static_cast<std::size_t>(row)].get() : nullptr;
 }
 
+bool WorkerSlots::isEnding(int row) const
+{
+    if (!valid(row))
+        return false;
+    const auto& fate = m_abandoned[static_cast<std::size_t>(row)];
+    return fate && !fate->ended;
+}
+
 void WorkerSlots::put(int row, ThreadPtr worker)
 {
-    if (valid(row))
-        m_slots[static_cast<std::size_t>(row)] = std::move(worker);
+    if (!valid(row))
+        return;
+    destroy(row);
+    m_slots[static_cast<std::size_t>(row)] = std::move(worker);
 }
 
 void WorkerSlots::destroy(int row)
@@ -19,11 +36,25 @@ void WorkerSlots::destroy(int row)
         return;
     // Move out first: the worker's last reports run during the wait and may look at slots.
     ThreadPtr worker = std::move(m_slots[static_cast<std::size_t>(row)]);
-    worker.reset();
+    if (!worker)
+        return;
+    std::shared_ptr<const ThreadFate> fate = worker->fate();
+    ThreadDestroyer{m_stopLimit}(worker.release());
+    if (fate->abandoned)
+        m_abandoned[static_cast<std::size_t>(row)] = std::move(fate);
+}
+
+void WorkerSlots::terminateAll()
+{
+    for (const ThreadPtr& worker : m_slots) {
+        if (worker)
+            worker->terminate();
+    }
 }
 
 void WorkerSlots::destroyAll()
 {
+    terminateAll();
     for (int row = 1; row <= SlotCount; ++row)
         destroy(row);
 }

@@ -36,8 +36,12 @@ void TfileThread::execute()
     m_createdFile = false;
     m_lostFile = false;
     bool completed = false;
-    if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
-        completed = transfer(*session);
+    try {
+        if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
+            completed = transfer(*session);
+    } catch (...) {
+        // Out of memory or a library's exception: the run ends as stopped, its reports still made.
+    }
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
 }
@@ -45,7 +49,9 @@ void TfileThread::execute()
 // Whether the whole resource arrived cleanly and is on disk.
 bool TfileThread::transfer(InternetSession& session)
 {
-    OutputFile file;
+    const std::unique_ptr<OutputFile> destination =
+        m_services.makeOutputFile ? m_services.makeOutputFile() : std::make_unique<OutputFile>();
+    OutputFile& file = *destination;
     if (!CreateNew) {
         const auto opened = file.openAtEnd(DestFile);
         if (opened == OutputFile::OpenResult::Opened)
@@ -84,7 +90,8 @@ bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 
 bool TfileThread::createDestination(OutputFile& file)
 {
-    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
+    // An abandoned worker leaves the file to its row's next run.
+    if (abandoned() || file.create(DestFile) != OutputFile::OpenResult::Opened)
         return false;
     m_createdFile = true;
     return true;
@@ -97,7 +104,8 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
     std::size_t count = 0;
     do {
         count = stream.read(block, sizeof block);
-        if (!file.write(block, count))
+        // Abandoned while blocked in the file: its row may run another worker once this ends.
+        if (abandoned() || !file.write(block, count))
             return false;
         Loaded += count;
         if (++m_reads % refreshEvery == 0)

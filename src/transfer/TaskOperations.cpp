@@ -35,7 +35,7 @@ int TaskOperations::currentTask() const
 bool TaskOperations::mayStart(int row) const
 {
     const std::string& process = cell(ColProcess, row);
-    return process != Process::Running && process != Process::Finished;
+    return process != Process::Running && process != Process::Finished && !m_services.workerSlots.isEnding(row);
 }
 
 void TaskOperations::startCurrentTask()
@@ -73,7 +73,7 @@ void TaskOperations::startAllTasks()
 {
     for (int row = 1; row < table().rowCount(); ++row) {
         if (cell(ColProcess, row) != Process::Idle || cell(ColSchedule, row) != Schedule::None ||
-            cell(ColStatus, row) == Status::Done)
+            cell(ColStatus, row) == Status::Done || m_services.workerSlots.isEnding(row))
             continue;
         const std::uint64_t size = Probe::bytesAvailable(m_services.worker.internet, cell(ColUrl, row));
         if (size > 0)
@@ -121,6 +121,8 @@ void TaskOperations::stopCurrentTask()
 
 void TaskOperations::stopAllTasks()
 {
+    // Workers blocked where no interrupt reaches then cost one stop limit in all, not one each.
+    m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row) {
         if (cell(ColProcess, row) != Process::Running)
             continue;
@@ -137,6 +139,7 @@ void TaskOperations::cancelCurrentTask()
 
 void TaskOperations::cancelAllTasks()
 {
+    m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row)
         cancelRow(row);
 }

@@ -24,7 +24,8 @@ public:
     void startBySchedule();
 
     // Destroys the row's worker, running its last reports while waiting; an empty slot is
-    // left alone.
+    // left alone. A worker blocked beyond the slots' stop limit is abandoned, and its row
+    // takes no start until it has ended.
     void stopWorker(int row);
     void stopCurrentTask();
     void stopAllTasks();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 namespace zv {
 
@@ -8,6 +9,7 @@ class Clock;
 class FormatSettings;
 class HandOverQueue;
 class InternetSessionFactory;
+class OutputFile;
 class TaskTable;
 
 // What a transfer worker reaches: the network, and (from its main-thread reports only)
@@ -19,6 +21,9 @@ struct WorkerServices {
     const FormatSettings& formats;
     const Clock& clock;
     std::function<void()> playDoneSound;
+    // Makes the object the destination is written through; empty for the plain file. Kept by
+    // the worker, so an abandoned worker still has it when it wakes.
+    std::function<std::unique_ptr<OutputFile>()> makeOutputFile = {};
 };
 
 } // namespace zv

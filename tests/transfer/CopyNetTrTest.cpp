@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <new>
 
 using namespace zv;
 using namespace zv::test;
@@ -33,6 +34,20 @@ public:
 private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
+};
+
+// Runs out of memory on its second block.
+class ExhaustedOutputFile final : public OutputFile {
+public:
+    bool write(const char* data, std::size_t size) override
+    {
+        if (++m_writes == 2)
+            throw std::bad_alloc();
+        return OutputFile::write(data, size);
+    }
+
+private:
+    int m_writes = 0;
 };
 
 class TfileThreadTest : public TransferFixture {
@@ -328,6 +343,17 @@ TEST_F(TfileThreadTest, AFileReplacedWhileTheBodyIsReadIsNotDoneAndTheNextStartC
     waitForWorker(row);
     EXPECT_EQ(codes(row), "3/0");
     EXPECT_EQ(fileAt("f.bin"), body);
+}
+
+TEST_F(TfileThreadTest, ABodyThatThrowsEndsWithTheReportsOfAStoppedRun)
+{
+    server.serve("/f.bin", body);
+    outputFiles = [] { return std::make_unique<ExhaustedOutputFile>(); };
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, destination("f.bin"), 1);
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(table.cell(ColSizeLoaded, row), "1.00 KB");
+    EXPECT_EQ(fileAt("f.bin"), body.substr(0, 1024));
 }
 
 TEST_F(TfileThreadTest, AResumeWhosePartialFileIsGoneStartsAfresh)

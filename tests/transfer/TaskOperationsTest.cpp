@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 
+#include "support/GatedOutputFile.h"
 #include "support/TestCertificate.h"
 #include "tasks/CellFormats.h"
 #include "transfer/FileNames.h"
@@ -342,6 +343,41 @@ TEST_F(TaskOperationsTest, AStopRacingTheCompletionLeavesDoneAndIdle)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "This file is loaded already!");
     EXPECT_TRUE(slots.isEmpty(row));
+}
+
+TEST_F(TaskOperationsTest, AWorkerBlockedInItsFileIsAbandonedAndItsRowWaitsForItsEnd)
+{
+    server.serve("/f.bin", body);
+    auto gate = std::make_shared<Gate>();
+    outputFiles = [gate] { return std::make_unique<GatedOutputFile>(gate); };
+    WorkerSlots impatientSlots{std::chrono::milliseconds(0)};
+    TaskOperations blocked{TransferServices{services().worker, impatientSlots, dialogs, [] { return 1; }}};
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    blocked.startCurrentTask();
+    gate->waitUntilHolding();
+
+    blocked.stopCurrentTask();
+    EXPECT_TRUE(gate->holding()); // the stop returned while the worker was still blocked
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_TRUE(impatientSlots.isEmpty(row));
+    EXPECT_TRUE(impatientSlots.isEnding(row));
+    const auto requestsBefore = server.requests().size();
+    blocked.startCurrentTask(); // two workers would share the file: nothing happens
+    blocked.startAllTasks();
+    EXPECT_TRUE(impatientSlots.isEmpty(row));
+    EXPECT_EQ(server.requests().size(), requestsBefore);
+
+    gate->open();
+    queue.waitUntil([&] { return !impatientSlots.isEnding(row); });
+    EXPECT_EQ(codes(row), "2/1"); // its last reports were not applied
+    EXPECT_EQ(fileAt("f.bin"), ""); // once awake it wrote nothing, although its bytes were there
+
+    blocked.startCurrentTask();
+    ThreadBase* next = impatientSlots.at(row);
+    ASSERT_NE(next, nullptr);
+    queue.waitUntil([next] { return next->finished(); });
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), body);
 }
 
 TEST_F(TaskOperationsTest, CancelEndsARunningTaskAsCancelled)

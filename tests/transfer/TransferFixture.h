@@ -3,6 +3,7 @@
 #include "platform/CurlSessionFactory.h"
 #include "platform/FormatSettings.h"
 #include "platform/HandOverQueue.h"
+#include "platform/OutputFile.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
@@ -18,6 +19,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,8 +74,9 @@ protected:
 
     TransferServices services()
     {
-        return TransferServices{WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }},
-                                slots, dialogs, [this] { return speedItem; }};
+        return TransferServices{
+            WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }, outputFiles}, slots,
+            dialogs, [this] { return speedItem; }};
     }
 
     TestServer server;
@@ -86,6 +90,7 @@ protected:
     CurlSessionFactory internet{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60), std::chrono::seconds(5)}};
     int doneSounds = 0;
     int speedItem = 1;
+    std::function<std::unique_ptr<OutputFile>()> outputFiles; // empty: plain files
     std::vector<std::string> sizeLoadedWrites;
     WorkerSlots slots;
     TaskOperations operations{services()};
