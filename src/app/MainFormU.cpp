@@ -96,7 +96,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     , m_listFile(m_table, m_services.dialogs, m_services.programDir)
     , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats,
                      m_services.clock, [this] { PlayDoneSound(); }},
-                    m_slots, m_services.dialogs, [this] { return refreshSpeedItem(); }})
+                    m_slots, m_services.dialogs, m_services.probes, [this] { return refreshSpeedItem(); }})
     , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats,
                        m_services.dialogs, m_editorMode, *this,
                        Paths::join(m_services.programDir, "pic"),
@@ -122,6 +122,8 @@ void TMainForm::FormCreate()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_editorMode.setAdd();
+    // A start waiting for its probe never goes on under the editor.
+    m_editorMode.setOnModify([this](int row) { m_operations.dropPendingStart(row); });
     ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
     createClient();
     createMenus();
@@ -561,6 +563,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Running workers end with the process: from now on none of their reports applies,
     // so their rows stay as saved.
     m_closedForGood = true;
+    m_operations.dropPendingStarts();
     m_services.mainThread.shutDown();
     Timer1.stop();
     TrayIcon->setActive(false);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <utility>
+
 namespace zv {
 
 // Whether the task editor adds a task or modifies one, and which. Shared by the main
@@ -18,7 +21,11 @@ public:
     {
         m_modify = true;
         m_row = row;
+        if (m_onModify)
+            m_onModify(row);
     }
+    // Told whenever the editor opens on a row.
+    void setOnModify(std::function<void(int row)> listener) { m_onModify = std::move(listener); }
 
     // While the editor is open on this row, nothing else may start or rewrite it.
     bool isUnderEdit(int row) const { return m_modify && m_row == row; }
@@ -26,6 +33,7 @@ public:
 private:
     bool m_modify = false;
     int m_row = 0;
+    std::function<void(int)> m_onModify;
 };
 
 } // namespace zv

@@ -4,9 +4,10 @@
 
 namespace zv {
 
-std::uint64_t Probe::bytesAvailable(InternetSessionFactory& internet, const std::string& url)
+std::uint64_t Probe::bytesAvailable(InternetSessionFactory& internet, const std::string& url,
+                                    Interrupter* interrupter)
 {
-    const auto session = internet.openSession(Agent, SessionUse::Probe);
+    const auto session = internet.openSession(Agent, SessionUse::Probe, interrupter);
     if (!session)
         return 0;
     const auto stream = session->openUrl(url);

@@ -6,6 +6,7 @@
 namespace zv {
 
 class InternetSessionFactory;
+class Interrupter;
 
 // The one-shot request a start (and the task editor) makes before anything else.
 class Probe {
@@ -14,7 +15,9 @@ public:
 
     // The resource's announced size, else the bytes available at once; 0 on any failure
     // (no connection, a bad or unsupported address, an error status, no body).
-    static std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url);
+    // An interrupter, when given, ends a probe that waits on the network at once.
+    static std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url,
+                                        Interrupter* interrupter = nullptr);
 };
 
 } // namespace zv

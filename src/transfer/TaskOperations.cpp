@@ -9,12 +9,21 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
 #include "transfer/FileNames.h"
-#include "transfer/Probe.h"
+#include "transfer/ProbeRunner.h"
 #include "transfer/RefreshSpeed.h"
 
 namespace zv {
 
-TaskOperations::TaskOperations(TransferServices services) : m_services(std::move(services)) {}
+TaskOperations::TaskOperations(TransferServices services)
+    : m_services(std::move(services)), m_tokens(m_services.worker.table)
+{
+}
+
+TaskOperations::~TaskOperations()
+{
+    // No answer may reach an operations object that is gone.
+    dropPendingStarts();
+}
 
 const std::string& TaskOperations::cell(int column, int row) const
 {
@@ -57,28 +66,66 @@ void TaskOperations::startBySchedule()
     startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named);
 }
 
+void TaskOperations::probeThenStart(int row, std::function<void(std::uint64_t size)> start)
+{
+    // One probe per row at a time: a second start of a waiting row does nothing. A start
+    // left from before the row changed is no longer waited for.
+    const std::uint64_t token = m_tokens.of(row);
+    if (const auto pending = m_pending.find(row); pending != m_pending.end() && pending->second == token)
+        return;
+    m_pending[row] = token;
+    m_services.probes.ask(cell(ColUrl, row), [this, row, token, start = std::move(start)](std::uint64_t size) {
+        answered(row, token, start, size);
+    });
+}
+
+void TaskOperations::answered(int row, std::uint64_t token, const std::function<void(std::uint64_t)>& start,
+                              std::uint64_t size)
+{
+    const auto pending = m_pending.find(row);
+    if (pending == m_pending.end() || pending->second != token)
+        return; // dropped meanwhile; a newer start of the row may wait for its own answer
+    m_pending.erase(pending);
+    if (m_tokens.of(row) == token && table().isTaskRow(row))
+        start(size);
+}
+
 void TaskOperations::startSingle(int row, const std::string& fileName)
 {
-    const std::uint64_t size = Probe::bytesAvailable(m_services.worker.internet, cell(ColUrl, row));
-    if (cell(ColStatus, row) == Status::Done) {
-        m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
-        return;
-    }
-    if (size == 0)
-        return;
-    launch(row, size, fileName, ThreadPriority::BelowNormal);
+    probeThenStart(row, [this, row, fileName](std::uint64_t size) {
+        if (cell(ColStatus, row) == Status::Done) {
+            m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
+            return;
+        }
+        if (size > 0)
+            launch(row, size, fileName, ThreadPriority::BelowNormal);
+    });
 }
 
 void TaskOperations::startAllTasks()
 {
+    // Every admitted row asks at once; each starts as its own answer comes.
     for (int row = 1; row < table().rowCount(); ++row) {
         if (cell(ColProcess, row) != Process::Idle || cell(ColSchedule, row) != Schedule::None ||
             cell(ColStatus, row) == Status::Done || m_services.workerSlots.isEnding(row))
             continue;
-        const std::uint64_t size = Probe::bytesAvailable(m_services.worker.internet, cell(ColUrl, row));
-        if (size > 0)
-            launch(row, size, cell(ColFileName, row), ThreadPriority::AboveNormal);
+        probeThenStart(row, [this, row](std::uint64_t size) {
+            if (size > 0)
+                launch(row, size, cell(ColFileName, row), ThreadPriority::AboveNormal);
+        });
     }
+}
+
+void TaskOperations::dropPendingStart(int row)
+{
+    if (m_pending.erase(row) > 0)
+        m_tokens.renew(row);
+}
+
+void TaskOperations::dropPendingStarts()
+{
+    m_pending.clear();
+    m_services.probes.cancelAll();
 }
 
 void TaskOperations::launch(int row, std::uint64_t size, const std::string& fileName, ThreadPriority priority)
@@ -112,6 +159,8 @@ void TaskOperations::stopWorker(int row)
 void TaskOperations::stopCurrentTask()
 {
     const int row = currentTask();
+    if (row != 0)
+        dropPendingStart(row);
     if (row == 0 || cell(ColProcess, row) != Process::Running)
         return;
     stopWorker(row);
@@ -121,6 +170,7 @@ void TaskOperations::stopCurrentTask()
 
 void TaskOperations::stopAllTasks()
 {
+    m_pending.clear();
     // Workers blocked where no interrupt reaches then cost one stop limit in all, not one each.
     m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row) {
@@ -139,6 +189,7 @@ void TaskOperations::cancelCurrentTask()
 
 void TaskOperations::cancelAllTasks()
 {
+    m_pending.clear();
     m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row)
         cancelRow(row);
@@ -146,6 +197,7 @@ void TaskOperations::cancelAllTasks()
 
 void TaskOperations::cancelRow(int row)
 {
+    dropPendingStart(row);
     if (cell(ColStatus, row) == Status::Done)
         return;
     if (cell(ColProcess, row) == Process::Running)

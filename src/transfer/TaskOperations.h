@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/ThreadBase.h"
+#include "transfer/StartTokens.h"
 #include "transfer/TransferServices.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace zv {
@@ -12,10 +14,15 @@ class TaskTable;
 
 // Puts tasks into motion, stops and cancels them. Main thread only: it is the one writer
 // of the table and of the worker slots. Rows that an operation does not admit are left
-// alone without a word; only starting a done task says so.
+// alone without a word; only starting a done task says so. A start is admitted when the
+// command is given, then waits for its probe, which runs off the main thread; it goes on
+// when the answer comes only if the row is still the same task (StartTokens).
 class TaskOperations {
 public:
     explicit TaskOperations(TransferServices services);
+    ~TaskOperations();
+    TaskOperations(const TaskOperations&) = delete;
+    TaskOperations& operator=(const TaskOperations&) = delete;
 
     void startCurrentTask();
     void startAllTasks();
@@ -33,6 +40,13 @@ public:
     void cancelCurrentTask();
     void cancelAllTasks();
 
+    // Whether the row's start waits for its probe.
+    bool isStartPending(int row) const { return m_pending.contains(row); }
+    // The row's waiting start, if any, does nothing when its answer comes.
+    void dropPendingStart(int row);
+    // Every waiting start is dropped and every probe interrupted (the program closes).
+    void dropPendingStarts();
+
 private:
     TaskTable& table() const { return m_services.worker.table; }
     const std::string& cell(int column, int row) const;
@@ -40,11 +54,18 @@ private:
     int currentTask() const;
     bool mayStart(int row) const;
 
+    // Asks for the row's probe; start goes on with its answer if the row is still that task.
+    void probeThenStart(int row, std::function<void(std::uint64_t size)> start);
+    void answered(int row, std::uint64_t token, const std::function<void(std::uint64_t)>& start,
+                  std::uint64_t size);
     void startSingle(int row, const std::string& fileName);
     void launch(int row, std::uint64_t size, const std::string& fileName, ThreadPriority priority);
     void cancelRow(int row);
 
     TransferServices m_services;
+    StartTokens m_tokens;
+    // Rows whose start waits for its probe, with the token it was asked with.
+    std::map<int, std::uint64_t> m_pending;
 };
 
 } // namespace zv

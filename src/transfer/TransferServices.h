@@ -7,6 +7,7 @@
 namespace zv {
 
 class Dialogs;
+class ProbeRunner;
 class WorkerSlots;
 
 // What starting, stopping and cancelling tasks reaches; the main window passes it in.
@@ -14,6 +15,7 @@ struct TransferServices {
     WorkerServices worker;
     WorkerSlots& workerSlots;
     Dialogs& dialogs;
+    ProbeRunner& probes;
     // The refresh-speed setting's selected item (-1 for none), read at every start.
     std::function<int()> refreshSpeedItem;
 };

@@ -37,8 +37,9 @@ TEST_F(ScheduleWatchServerTest, DueTaskWithASilentServerIsProbedAgainAtEveryTick
     // A short probe limit instead of waiting out the real one.
     CurlSessionFactory quickProbe{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60),
                                                  std::chrono::milliseconds(200)}};
+    ImmediateProbeRunner quickProbes{quickProbe};
     TaskOperations quick{TransferServices{
-        WorkerServices{queue, quickProbe, table, formats, clock, [] {}}, slots, dialogs, [] { return 1; }}};
+        WorkerServices{queue, quickProbe, table, formats, clock, [] {}}, slots, dialogs, quickProbes, [] { return 1; }}};
     ScheduleWatch quickWatch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
                               [&quick](int) { quick.startBySchedule(); }}};
     TestResource silent;

@@ -1,6 +1,7 @@
 #include "TransferFixture.h"
 
 #include "support/GatedOutputFile.h"
+#include "support/ManualProbeRunner.h"
 #include "support/TestCertificate.h"
 #include "tasks/CellFormats.h"
 #include "transfer/FileNames.h"
@@ -351,7 +352,7 @@ TEST_F(TaskOperationsTest, AWorkerBlockedInItsFileIsAbandonedAndItsRowWaitsForIt
     auto gate = std::make_shared<Gate>();
     outputFiles = [gate] { return std::make_unique<GatedOutputFile>(gate); };
     WorkerSlots impatientSlots{std::chrono::milliseconds(0)};
-    TaskOperations blocked{TransferServices{services().worker, impatientSlots, dialogs, [] { return 1; }}};
+    TaskOperations blocked{TransferServices{services().worker, impatientSlots, dialogs, probes, [] { return 1; }}};
     const int row = addTask(server.url("/f.bin"), "f.bin");
     blocked.startCurrentTask();
     gate->waitUntilHolding();
@@ -470,4 +471,71 @@ TEST(RefreshSpeed, ItemsMapToReadCountsAndNoSelectionToNormal)
     EXPECT_EQ(RefreshSpeed::readsBetweenReports(-1), 1000u);
     EXPECT_EQ(RefreshSpeed::readsBetweenReports(3), 1000u);
     EXPECT_STREQ(RefreshSpeed::ItemTexts[RefreshSpeed::DefaultItem], "Normal");
+}
+
+namespace {
+
+// Starts whose probes wait until the test answers them.
+class PendingStartTest : public TaskOperationsTest {
+protected:
+    TaskOperations pendingOperations{TransferServices{services().worker, slots, dialogs, manual, [] { return 1; }}};
+    ManualProbeRunner manual;
+};
+
+} // namespace
+
+TEST_F(PendingStartTest, AnAnswerStartsTheRowOnlyIfItIsStillTheSameTask)
+{
+    server.serve("/f.bin", body);
+    const std::vector<std::pair<std::string, std::function<void(int)>>> changes = {
+        {"stopped", [&](int) { pendingOperations.stopCurrentTask(); }},
+        {"cancelled", [&](int) { pendingOperations.cancelCurrentTask(); }},
+        {"edited", [&](int row) { table.setCell(ColUrl, row, server.url("/other.bin")); }},
+        {"opened in the editor", [&](int row) { pendingOperations.dropPendingStart(row); }},
+        {"list cleared", [&](int) { table.setRowCount(1); }},
+    };
+    for (const auto& [name, change] : changes) {
+        table.setRowCount(1);
+        const int row = addTask(server.url("/f.bin"), "f.bin");
+        pendingOperations.startCurrentTask();
+        pendingOperations.startCurrentTask(); // one probe per row at a time
+        ASSERT_EQ(manual.pending.size(), 1u) << name;
+        change(row);
+        const std::string before = table.isTaskRow(row) ? codes(row) + table.cell(ColSize, row) : "";
+        manual.answer(0, body.size());
+        EXPECT_TRUE(slots.isEmpty(row)) << name;
+        EXPECT_EQ(table.isTaskRow(row) ? codes(row) + table.cell(ColSize, row) : "", before) << name;
+    }
+    // Unchanged, the row starts when its answer comes.
+    table.setRowCount(1);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    pendingOperations.startCurrentTask();
+    EXPECT_EQ(codes(row), "1/1");
+    manual.answer(0, body.size());
+    EXPECT_EQ(codes(row), "2/2");
+    ASSERT_FALSE(slots.isEmpty(row));
+    waitForWorker(row);
+    EXPECT_EQ(fileAt("f.bin"), body);
+}
+
+TEST_F(PendingStartTest, StartAllStartsEachRowAsItsAnswerComesAndStopAllDropsTheRest)
+{
+    server.serve("/f.bin", body);
+    const int dead = addTask(server.url("/dead.bin"), "dead.bin");
+    const int live = addTask(server.url("/f.bin"), "f.bin");
+    const int later = addTask(server.url("/later.bin"), "later.bin");
+    pendingOperations.startAllTasks();
+    ASSERT_EQ(manual.pending.size(), 3u);
+    // The live row's answer comes first: it does not wait for the dead one before it.
+    manual.answer(1, body.size());
+    EXPECT_EQ(codes(live), "2/2");
+    EXPECT_EQ(codes(dead), "1/1");
+    waitForWorker(live);
+
+    pendingOperations.stopAllTasks();
+    manual.answer(0, body.size());
+    manual.answer(0, body.size());
+    EXPECT_EQ(codes(dead) + codes(later), "1/11/1");
+    EXPECT_TRUE(slots.isEmpty(dead));
+    EXPECT_TRUE(slots.isEmpty(later));
 }

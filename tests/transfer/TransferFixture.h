@@ -5,6 +5,7 @@
 #include "platform/HandOverQueue.h"
 #include "platform/OutputFile.h"
 #include "support/FixedClock.h"
+#include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -76,7 +77,7 @@ protected:
     {
         return TransferServices{
             WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }, outputFiles}, slots,
-            dialogs, [this] { return speedItem; }};
+            dialogs, probes, [this] { return speedItem; }};
     }
 
     TestServer server;
@@ -88,6 +89,7 @@ protected:
     FixedClock clock;
     // The real silence limit: a stop must not rely on it to end a stalled read.
     CurlSessionFactory internet{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60), std::chrono::seconds(5)}};
+    ImmediateProbeRunner probes{internet};
     int doneSounds = 0;
     int speedItem = 1;
     std::function<std::unique_ptr<OutputFile>()> outputFiles; // empty: plain files
