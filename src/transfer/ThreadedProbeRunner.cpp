@@ -103,7 +103,17 @@ void ThreadedProbeRunner::deliver(std::uint64_t generation, const Answer& answer
 void ThreadedProbeRunner::releaseEnded()
 {
     // An answering thread still waits in its hand-over: it is released at a later turn.
-    std::erase_if(m_running, [](const ThreadPtr& thread) { return thread->finished(); });
+    // Ended ones leave the list first: releasing one runs waiting hand-overs, which may
+    // come back here.
+    std::vector<ThreadPtr> ended;
+    for (auto thread = m_running.begin(); thread != m_running.end();) {
+        if ((*thread)->finished()) {
+            ended.push_back(std::move(*thread));
+            thread = m_running.erase(thread);
+        } else {
+            ++thread;
+        }
+    }
 }
 
 } // namespace zv
