@@ -44,6 +44,18 @@ std::vector<double> EventLoopLateness::samplesUntil(Clock::time_point now) const
     return result;
 }
 
+std::vector<double> EventLoopLateness::atEveryStep(const std::vector<double>& lateness)
+{
+    const double step = std::chrono::duration<double, std::milli>(TickInterval).count();
+    std::vector<double> delays;
+    for (double late : lateness) {
+        delays.push_back(late);
+        for (double covered = late - step; covered > 0; covered -= step)
+            delays.push_back(covered);
+    }
+    return delays;
+}
+
 void EventLoopLateness::tick()
 {
     const auto now = Clock::now();

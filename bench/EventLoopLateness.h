@@ -23,6 +23,11 @@ public:
     // loop blocked to the end of the run shows its block.
     std::vector<double> samplesUntil(Clock::time_point now) const;
 
+    // One sample a tick hides a block: a 15 s block is one tick among thousands. This gives
+    // for every 10 ms step of the run the delay an event arriving then would meet: a tick
+    // late by L stands for the steps L, L - 10, L - 20, ... ms that it covers.
+    static std::vector<double> atEveryStep(const std::vector<double>& lateness);
+
 private:
     void tick();
 
