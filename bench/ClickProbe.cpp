@@ -11,11 +11,8 @@
 
 namespace zv::bench {
 
-ClickProbe::ClickProbe(TaskGrid& grid, const std::vector<int>& rows)
-    : m_grid(grid), m_device(QPointingDevice::primaryPointingDevice())
+ClickProbe::ClickProbe(TaskGrid& grid) : m_grid(grid), m_device(QPointingDevice::primaryPointingDevice())
 {
-    for (int row : rows)
-        m_positions[row] = grid.visualRect(grid.model()->index(row - 1, 0)).center();
     QObject::connect(grid.selectionModel(), &QItemSelectionModel::currentChanged, &grid,
                      [this](const QModelIndex& current) { currentRowChanged(current.row() + 1); });
 }
@@ -42,10 +39,12 @@ std::vector<double> ClickProbe::delaysUntil(Clock::time_point now) const
     return delays;
 }
 
-void ClickProbe::press(int row)
+void ClickProbe::press(int row) const
 {
+    const QModelIndex cell = m_grid.model()->index(row - 1, 0);
+    m_grid.scrollTo(cell);
     QWidget* viewport = m_grid.viewport();
-    const QPointF local(m_positions.at(row));
+    const QPointF local(m_grid.visualRect(cell).center());
     const QPointF global(viewport->mapToGlobal(local));
     QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, m_device);
     QApplication::sendEvent(viewport, &press);

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QPoint>
-
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -23,10 +20,11 @@ class ClickProbe {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Main thread, with the grid shown: rows are the table rows that will be clicked.
-    ClickProbe(TaskGrid& grid, const std::vector<int>& rows);
+    // Main thread.
+    explicit ClickProbe(TaskGrid& grid);
 
-    // Any thread: queues a press and a release on the middle of row for the main thread.
+    // Any thread: queues for the main thread a press and a release on the middle of row,
+    // scrolled into view first as a user would.
     void click(int row);
     // Any thread: each click's delay in milliseconds, in the order of the clicks; a click not
     // answered by now is infinite.
@@ -39,12 +37,11 @@ private:
         std::optional<Clock::time_point> answered;
     };
 
-    void press(int row); // main thread
+    void press(int row) const; // main thread
     void currentRowChanged(int row); // main thread
 
     TaskGrid& m_grid;
     const QPointingDevice* m_device;
-    std::map<int, QPoint> m_positions;
     mutable std::mutex m_mutex;
     std::vector<Click> m_clicks;
 };
