@@ -2,16 +2,11 @@
 // server: total time, the main thread's event-loop lateness while the workers report, and
 // the process's peak memory. Usage: zv-load-bench BASE-URL OUTPUT-FOLDER COUNT
 // Downloads BASE-URL/f001.bin .. into OUTPUT-FOLDER; the list lives there too.
+#include "EventLoopLateness.h"
+#include "Percentile.h"
+#include "RealServices.h"
+
 #include "app/MainFormU.h"
-#include "platform/AlsaSound.h"
-#include "platform/CurlSessionFactory.h"
-#include "platform/DesktopShell.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtNotifyIconShell.h"
-#include "platform/SystemClock.h"
-#include "platform/SystemOnlineQuery.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
@@ -19,7 +14,6 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -29,11 +23,10 @@
 #include <sys/resource.h>
 
 using namespace zv;
+using namespace zv::bench;
 using Steady = std::chrono::steady_clock;
 
 namespace {
-
-constexpr auto TickInterval = std::chrono::milliseconds(10);
 
 double threadCpuSeconds()
 {
@@ -67,43 +60,6 @@ void writeList(const std::string& baseUrl, const std::string& folder, int count)
     TaskListWriter::writeList(table, folder + "/vt_tasks.log");
 }
 
-// How late each 10 ms tick of a precise timer comes, in milliseconds.
-class LatenessProbe {
-public:
-    void start()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(TickInterval);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
-        m_last = Steady::now();
-        m_timer.start();
-    }
-    void restart() { m_samples.clear(); m_last = Steady::now(); }
-    std::vector<double> samples() const { return m_samples; }
-
-private:
-    void tick()
-    {
-        const auto now = Steady::now();
-        const double late = std::chrono::duration<double, std::milli>(now - m_last - TickInterval).count();
-        m_samples.push_back(std::max(0.0, late));
-        m_last = now;
-    }
-
-    QTimer m_timer;
-    Steady::time_point m_last;
-    std::vector<double> m_samples;
-};
-
-double percentile(std::vector<double> values, double share)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1));
-    return values[index];
-}
-
 bool anyRunning(TaskTable& table)
 {
     for (int row = 1; row < table.rowCount(); ++row)
@@ -127,7 +83,8 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    HandOverQueue mainThread;
+    RealServices services;
+    HandOverQueue& mainThread = services.mainThread();
     // Each drain runs workers' reports on this thread: how long one takes is how long the
     // window cannot answer because of them.
     std::vector<double> drains;
@@ -138,20 +95,10 @@ int main(int argc, char** argv)
                 drains.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
         }, Qt::QueuedConnection);
     });
-    CurlSessionFactory internet;
-    const FormatSettings formats = FormatSettings::fromSystemLocale();
-    const SystemClock clock;
-    QtDialogs dialogs;
-    QtDialogs editorDialogs;
-    DesktopShell shell;
-    QtNotifyIconShell trayShell;
-    AlsaSound sound;
-    const SystemOnlineQuery online;
-    TMainForm form({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
-                    online, folder, [folder] { return folder; }});
+    TMainForm form(services.forMainForm(folder));
     form.show();
 
-    LatenessProbe lateness;
+    EventLoopLateness lateness;
     double startSeconds = 0;
     double totalSeconds = 0;
     double mainCpu = 0;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/MainFormU.h"
+#include "platform/AlsaSound.h"
+#include "platform/CurlSessionFactory.h"
+#include "platform/DesktopShell.h"
+#include "platform/FormatSettings.h"
+#include "platform/HandOverQueue.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtNotifyIconShell.h"
+#include "platform/SystemClock.h"
+#include "platform/SystemOnlineQuery.h"
+
+#include <string>
+
+namespace zv::bench {
+
+// The services main() hands the main window, made as main() makes them, so that a benchmark
+// measures the real window. Make it after the QApplication.
+class RealServices {
+public:
+    // Workers' reports are run by the event loop, as in main().
+    RealServices();
+    RealServices(const RealServices&) = delete;
+    RealServices& operator=(const RealServices&) = delete;
+
+    HandOverQueue& mainThread() { return m_mainThread; }
+    const FormatSettings& formats() const { return m_formats; }
+
+    // The window's services; the list file and the downloads' default folder are folder.
+    MainFormServices forMainForm(const std::string& folder);
+
+private:
+    HandOverQueue m_mainThread;
+    CurlSessionFactory m_internet;
+    const FormatSettings m_formats = FormatSettings::fromSystemLocale();
+    const SystemClock m_clock;
+    QtDialogs m_dialogs;
+    QtDialogs m_editorDialogs;
+    DesktopShell m_shell;
+    QtNotifyIconShell m_trayShell;
+    AlsaSound m_sound;
+    const SystemOnlineQuery m_online;
+};
+
+} // namespace zv::bench
