@@ -10,6 +10,7 @@
 #include "platform/QtNotifyIconShell.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemOnlineQuery.h"
+#include "transfer/ThreadedProbeRunner.h"
 
 #include <string>
 
@@ -33,6 +34,7 @@ public:
 private:
     HandOverQueue m_mainThread;
     CurlSessionFactory m_internet;
+    ThreadedProbeRunner m_probes{m_mainThread, m_internet};
     const FormatSettings m_formats = FormatSettings::fromSystemLocale();
     const SystemClock m_clock;
     QtDialogs m_dialogs;
