@@ -12,6 +12,11 @@ void Dialogs::reportError(const std::string& text)
     messageBox(errorReportText(text), ApplicationTitle, MessageIcon::Error);
 }
 
+void Dialogs::reportErrorWithoutWaiting(const std::string& text)
+{
+    showMessage(errorReportText(text), ApplicationTitle, MessageIcon::Error);
+}
+
 std::string Dialogs::errorReportText(const std::string& text)
 {
     if (text.empty())

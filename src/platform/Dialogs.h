@@ -14,8 +14,8 @@ struct FileDialogRequest {
     std::string defaultExtension; // appended (with a dot) to a name typed without one
 };
 
-// Everything the user must see or answer in a modal box. Texts are the cells' bytes
-// (UTF-8); a lone CR in a text is a line break on screen.
+// Everything the user must see or answer in a box. Texts are the cells' bytes (UTF-8); a
+// lone CR in a text is a line break on screen.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -23,6 +23,10 @@ public:
     // A modal box with one OK button.
     virtual void messageBox(const std::string& text, const std::string& caption,
                             MessageIcon icon) = 0;
+    // The same box shown without waiting: the caller goes on at once, and the box stays
+    // until the user closes it. For reports that must not hold back periodic work.
+    virtual void showMessage(const std::string& text, const std::string& caption,
+                             MessageIcon icon) = 0;
     virtual void beep() = 0;
     // The chosen file name, or nullopt when the user cancelled. The open dialog accepts a
     // name of a file that does not exist.
@@ -31,6 +35,8 @@ public:
 
     // The application's general error report for an error that ended an operation.
     void reportError(const std::string& text);
+    // The same report shown without waiting.
+    void reportErrorWithoutWaiting(const std::string& text);
 
     // The report's text: a full stop is added when the text ends in a letter or digit.
     static std::string errorReportText(const std::string& text);

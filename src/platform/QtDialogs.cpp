@@ -20,7 +20,23 @@ QMessageBox::Icon qtIcon(MessageIcon icon)
     return QMessageBox::Critical;
 }
 
+void describe(QMessageBox& box, const std::string& text, const std::string& caption, MessageIcon icon)
+{
+    box.setIcon(qtIcon(icon));
+    box.setWindowTitle(ByteText::decode(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(ByteText::decode(QtDialogs::screenText(text)));
+    box.setStandardButtons(QMessageBox::Ok);
+}
+
 } // namespace
+
+QtDialogs::~QtDialogs()
+{
+    // A box without an owner would outlive its session.
+    for (const QPointer<QMessageBox>& box : m_shown)
+        delete box.data();
+}
 
 std::string QtDialogs::screenText(const std::string& text)
 {
@@ -38,17 +54,32 @@ void QtDialogs::endSession()
     m_ended = true;
     if (m_open)
         m_open->reject();
+    for (const QPointer<QMessageBox>& box : m_shown) {
+        if (box)
+            box->reject();
+    }
 }
 
 void QtDialogs::messageBox(const std::string& text, const std::string& caption, MessageIcon icon)
 {
     if (m_ended)
         return;
-    QMessageBox box(qtIcon(icon), ByteText::decode(caption), ByteText::decode(screenText(text)), QMessageBox::Ok,
-                    m_owner);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(m_owner);
+    describe(box, text, caption, icon);
     m_open = &box;
     box.exec();
+}
+
+void QtDialogs::showMessage(const std::string& text, const std::string& caption, MessageIcon icon)
+{
+    if (m_ended)
+        return;
+    auto* box = new QMessageBox(m_owner);
+    describe(*box, text, caption, icon);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    std::erase_if(m_shown, [](const QPointer<QMessageBox>& shown) { return shown.isNull(); });
+    m_shown.emplace_back(box);
+    box->open();
 }
 
 void QtDialogs::beep()

@@ -4,7 +4,10 @@
 
 #include <QPointer>
 
+#include <vector>
+
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 namespace zv {
@@ -13,16 +16,21 @@ namespace zv {
 class QtDialogs final : public Dialogs {
 public:
     explicit QtDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+    ~QtDialogs() override;
+    QtDialogs(const QtDialogs&) = delete;
+    QtDialogs& operator=(const QtDialogs&) = delete;
 
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    // Window-modal to the owner, without a nested event loop; deleted when closed.
+    void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void beep() override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
 
-    // The program is ending: the box or file dialog open now closes as if cancelled, and
-    // none opens any more.
+    // The program is ending: the boxes and the file dialog open now close as if cancelled,
+    // and none opens any more.
     void endSession();
 
     // A lone CR (the system's own texts use it) becomes a line break on screen.
@@ -33,6 +41,8 @@ private:
 
     QWidget* m_owner;
     QPointer<QDialog> m_open;
+    // The boxes shown without waiting and not yet closed.
+    std::vector<QPointer<QMessageBox>> m_shown;
     bool m_ended = false;
 };
 

@@ -20,8 +20,8 @@ namespace zv {
 
 namespace {
 
-// Set for the length of a tick: a message box runs a nested event loop in which the
-// timer keeps firing, and such a tick must not start.
+// Set for the length of a tick: a start may show a modal box, whose nested event loop
+// keeps the timer firing, and a tick must not begin inside the scan of another.
 class TickGuard {
 public:
     explicit TickGuard(bool& flag) : m_flag(flag) { m_flag = true; }
@@ -67,7 +67,7 @@ void ScheduleWatch::scanSchedule()
 {
     TaskTable& table = m_services.table;
     std::set<std::string> unreadable;
-    // The row count is read afresh: a message box of this tick lets the user change the list.
+    // The row count is read afresh: a start's modal box lets the user change the list.
     for (int row = 1; row < table.rowCount(); ++row) {
         const std::string& schedule = table.cell(ColSchedule, row);
         const std::string& status = table.cell(ColStatus, row);
@@ -94,7 +94,7 @@ std::optional<LocalDateTime> ScheduleWatch::readSchedule(int row, std::set<std::
     } catch (const ConvertError& error) {
         unreadable.insert(error.what());
         if (!m_services.editorMode.isUnderEdit(row) && m_reportedSchedules.insert(error.what()).second)
-            m_services.dialogs.reportError(error.what());
+            m_services.dialogs.reportErrorWithoutWaiting(error.what());
         return std::nullopt;
     }
 }
@@ -109,7 +109,7 @@ void ScheduleWatch::reportOnce(const std::string& text)
 {
     if (!m_reported.insert(text).second)
         return;
-    m_services.dialogs.reportError(text);
+    m_services.dialogs.reportErrorWithoutWaiting(text);
 }
 
 } // namespace zv

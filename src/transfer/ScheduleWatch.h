@@ -44,7 +44,8 @@ private:
     void scanSchedule();
     std::optional<LocalDateTime> readSchedule(int row, std::set<std::string>& unreadable);
     bool isDue(const LocalDateTime& moment) const;
-    // Shows an error once per distinct text, not at every tick.
+    // Shows an error once per distinct text, not at every tick. Its box never holds back the
+    // tick or the ticks after it.
     void reportOnce(const std::string& text);
 
     Services m_services;

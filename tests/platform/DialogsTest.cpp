@@ -1,6 +1,11 @@
 #include "platform/QtDialogs.h"
 #include "support/RecordingDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+
 #include <gtest/gtest.h>
 
 using namespace zv;
@@ -40,4 +45,46 @@ TEST(QtDialogsScreenText, LoneCarriageReturnBreaksTheLine)
               "Example for adress:\nhttp://\nhttps://");
     EXPECT_EQ(QtDialogs::screenText("a\r\nb\r"), "a\r\nb\n");
     EXPECT_EQ(QtDialogs::screenText(""), "");
+}
+
+namespace {
+
+QPointer<QMessageBox> visibleBoxWithText(const QString& text)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible() && box->text() == text)
+            return box;
+    }
+    return nullptr;
+}
+
+void runDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+TEST(QtDialogsShowMessage, ReturnsAtOnceWithTheBoxOpenAndEndSessionClosesIt)
+{
+    QtDialogs dialogs;
+    dialogs.showMessage("first\rline", "Caption", MessageIcon::Error);
+    dialogs.showMessage("second", "Caption", MessageIcon::Warning);
+    const QPointer<QMessageBox> first = visibleBoxWithText("first\nline");
+    const QPointer<QMessageBox> second = visibleBoxWithText("second");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->windowTitle(), "Caption");
+    EXPECT_EQ(first->icon(), QMessageBox::Critical);
+
+    first->button(QMessageBox::Ok)->click();
+    runDeferredDeletes();
+    EXPECT_TRUE(first.isNull());
+    ASSERT_FALSE(second.isNull());
+
+    dialogs.endSession();
+    runDeferredDeletes();
+    EXPECT_TRUE(second.isNull());
+    dialogs.showMessage("third", "Caption", MessageIcon::Error);
+    EXPECT_FALSE(visibleBoxWithText("third"));
 }

@@ -10,6 +10,13 @@ void RecordingDialogs::messageBox(const std::string& text, const std::string& ca
         whileOpen();
 }
 
+void RecordingDialogs::showMessage(const std::string& text, const std::string& caption,
+                                   MessageIcon icon)
+{
+    messages.push_back({text, caption, icon});
+    ++shownOpen;
+}
+
 std::optional<std::string> RecordingDialogs::openFileName(const FileDialogRequest& request)
 {
     return nextFileAnswer(request);

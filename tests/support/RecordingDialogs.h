@@ -19,12 +19,17 @@ public:
     };
 
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    // Recorded in messages as well; the box counts as open until closeShownBoxes().
+    void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void closeShownBoxes() { shownOpen = 0; }
     void beep() override { ++beeps; }
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
 
     std::vector<Message> messages;
     int beeps = 0;
+    // Boxes shown without waiting that the user has not closed yet.
+    int shownOpen = 0;
     std::vector<FileDialogRequest> fileRequests;
     // Answers of the next file dialogs; an empty queue means the user cancels.
     std::deque<std::optional<std::string>> fileAnswers;

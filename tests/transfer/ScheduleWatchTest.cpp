@@ -68,6 +68,7 @@ protected:
     {
         calls.push_back(row);
         currentAtCall.push_back(table.currentRow());
+        boxesOpenAtCall.push_back(dialogs.shownOpen);
         const std::string& process = table.cell(ColProcess, row);
         if (process == Process::Running || process == Process::Finished || !serverGivesData)
             return;
@@ -88,6 +89,7 @@ protected:
     bool serverGivesData = true;
     std::vector<int> calls;
     std::vector<int> currentAtCall;
+    std::vector<int> boxesOpenAtCall;
     std::vector<int> starts;
 };
 
@@ -242,20 +244,21 @@ TEST_F(ScheduleWatchTest, BadCellIsReportedAgainOnlyAfterLeavingTheTable)
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
-TEST_F(ScheduleWatchTest, NoTickStartsWhileAnEarlierTicksBoxIsOpen)
+TEST_F(ScheduleWatchTest, DueRowsKeepStartingWhileTheBoxesOfUnreadableCellsAreOpen)
 {
     addTask("10.10.2007 24:00:00");
+    addTask("soon");
     const int due = addTask("01.01.2007 1:00:00");
-    int nestedTicks = 0;
-    dialogs.whileOpen = [&] {
-        ++nestedTicks;
-        watch.Timer1Timer(); // the timer fires inside the box's event loop
-    };
+    const int later = addTask("14.04.2007 13:30:03");
     watch.Timer1Timer();
-    EXPECT_EQ(nestedTicks, 1);
-    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(starts, std::vector<int>{due});
-    EXPECT_EQ(online.queries, 1);
+    EXPECT_EQ(boxesOpenAtCall, std::vector<int>{2}); // the first box is still open
+    clock.current.time = {13, 30, 5, 0};
+    watch.Timer1Timer();
+    EXPECT_EQ(starts, (std::vector<int>{due, later}));
+    EXPECT_EQ(boxesOpenAtCall, (std::vector<int>{2, 2, 2})); // the running row is called too
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, "'24:00:00' is not a valid time.");
 }
 
 TEST_F(ScheduleWatchTest, IndicatorShowsTheFileForTheConnectionState)
