@@ -15,6 +15,7 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
+#include "transfer/InPlaceProbeRunner.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -139,6 +140,7 @@ int main(int argc, char** argv)
         }, Qt::QueuedConnection);
     });
     CurlSessionFactory internet;
+    InPlaceProbeRunner probes(internet);
     const FormatSettings formats = FormatSettings::fromSystemLocale();
     const SystemClock clock;
     QtDialogs dialogs;
@@ -147,7 +149,7 @@ int main(int argc, char** argv)
     QtNotifyIconShell trayShell;
     AlsaSound sound;
     const SystemOnlineQuery online;
-    TMainForm form({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
+    TMainForm form({mainThread, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
                     online, folder, [folder] { return folder; }});
     form.show();
 

@@ -33,6 +33,7 @@ class HandOverQueue;
 class InternetSessionFactory;
 class NotifyIconShell;
 class OnlineQuery;
+class ProbeRunner;
 class Shell;
 class Sound;
 class TAbout;
@@ -49,6 +50,7 @@ struct GridDrawState;
 struct MainFormServices {
     HandOverQueue& mainThread;
     InternetSessionFactory& internet;
+    ProbeRunner& probes;
     const FormatSettings& formats;
     const Clock& clock;
     Dialogs& dialogs;

@@ -13,6 +13,7 @@
 #include "platform/SystemClock.h"
 #include "platform/SystemOnlineQuery.h"
 #include "platform/TerminationSignals.h"
+#include "transfer/InPlaceProbeRunner.h"
 #include "ui/ExtentionsU.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
         QMetaObject::invokeMethod(qApp, [&mainThread] { mainThread.drain(); }, Qt::QueuedConnection);
     });
     zv::CurlSessionFactory internet;
+    zv::InPlaceProbeRunner probes(internet);
     const zv::FormatSettings formats = zv::FormatSettings::fromSystemLocale();
     const zv::SystemClock clock;
     zv::QtDialogs dialogs;
@@ -65,7 +67,7 @@ int main(int argc, char* argv[])
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
                      [&requestClose](QSessionManager&) { requestClose(); });
 
-    zv::TMainForm mainForm({mainThread, internet, formats, clock, dialogs, editorDialogs, shell, trayShell,
+    zv::TMainForm mainForm({mainThread, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell,
                             sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
     window = &mainForm;
     dialogs.setOwner(&mainForm);

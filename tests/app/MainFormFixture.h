@@ -6,6 +6,7 @@
 #include "platform/HandOverQueue.h"
 #include "platform/OnlineQuery.h"
 #include "support/FixedClock.h"
+#include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingNotifyIconShell.h"
 #include "support/RecordingShell.h"
@@ -41,7 +42,7 @@ protected:
     void createForm()
     {
         form = std::make_unique<TMainForm>(MainFormServices{
-            queue, internet, formats, clock, dialogs, editorDialogs, shell, trayShell, sound, online,
+            queue, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell, sound, online,
             programDir.path().string(), [this] { return programDir.file("dl"); }});
     }
 
@@ -73,6 +74,7 @@ protected:
     CurlSessionFactory internet{InternetLimits{std::chrono::milliseconds(2000),
                                                std::chrono::milliseconds(2000),
                                                std::chrono::milliseconds(2000)}};
+    ImmediateProbeRunner probes{internet};
     FormatSettings formats;
     FixedClock clock;
     RecordingDialogs dialogs;
