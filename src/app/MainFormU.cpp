@@ -346,7 +346,7 @@ void TMainForm::createDialogs()
     Form2 = new TForm2(*this, this);
     Form4 = new TForm4(m_services.formats, m_services.clock, this);
     EditTaskForm = new TEditTaskForm({m_table, m_editorMode, m_services.editorDialogs, m_services.formats,
-                                      m_services.clock, m_services.internet, *this},
+                                      m_services.clock, m_services.probes, *this},
                                      *Form2, *Form4, this);
     About = new TAbout(m_services.shell, this);
 }

@@ -7,7 +7,7 @@ class Dialogs;
 class EditorHost;
 class EditorMode;
 class FormatSettings;
-class InternetSessionFactory;
+class ProbeRunner;
 class TaskTable;
 
 // What the task editor reaches; the main window passes it in and outlives the editor.
@@ -17,7 +17,7 @@ struct EditorServices {
     Dialogs& dialogs;
     const FormatSettings& formats;
     const Clock& clock;
-    InternetSessionFactory& internet;
+    ProbeRunner& probes; // asks the server without making the dialog wait
     EditorHost& host;
 };
 

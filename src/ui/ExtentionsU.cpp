@@ -10,8 +10,9 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
 #include "transfer/FileNames.h"
-#include "transfer/Probe.h"
+#include "transfer/ProbeRunner.h"
 #include "ui/BrowseForFolders.h"
+#include "ui/BusyWindow.h"
 #include "ui/ByteLineEdit.h"
 #include "ui/CalendarU.h"
 #include "ui/EditorBackground.h"
@@ -21,7 +22,6 @@
 #include "ui/TaskEntryRules.h"
 #include "ui/TGroupBox.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -40,15 +40,6 @@ constexpr QChar Escape(27);
 // The default font of the dialog; labels, fields and radio buttons are larger.
 constexpr int FormFontHeight = 11;
 constexpr int FieldFontHeight = 13;
-
-// The pointer shows that the dialog waits for the server.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString fromBytes(const char* text)
 {
@@ -289,6 +280,7 @@ void TEditTaskForm::closeEvent(QCloseEvent* event)
 
 void TEditTaskForm::FormClose()
 {
+    m_waiting.reset(); // a probe's late answer finds the dialog closed and is dropped
     m_services.mode.setAdd();
 }
 
@@ -332,10 +324,19 @@ void TEditTaskForm::QelButton6Click()
     done(mrCancel);
 }
 
-std::uint64_t TEditTaskForm::probe(const std::string& url)
+// One question at a time; the answer goes on only if this dialog still waits for it, and
+// the dialog may be gone by then.
+void TEditTaskForm::askServer(const std::string& url, std::function<void(std::uint64_t bytes)> then)
 {
-    const WaitCursor waiting;
-    return Probe::bytesAvailable(m_services.internet, url);
+    if (m_waiting)
+        return;
+    m_waiting = std::make_shared<BusyWindow>(*this, *QelButton6);
+    m_services.probes.ask(url, [this, asked = std::weak_ptr(m_waiting), then = std::move(then)](std::uint64_t bytes) {
+        if (asked.expired())
+            return;
+        m_waiting.reset();
+        then(bytes);
+    });
 }
 
 void TEditTaskForm::warn(const std::string& text, const char* caption)
@@ -346,7 +347,12 @@ void TEditTaskForm::warn(const std::string& text, const char* caption)
 void TEditTaskForm::QelButton4Click()
 {
     const std::string url = Edit1->bytes();
-    if (probe(url) < 1000) {
+    askServer(url, [this, url](std::uint64_t bytes) { reportAccess(url, bytes); });
+}
+
+void TEditTaskForm::reportAccess(const std::string& url, std::uint64_t bytes)
+{
+    if (bytes < 1000) {
         warn("The file is not accessible!", AccessCaption);
         return;
     }
@@ -386,7 +392,13 @@ void TEditTaskForm::QelButton7Click()
         warn("Please! Select directory!", "Free path!");
         return;
     }
-    const std::string size = TaskEntryRules::sizeText(probe(url), m_services.formats.decimalSeparator());
+    askServer(url, [this, fileName](std::uint64_t bytes) { writeTask(fileName, bytes); });
+}
+
+// OK once the server has answered; the fields are as they were when OK was pressed.
+void TEditTaskForm::writeTask(const std::string& fileName, std::uint64_t bytes)
+{
+    const std::string size = TaskEntryRules::sizeText(bytes, m_services.formats.decimalSeparator());
     if (UnderCh->isChecked() && !(CheckDate() && CheckTime()))
         return;
 

@@ -5,6 +5,8 @@
 #include "ui/QelForm.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,7 @@ class QRadioButton;
 
 namespace zv {
 
+class BusyWindow;
 class ByteLineEdit;
 class TForm2;
 class TForm4;
@@ -22,7 +25,8 @@ class TQelButton;
 // The task editor: the dialog in which a task is added or an idle task is changed. It is
 // created once and reused; its fields keep their texts between openings except where an
 // opening refills them. OK checks the fields, probes the server, writes one task row and
-// may start it.
+// may start it. While the server is asked the dialog stays alive but takes no input other
+// than a way to close it; closing drops the answer.
 class TEditTaskForm : public QelForm {
     Q_OBJECT
 
@@ -101,7 +105,9 @@ private:
     void fillForAdd();
     void fillForModify(int row);
     void fillNow();
-    std::uint64_t probe(const std::string& url);
+    void askServer(const std::string& url, std::function<void(std::uint64_t bytes)> then);
+    void reportAccess(const std::string& url, std::uint64_t bytes);
+    void writeTask(const std::string& fileName, std::uint64_t bytes);
     bool checkField(ByteLineEdit* field, bool valid, const char* complaint);
     bool refuseWhenFull();
     void writeRow(int row, const std::string& fileName, const std::string& size);
@@ -118,6 +124,8 @@ private:
     TForm2& m_folderPicker;
     TForm4& m_datePicker;
     std::optional<FilledSchedule> m_filledSchedule;
+    // Set while the server is asked; an answer is taken only while its own wait is still set.
+    std::shared_ptr<BusyWindow> m_waiting;
 };
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ImmediateProbeRunner.h"
 #include "tasks/EditorMode.h"
 #include "transfer/TransferFixture.h"
 #include "ui/BrowseForFolders.h"
@@ -80,10 +81,11 @@ protected:
     }
 
     RecordingHost host;
+    ImmediateProbeRunner probes{internet};
     EditorMode mode;
     TForm2 folderPicker{host};
     TForm4 datePicker{formats, clock};
-    TEditTaskForm editor{EditorServices{table, mode, dialogs, formats, clock, internet, host}, folderPicker,
+    TEditTaskForm editor{EditorServices{table, mode, dialogs, formats, clock, probes, host}, folderPicker,
                          datePicker};
 };
 

@@ -1,10 +1,12 @@
 #include "EditorFixture.h"
 
 #include "platform/ApplicationTitle.h"
+#include "support/ManualProbeRunner.h"
 #include "ui/QelButton.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 using namespace zv;
@@ -37,6 +39,19 @@ const Message notAccessible{"The file is not accessible!", "Attempt of access to
 using Messages = std::vector<Message>;
 
 class TaskEditor : public EditorFixture {};
+
+// An editor whose probes stay pending until the test answers them.
+class TaskEditorAsking : public TaskEditor {
+protected:
+    bool showsBusy() const
+    {
+        return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+    }
+
+    ManualProbeRunner heldProbes;
+    TEditTaskForm asking{EditorServices{table, mode, dialogs, formats, clock, heldProbes, host}, folderPicker,
+                         datePicker};
+};
 
 } // namespace
 
@@ -482,6 +497,64 @@ TEST_F(TaskEditor, EditCurrentTaskOpensOnlyAnIdleTask)
     EXPECT_EQ(table.taskCount(), 3);
     EXPECT_EQ(codes(running), "2/2");
     EXPECT_EQ(codes(done), "3/0");
+}
+
+// --- while the server is asked ----------------------------------------------------------
+
+TEST_F(TaskEditorAsking, OkGoesOnWhenTheAnswerComesAndInputMeanwhileChangesNothing)
+{
+    asking.open();
+    asking.Edit1->setText("http://h/a.zip");
+    QTest::mouseClick(asking.QelButton7, Qt::LeftButton);
+    ASSERT_EQ(heldProbes.pending.size(), 1u);
+    EXPECT_TRUE(showsBusy());
+    QTest::keyClicks(asking.Edit1, "x");
+    QTest::keyClicks(asking.NewFileName, "b.zip");
+    QTest::mouseClick(asking.ImmedCh, Qt::LeftButton);
+    QTest::mouseClick(asking.QelButton4, Qt::LeftButton);
+    QTest::mouseClick(asking.QelButton7, Qt::LeftButton);
+    EXPECT_EQ(heldProbes.pending.size(), 1u) << "no second question while one is pending";
+    EXPECT_TRUE(asking.isVisible());
+    EXPECT_EQ(table.taskCount(), 0);
+
+    heldProbes.answer(0, 2048);
+    ASSERT_EQ(table.taskCount(), 1);
+    EXPECT_EQ(table.cell(ColUrl, 1), "http://h/a.zip");
+    EXPECT_EQ(table.cell(ColFileName, 1), "a.zip");
+    EXPECT_EQ(table.cell(ColSize, 1), "2.00 KB");
+    EXPECT_EQ(host.starts, 0);
+    EXPECT_FALSE(asking.isVisible());
+    EXPECT_FALSE(showsBusy());
+}
+
+TEST_F(TaskEditorAsking, EscCancelOrTheCloseBoxEndTheWaitAtOnceAndTheLateAnswerWritesNothing)
+{
+    const int row = addTask(server.url("/a.zip"), "a.zip");
+    const std::vector<std::function<void()>> closings{
+        [this] { QTest::keyClick(asking.Edit1, Qt::Key_Escape); },
+        [this] { QTest::mouseClick(asking.QelButton6, Qt::LeftButton); },
+        [this] { asking.close(); },
+    };
+    for (const auto& closeEditor : closings) {
+        mode.setModify(row);
+        asking.open();
+        asking.ImmedCh->setChecked(true);
+        QTest::mouseClick(asking.QelButton7, Qt::LeftButton);
+        EXPECT_TRUE(showsBusy());
+        closeEditor();
+        EXPECT_FALSE(asking.isVisible());
+        EXPECT_FALSE(mode.isModify());
+        EXPECT_FALSE(showsBusy());
+    }
+    ASSERT_EQ(heldProbes.pending.size(), closings.size());
+    while (!heldProbes.pending.empty())
+        heldProbes.answer(0, 2048);
+    EXPECT_EQ(table.taskCount(), 1);
+    EXPECT_EQ(table.cell(ColSize, row), "0 Byte");
+    EXPECT_EQ(host.starts, 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+    asking.open();
+    EXPECT_EQ(asking.QelButton7->Caption(), "Add task!");
 }
 
 // --- "Immediately" -----------------------------------------------------------------------
