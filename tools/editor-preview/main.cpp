@@ -3,11 +3,13 @@
 // tried without the main window. "editor-preview [add|modify|date|folder]".
 #include "platform/CurlSessionFactory.h"
 #include "platform/FormatSettings.h"
+#include "platform/HandOverQueue.h"
 #include "platform/Paths.h"
 #include "platform/QtDialogs.h"
 #include "platform/SystemClock.h"
 #include "tasks/EditorMode.h"
 #include "tasks/TaskTable.h"
+#include "transfer/ThreadedProbeRunner.h"
 #include "ui/BrowseForFolders.h"
 #include "ui/CalendarU.h"
 #include "ui/EditorHost.h"
@@ -56,10 +58,16 @@ int main(int argc, char* argv[])
     const FormatSettings formats = FormatSettings::fromSystemLocale();
     SystemClock clock;
     CurlSessionFactory internet;
+    // Probe answers come back through the event loop, as in the program.
+    HandOverQueue mainThread;
+    mainThread.setWakeUp([&mainThread] {
+        QMetaObject::invokeMethod(qApp, [&mainThread] { mainThread.drain(); }, Qt::QueuedConnection);
+    });
+    ThreadedProbeRunner probes(mainThread, internet);
 
     TForm2 folderPicker(host);
     TForm4 datePicker(formats, clock);
-    TEditTaskForm editor({table, mode, dialogs, formats, clock, internet, host}, folderPicker, datePicker);
+    TEditTaskForm editor({table, mode, dialogs, formats, clock, probes, host}, folderPicker, datePicker);
     dialogs.setOwner(&editor);
 
     if (what == QLatin1String("date"))
