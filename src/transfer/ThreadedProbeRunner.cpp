@@ -7,17 +7,31 @@
 
 namespace zv {
 
+namespace {
+
+// The "host:port" part of a URL, which tells one server from another well enough here.
+std::string serverOf(const std::string& url)
+{
+    const std::size_t scheme = url.find("://");
+    const std::size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+    return url.substr(start, url.find_first_of("/?#", start) - start);
+}
+
+} // namespace
+
 // One probe; its answer is handed to the main thread, where the runner gives it on.
 class ThreadedProbeRunner::ProbeThread final : public ThreadBase {
 public:
     ProbeThread(HandOverQueue& mainThread, InternetSessionFactory& internet, std::string url,
                 std::function<void(std::uint64_t)> onAnswer)
-        : ThreadBase(mainThread), m_internet(internet), m_url(std::move(url)), m_onAnswer(std::move(onAnswer))
+        : ThreadBase(mainThread), m_internet(internet), m_url(std::move(url)), m_server(serverOf(m_url)),
+          m_onAnswer(std::move(onAnswer))
     {
     }
     ~ProbeThread() override { stopAndWait(); }
 
     bool answered() const { return m_answered.load(); }
+    const std::string& server() const { return m_server; }
 
 protected:
     void execute() override
@@ -34,6 +48,7 @@ protected:
 private:
     InternetSessionFactory& m_internet;
     const std::string m_url;
+    const std::string m_server;
     const std::function<void(std::uint64_t)> m_onAnswer;
     Interrupter m_interrupter;
     std::atomic<bool> m_answered{false};
@@ -72,24 +87,35 @@ std::size_t ThreadedProbeRunner::outstanding() const
     return m_waiting.size() + inFlight();
 }
 
-std::size_t ThreadedProbeRunner::inFlight() const
+std::size_t ThreadedProbeRunner::inFlight(const std::string* server) const
 {
-    return static_cast<std::size_t>(std::count_if(m_running.begin(), m_running.end(), [](const ThreadPtr& thread) {
-        return !static_cast<const ProbeThread&>(*thread).answered() && !thread->finished();
+    return static_cast<std::size_t>(std::count_if(m_running.begin(), m_running.end(), [server](const ThreadPtr& thread) {
+        const auto& probe = static_cast<const ProbeThread&>(*thread);
+        return !probe.answered() && !thread->finished() && (!server || probe.server() == *server);
     }));
+}
+
+bool ThreadedProbeRunner::mayStart(const std::string& server) const
+{
+    return static_cast<int>(inFlight(&server)) < m_maxInFlight;
 }
 
 void ThreadedProbeRunner::startWaiting()
 {
     releaseEnded();
-    while (!m_waiting.empty() && static_cast<int>(inFlight()) < m_maxInFlight) {
-        Request request = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        auto onAnswer = [this, generation = m_generation, answer = std::move(request.answer)](std::uint64_t bytes) {
+    for (auto request = m_waiting.begin();
+         request != m_waiting.end() && static_cast<int>(inFlight()) < MaxInFlightInAll;) {
+        if (!mayStart(serverOf(request->url))) {
+            ++request;
+            continue;
+        }
+        auto onAnswer = [this, generation = m_generation, answer = std::move(request->answer)](std::uint64_t bytes) {
             deliver(generation, answer, bytes);
         };
-        m_running.emplace_back(new ProbeThread(m_mainThread, m_internet, request.url, std::move(onAnswer)));
-        m_running.back()->resume();
+        auto* thread = new ProbeThread(m_mainThread, m_internet, request->url, std::move(onAnswer));
+        request = m_waiting.erase(request);
+        m_running.emplace_back(thread);
+        thread->resume();
     }
 }
 

@@ -12,12 +12,14 @@ namespace zv {
 class HandOverQueue;
 class InternetSessionFactory;
 
-// Runs each probe on a thread of its own, at most MaxInFlight at once (254 rows never open
-// 254 connections); the others wait their turn in the order asked. Answers come back
-// through the main thread's hand-over queue.
+// Runs each probe on a thread of its own, at most MaxInFlight at once to one server (254 rows
+// never open 254 connections) and MaxInFlightInAll in all; the others wait their turn in the
+// order asked, so that a server that never answers holds back only the probes to itself.
+// Answers come back through the main thread's hand-over queue.
 class ThreadedProbeRunner final : public ProbeRunner {
 public:
     static constexpr int MaxInFlight = 8;
+    static constexpr int MaxInFlightInAll = 32;
 
     ThreadedProbeRunner(HandOverQueue& mainThread, InternetSessionFactory& internet, int maxInFlight = MaxInFlight);
     // Interrupts the probes in flight and waits for them (briefly: they are interrupted).
@@ -39,7 +41,9 @@ private:
     void startWaiting();
     void deliver(std::uint64_t generation, const Answer& answer, std::uint64_t bytes);
     void releaseEnded();
-    std::size_t inFlight() const;
+    // Probes in flight, to one server (its "host:port" as the URL names it) or in all.
+    std::size_t inFlight(const std::string* server = nullptr) const;
+    bool mayStart(const std::string& server) const;
 
     HandOverQueue& m_mainThread;
     InternetSessionFactory& m_internet;

@@ -25,7 +25,7 @@ bool eventually(const std::function<bool()>& condition)
 
 using ThreadedProbeRunnerTest = TransferFixture;
 
-TEST_F(ThreadedProbeRunnerTest, AnswersOnTheMainThreadKeepsEightInFlightAndCancelAllDropsTheRest)
+TEST_F(ThreadedProbeRunnerTest, AnswersOnTheMainThreadKeepsEightInFlightPerServerAndCancelAllDropsTheRest)
 {
     const std::string body = TestServer::pattern(5000);
     server.serve("/live.bin", body);
@@ -48,10 +48,16 @@ TEST_F(ThreadedProbeRunnerTest, AnswersOnTheMainThreadKeepsEightInFlightAndCance
     runner.ask(server.url("/live.bin"), record); // waits behind the dead ones
     ASSERT_TRUE(eventually([&] { return server.requestsFor("/dead.bin").size() == 8; }));
     EXPECT_EQ(runner.outstanding(), 11u);
+    // Another server is not held back by this one.
+    TestServer other;
+    other.serve("/live.bin", body);
+    runner.ask(other.url("/live.bin"), record);
+    queue.waitUntil([&] { return answers.size() == 2; });
+    EXPECT_EQ(answers[1].first, body.size());
 
     runner.cancelAll();
     queue.waitUntil([&] { return runner.outstanding() == 0; });
-    EXPECT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers.size(), 2u);
     EXPECT_EQ(server.requestsFor("/dead.bin").size(), 8u);
     EXPECT_EQ(server.requestsFor("/live.bin").size(), 1u);
     EXPECT_TRUE(server.stalling()); // the interrupt, not the server, ended them
