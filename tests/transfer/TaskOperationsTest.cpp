@@ -478,8 +478,8 @@ namespace {
 // Starts whose probes wait until the test answers them.
 class PendingStartTest : public TaskOperationsTest {
 protected:
+    ManualProbeRunner manual; // outlives the operations, which drop their pending starts at the end
     TaskOperations pendingOperations{TransferServices{services().worker, slots, dialogs, manual, [] { return 1; }}};
-    ManualProbeRunner manual;
 };
 
 } // namespace
