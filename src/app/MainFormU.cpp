@@ -26,6 +26,7 @@
 #include "ui/TaskTableModel.h"
 #include "ui/TrayIcon.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -205,6 +206,7 @@ void TMainForm::createClient()
     SpeedFresh->setCurrentIndex(RefreshSpeed::DefaultItem);
     SpeedFresh->setGeometry(560, 110, 145, SpeedFresh->sizeHint().height());
     SpeedFresh->installEventFilter(this);
+    SpeedFresh->view()->installEventFilter(this);
 
     createButtonRow();
     createGrid();
@@ -445,11 +447,9 @@ void TMainForm::drawStatePicture(QPainter& painter, const QRect& rect, const cha
     QImage picture(ByteText::decode(Paths::join(Paths::join(m_services.programDir, "pic"), file)));
     if (picture.isNull())
         return;
-    // The colour of the bottom-left pixel is the picture's background, drawn transparent.
-    const QColor key = picture.pixelColor(0, picture.height() - 1);
-    QImage masked = picture.convertToFormat(QImage::Format_ARGB32);
-    masked.setAlphaChannel(picture.createMaskFromColor(key.rgb(), Qt::MaskOutColor));
-    painter.drawImage(rect.topLeft() + QPoint(PictureLeft, PictureTop), masked);
+    // Drawn as it is, on its own white background: on the green selected row a green tick
+    // would otherwise vanish.
+    painter.drawImage(rect.topLeft() + QPoint(PictureLeft, PictureTop), picture);
 }
 
 bool TMainForm::showPictureFile(const std::string& path)
@@ -594,8 +594,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == Edit3 && event->type() == QEvent::ShortcutOverride
         && isMenuShortcut(*static_cast<QKeyEvent*>(event)))
         return true;
-    // The refresh speed is picked from the list: typed characters are swallowed.
-    if (watched == SpeedFresh && event->type() == QEvent::KeyPress) {
+    // The refresh speed is picked from the list: typed characters are swallowed, also while
+    // the list is open.
+    if ((watched == SpeedFresh || watched == SpeedFresh->view()) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->text().isEmpty() && key->text().at(0).isPrint())
             return true;

@@ -127,8 +127,6 @@ void TEditTaskForm::createScheduleGroup()
     QelButton3 = makeButton(GroupBox2, "Current Date", QRect(12, 106, 88, 23), &TEditTaskForm::QelButton3Click);
     QelButton2 = makeButton(GroupBox2, "Current time", QRect(139, 106, 88, 23), &TEditTaskForm::QelButton2Click);
     QelButton7 = makeButton(GroupBox2, OkCaptionAdd, QRect(272, 96, 89, 33), &TEditTaskForm::QelButton7Click);
-    QelButton7->setGlyph(Resources::image(QStringLiteral("DAGQELB")));
-    QelButton7->setGlyphHot(Resources::image(QStringLiteral("DAQELB")));
     QelButton6 = makeButton(GroupBox2, nullptr, QRect(368, 96, 89, 33), &TEditTaskForm::QelButton6Click);
     QelButton6->setButtonKind(TQelCustomButton::skCancel);
 }

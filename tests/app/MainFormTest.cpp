@@ -8,6 +8,7 @@
 #include "ui/TaskGrid.h"
 #include "ui/TrayIcon.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
@@ -221,6 +222,12 @@ TEST_F(MainFormTest, TypingIntoTheRefreshSpeedChangesNothing)
     QTest::keyClicks(form->SpeedFresh, "Zare");
     QTest::keyClicks(form->SpeedFresh, "s");
     EXPECT_EQ(form->SpeedFresh->currentText(), "Normal");
+    // Nor while the list is open.
+    form->show();
+    form->SpeedFresh->showPopup();
+    QTest::keyClicks(form->SpeedFresh->view(), "z");
+    QTest::keyClick(form->SpeedFresh->view(), Qt::Key_Return);
+    EXPECT_EQ(form->SpeedFresh->currentText(), "Normal");
     EXPECT_EQ(form->refreshSpeedItem(), 1);
     form->SpeedFresh->setCurrentIndex(2);
     EXPECT_EQ(form->refreshSpeedItem(), 2);
@@ -329,6 +336,20 @@ TEST_F(MainFormTest, SelectedRowIsGreenBesideTheFocusedCellWithPictures)
     EXPECT_GT(pixelsOf(status, QColor(0x18, 0xA0, 0x18)), 5);
     const QImage process = grid.copy(59, 0, 55, 20);
     EXPECT_GT(pixelsOf(process, QColor(0xE0, 0xA0, 0x20)), 5);
+}
+
+TEST_F(MainFormTest, StatePicturesLookTheSameOnTheSelectedRowAsOnAnyOther)
+{
+    addTask(Status::Done, Process::Idle, "other.bin");
+    addTask(Status::Done, Process::Idle); // current: on the green fill
+    const QImage grid = gridImage();
+    const auto picture = [&](int row, int column) {
+        // A 16 x 14 picture, 20 pixels right of and 3 below the cell's corner.
+        const QRect cell = form->GridOfFiles->visualRect(form->GridOfFiles->model()->index(row - 1, column));
+        return grid.copy(cell.left() + 20, cell.top() + 3, 16, 14);
+    };
+    for (const int column : {0, 1})
+        EXPECT_TRUE(picture(2, column) == picture(1, column)) << "column " << column;
 }
 
 TEST_F(MainFormTest, MissingPicturesLeaveCellsBlankWithoutAMessage)

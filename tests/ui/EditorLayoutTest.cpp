@@ -86,6 +86,10 @@ TEST_F(EditorLayout, ButtonsAreFlatDottedImageButtonsOnTheirGreenFace)
     EXPECT_EQ(editor.QelButton6->ButtonKind(), TQelCustomButton::skCancel);
     EXPECT_TRUE(editor.QelButton6->Cancel());
     EXPECT_EQ(editor.QelButton6->Caption(), "Cancel");
+    // Only Cancel carries a picture; OK ("Add task!", "Modify!") shows its caption alone.
+    EXPECT_FALSE(editor.QelButton6->Glyph().isNull());
+    EXPECT_TRUE(editor.QelButton7->Glyph().isNull());
+    EXPECT_TRUE(editor.QelButton7->GlyphHot().isNull());
     const QImage image = rendered();
     const QPoint faceCorner = editor.QelButton7->mapTo(&editor, QPoint(2, 2));
     EXPECT_EQ(image.pixelColor(faceCorner), QColor(244, 255, 236));
