@@ -424,7 +424,7 @@ void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, cons
         painter.setClipRect(rect);
         painter.drawText(rect.adjusted(TaskGrid::TextOffset, TaskGrid::TextOffset, 0, 0),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         ByteText::decode(m_table.cell(column, row)));
+                         TaskTableModel::shownText(m_table.cell(column, row)));
         painter.setClipping(false);
     }
     if (column != ColStatus && column != ColProcess)

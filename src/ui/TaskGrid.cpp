@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace zv {
 
@@ -97,6 +98,28 @@ void TaskGrid::drawStandardCell(QPainter& painter, const QRect& rect, const QStr
     const QRect textRect = rect.adjusted(TextOffset, TextOffset, 0, 0);
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     painter.setClipping(false);
+}
+
+QString TaskGrid::cutText(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    const QString text = index.data().toString();
+    const int room = visualRect(index).width() - TextOffset;
+    return fontMetrics().horizontalAdvance(text) > room ? text : QString();
+}
+
+bool TaskGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString text = cutText(indexAt(help->pos()));
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport());
+    return true;
 }
 
 void TaskGrid::mousePressEvent(QMouseEvent* event)

@@ -38,11 +38,16 @@ public:
     // The column of the current cell (the focused one of the selected row).
     int currentColumn() const;
 
+    // The whole shown text of a cell whose text the grid cuts at its right edge; empty when
+    // it fits (its tooltip).
+    QString cutText(const QModelIndex& index) const;
+
     // The standard look of a cell: background, then its text 2 pixels from the left and top.
     void drawStandardCell(QPainter& painter, const QRect& rect, const QString& text,
                           const GridDrawState& state) const;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 

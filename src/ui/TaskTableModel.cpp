@@ -1,6 +1,7 @@
 #include "ui/TaskTableModel.h"
 
 #include "platform/ByteText.h"
+#include "platform/Utf8.h"
 #include "tasks/TaskTable.h"
 
 namespace zv {
@@ -48,11 +49,16 @@ int TaskTableModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : TaskTable::ColumnCount;
 }
 
+QString TaskTableModel::shownText(const std::string& cell)
+{
+    return ByteText::decode(cell.substr(0, Utf8::prefixLength(cell, ShownBytes)));
+}
+
 QVariant TaskTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
-    return ByteText::decode(m_table.cell(index.column(), index.row() + 1));
+    return shownText(m_table.cell(index.column(), index.row() + 1));
 }
 
 QVariant TaskTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -2,6 +2,9 @@
 
 #include <QAbstractTableModel>
 
+#include <cstddef>
+#include <string>
+
 namespace zv {
 
 class TaskTable;
@@ -13,8 +16,16 @@ class TaskTableModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // A cell longer than this is shown from its first bytes: a hand-made list may hold
+    // megabytes in one cell, which no grid can show and which would slow every repaint.
+    static constexpr std::size_t ShownBytes = 4096;
+
     explicit TaskTableModel(TaskTable& table, QObject* parent = nullptr);
     ~TaskTableModel() override;
+
+    // A cell's text as the grid shows it: its first ShownBytes bytes, never splitting a
+    // UTF-8 sequence.
+    static QString shownText(const std::string& cell);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -352,6 +352,20 @@ TEST_F(MainFormTest, StatePicturesLookTheSameOnTheSelectedRowAsOnAnyOther)
         EXPECT_TRUE(picture(2, column) == picture(1, column)) << "column " << column;
 }
 
+TEST_F(MainFormTest, ACutCellShowsItsWholeTextInATooltipAndAHugeCellOnlyItsFirstBytes)
+{
+    const int row = addTask(Status::New, Process::Idle);
+    const std::string longUrl = "http://127.0.0.1:1/" + std::string(200, 'a') + ".bin";
+    form->table().setCell(ColUrl, row, longUrl);
+    form->table().setCell(ColPath, row, std::string(5'000'000, 'p')); // a hand-made list
+    form->show();
+    const auto index = [&](int column) { return form->GridOfFiles->model()->index(row - 1, column); };
+    EXPECT_EQ(form->GridOfFiles->cutText(index(ColFileName)), "");
+    EXPECT_EQ(form->GridOfFiles->cutText(index(ColUrl)).toStdString(), longUrl);
+    EXPECT_EQ(form->GridOfFiles->cutText(index(ColPath)).size(), 4096);
+    EXPECT_GT(pixelsOf(gridImage(), QColor(0, 179, 0)), 500); // drawn, selection and all
+}
+
 TEST_F(MainFormTest, MissingPicturesLeaveCellsBlankWithoutAMessage)
 {
     std::filesystem::remove_all(programDir.path() / "pic");
