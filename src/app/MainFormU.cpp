@@ -206,7 +206,8 @@ void TMainForm::createClient()
     SpeedFresh->setCurrentIndex(RefreshSpeed::DefaultItem);
     SpeedFresh->setGeometry(560, 110, 145, SpeedFresh->sizeHint().height());
     SpeedFresh->installEventFilter(this);
-    SpeedFresh->view()->installEventFilter(this);
+    m_speedFreshList = SpeedFresh->view();
+    m_speedFreshList->installEventFilter(this);
 
     createButtonRow();
     createGrid();
@@ -596,7 +597,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         return true;
     // The refresh speed is picked from the list: typed characters are swallowed, also while
     // the list is open.
-    if ((watched == SpeedFresh || watched == SpeedFresh->view()) && event->type() == QEvent::KeyPress) {
+    if ((watched == SpeedFresh || watched == m_speedFreshList) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->text().isEmpty() && key->text().at(0).isPrint())
             return true;

@@ -218,6 +218,8 @@ private:
     QtDeferrer m_deferrer;
     std::unique_ptr<RecoveryCopy> m_recovery;
     QWidget* m_client = nullptr;
+    // The refresh speed's open list; compared, never called, since it may be going already.
+    QObject* m_speedFreshList = nullptr;
     std::map<QString, QAction*> m_actions;
     bool m_closedForGood = false;
     bool m_closeRequested = false;
