@@ -10,6 +10,7 @@
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -90,11 +91,14 @@ bool TaskListFile::isOwnListName(const std::string& name) const
     const std::string defaultName = fs::path(m_defaultListFile).filename().string();
     if (name == defaultName || name == fs::path(recoveryFile()).filename().string())
         return true;
-    for (int number = 1; number <= MaxRecoveredFiles; ++number) {
-        if (name == numberedName(RecoveredFileName, number))
-            return true;
-    }
-    return false;
+    // "vt_tasks_recovered.log", or that name with a number after a dot.
+    const std::string_view recovered = RecoveredFileName;
+    if (!name.starts_with(recovered))
+        return false;
+    const std::string_view number = std::string_view(name).substr(recovered.size());
+    return number.empty()
+        || (number.size() > 1 && number.front() == '.'
+            && std::all_of(number.begin() + 1, number.end(), [](char c) { return c >= '0' && c <= '9'; }));
 }
 
 bool TaskListFile::restoreRecoveryCopy()
@@ -199,9 +203,9 @@ std::optional<std::string> TaskListFile::keepBadCopy(const std::string& file)
 {
     for (int number = 1; number <= MaxBadCopies; ++number) {
         const std::string copy = badCopyName(file, number);
-        std::error_code error;
-        if (fs::exists(fs::symlink_status(copy, error)))
+        if (isTaken(copy))
             continue;
+        std::error_code error;
         if (fs::copy_file(file, copy, fs::copy_options::none, error))
             return copy;
         if (error == std::errc::file_exists)
