@@ -99,14 +99,15 @@ bool TAbout::eventFilter(QObject* watched, QEvent* event)
     return QelForm::eventFilter(watched, event);
 }
 
-// The box's picture: a green band with the program's icon and name over a white field.
+// The box's picture: a green band with the program's icon, name and purpose over a white field.
 void TAbout::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Dark enough under every white text, as the main window's banner.
     QLinearGradient band(0, 0, 0, 120);
-    band.setColorAt(0, QColor(0, 128, 0));
-    band.setColorAt(1, QColor(192, 220, 192));
+    band.setColorAt(0, QColor(0, 90, 0));
+    band.setColorAt(1, QColor(24, 128, 24));
     painter.fillRect(QRect(0, 0, width(), 120), band);
     const QImage icon = Resources::image(QStringLiteral("ZVICON"));
     painter.drawImage(QRect(12, 14, 48, 48), icon);
@@ -122,7 +123,6 @@ void TAbout::paintEvent(QPaintEvent*)
     painter.setFont(small);
     painter.drawText(QRect(70, 42, width() - 76, 18), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("version 1.0"));
-    painter.setPen(QColor(0, 80, 0));
     painter.drawText(QRect(12, 76, width() - 24, 40), Qt::AlignLeft | Qt::TextWordWrap,
                      QStringLiteral("A download manager for HTTP and HTTPS: pause, resume and "
                                     "scheduled starts."));

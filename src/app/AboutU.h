@@ -15,8 +15,8 @@ class TAbout final : public QelForm {
     Q_OBJECT
 
 public:
-    static constexpr const char* WebAddress = "https://zarevantrel.example.org/";
-    static constexpr const char* SupportAddress = "support@zarevantrel.example.org";
+    static constexpr const char* WebAddress = "https://zarevantrel.example/";
+    static constexpr const char* SupportAddress = "help@zarevantrel.example";
 
     TAbout(Shell& shell, QWidget* parent = nullptr);
 

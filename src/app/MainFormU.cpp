@@ -54,8 +54,8 @@ constexpr ColorValue ButtonFace = ColorValue::rgb(244, 255, 236);
 constexpr int ColumnWidths[TaskTable::ColumnCount] = {59, 55, 122, 136, 118, 119, 146, 137, 157, 64};
 constexpr int PictureLeft = 20;
 constexpr int PictureTop = 3;
-const char* const HomePage = "https://zarevantrel.example.org/";
-const char* const ProductPage = "https://zarevantrel.example.org/download-manager/";
+const char* const HomePage = "https://zarevantrel.example/";
+const char* const ProductPage = "https://zarevantrel.example/download-manager/";
 
 QFont pixelFont(const char* family, int pixels)
 {
@@ -64,18 +64,17 @@ QFont pixelFont(const char* family, int pixels)
     return font;
 }
 
-// The banner behind the upper controls: a light green field, the program's name, and a
-// row of arrows going down into a bar.
+// The banner behind the upper controls: a green field with the program's name over white.
 QPixmap bannerPicture()
 {
     QPixmap banner(449, 209);
     banner.fill(Qt::white);
     QPainter painter(&banner);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Dark enough under the white texts all the way across to keep them readable.
     QLinearGradient field(0, 0, 449, 0);
-    field.setColorAt(0, QColor(0, 128, 0));
-    field.setColorAt(0.55, QColor(128, 200, 128));
-    field.setColorAt(1, Qt::white);
+    field.setColorAt(0, QColor(0, 90, 0));
+    field.setColorAt(1, QColor(24, 128, 24));
     painter.fillRect(QRect(0, 0, 449, 80), field);
     painter.drawImage(QRect(14, 14, 48, 48), Resources::image(QStringLiteral("ZVICON")));
     QFont title = pixelFont("Verdana", 30);
@@ -399,7 +398,13 @@ void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
 void TMainForm::Open1Click() { showMainWindow(); }
 void TMainForm::Close1Click() { close(); }
 void TMainForm::TrayIconDblClick() { showMainWindow(); }
-void TMainForm::Timer1Timer() { m_scheduleWatch.Timer1Timer(); }
+void TMainForm::Timer1Timer()
+{
+    m_scheduleWatch.Timer1Timer();
+    // A notification area that appeared since the start (a panel started after the
+    // program) gets the icon now, not only at the next minimise.
+    m_services.trayShell.hasNotificationArea();
+}
 
 void TMainForm::PlayDoneSound()
 {

@@ -19,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace zv;
 using namespace zv::test;
 
@@ -281,6 +284,46 @@ TEST_F(MainFormTest, SupportOpensTheHelpPageOnlyWhenItExists)
     writeFile(programDir.path() / "help.html", "<html></html>");
     form->action("Support1")->trigger();
     EXPECT_EQ(shell.calls, std::vector<std::string>{"open " + programDir.file("help.html")});
+}
+
+// The lowest contrast of white text against the field under area: the field is the darkest
+// pixel of each column there, since white text only lightens what it covers.
+double leastContrastOfWhiteText(const QImage& image, const QRect& area)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const auto luminance = [&](QColor c) {
+        return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+    };
+    double least = 21;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        double field = 1;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            field = std::min(field, luminance(image.pixelColor(x, y)));
+        least = std::min(least, 1.05 / (field + 0.05));
+    }
+    return least;
+}
+
+TEST_F(MainFormTest, WhiteTitlesCanBeReadAndTheAboutBoxAddressesFitIt)
+{
+    const QImage banner = form->Image2->pixmap().toImage();
+    EXPECT_GE(leastContrastOfWhiteText(banner, QRect(74, 10, 372, 58)), 4.5);
+    const QImage about = form->About->grab().toImage();
+    EXPECT_GE(leastContrastOfWhiteText(about, QRect(70, 42, 170, 18)), 4.5);
+    EXPECT_GE(leastContrastOfWhiteText(about, QRect(12, 76, 222, 40)), 4.5);
+    for (const QLabel* link : {form->About->webLink(), form->About->mailLink()})
+        EXPECT_LE(link->x() + link->fontMetrics().horizontalAdvance(link->text()), form->About->width() - 8)
+            << link->text().toStdString();
+}
+
+TEST_F(MainFormTest, TheScheduleTickAsksForANotificationAreaThatAppearedSinceTheStart)
+{
+    const int before = trayShell.areaQueries;
+    form->Timer1Timer();
+    EXPECT_EQ(trayShell.areaQueries, before + 1);
 }
 
 TEST_F(MainFormTest, AboutBoxLinksOpenAndTurnMaroon)

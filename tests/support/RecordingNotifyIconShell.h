@@ -21,7 +21,11 @@ public:
     bool modify(const NotifyIconData& record) override { return note(Operation::Modify, record); }
     bool remove(const NotifyIconData& record) override { return note(Operation::Remove, record); }
     void setMenu(const NotifyIconData&, QMenu* menu) override { menus.push_back(menu); }
-    bool hasNotificationArea() override { return notificationArea; }
+    bool hasNotificationArea() override
+    {
+        ++areaQueries;
+        return notificationArea;
+    }
 
     // The callback message of the last added icon, with mouseMessage in lParam.
     void sendMouse(unsigned mouseMessage);
@@ -33,6 +37,7 @@ public:
     std::vector<QMenu*> menus;
     bool result = true;
     bool notificationArea = true;
+    int areaQueries = 0;
 
 private:
     bool note(Operation operation, const NotifyIconData& record);
