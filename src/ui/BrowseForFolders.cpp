@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace zv {
 
@@ -18,7 +19,6 @@ TForm2::TForm2(EditorHost& host, QWidget* parent)
     DirectoryListBox1->setFocusPolicy(Qt::ClickFocus);
 
     DriveComboBox1 = new TDriveComboBox(this);
-    DriveComboBox1->setDrives(TDriveComboBox::systemDrives());
     DriveComboBox1->setGeometry(10, 214, 153, DriveComboBox1->sizeHint().height());
     DriveComboBox1->setFocusPolicy(Qt::ClickFocus);
 
@@ -29,6 +29,18 @@ TForm2::TForm2(EditorHost& host, QWidget* parent)
     BitBtn1 = makeOkButton(QRect(8, 244, 75, 25));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     BitBtn2 = makeCancelButton(QRect(90, 243, 75, 25));
+}
+
+// Disks come and go while the program runs, and a highlight left by the last opening
+// would offer a folder that OK does not take. Restoring from minimised is no opening.
+void TForm2::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous()) {
+        DriveComboBox1->refresh();
+        DirectoryListBox1->refresh();
+        DriveComboBox1->showDriveOf(DirectoryListBox1->Directory());
+    }
+    PickerForm::showEvent(event);
 }
 
 void TForm2::BitBtn1Click()

@@ -15,7 +15,8 @@ class TDriveComboBox;
 
 // The folder picker of the main window and the task editor. OK writes the directory list's
 // current directory into the main window's default path field and the editor's path field.
-// It starts in the working directory and keeps its directory between openings.
+// It starts in the working directory and keeps its directory between openings; each opening
+// lists the drives mounted then and highlights only that directory.
 class TForm2 : public PickerForm {
     Q_OBJECT
 
@@ -33,6 +34,9 @@ public:
     TDriveComboBox* DriveComboBox1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     EditorHost& m_host;

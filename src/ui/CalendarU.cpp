@@ -5,7 +5,9 @@
 #include "ui/FormFonts.h"
 
 #include <QCalendarWidget>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QTableView>
 
 namespace zv {
 
@@ -19,11 +21,25 @@ TForm4::TForm4(const FormatSettings& formats, const Clock& clock, QWidget* paren
     MonthCalendar1->setGridVisible(true);
     const Date today = clock.now().date;
     MonthCalendar1->setSelectedDate(QDate(today.year, today.month, today.day));
-    // A double click or Enter on a day takes it, as OK does.
-    connect(MonthCalendar1, &QCalendarWidget::activated, this, &TForm4::BitBtn1Click);
+    if (QTableView* days = MonthCalendar1->findChild<QTableView*>())
+        days->installEventFilter(this);
 
     BitBtn1 = makeOkButton(QRect(219, 256, 95, 25));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+}
+
+// The calendar's days keep Enter for themselves; passed on, it reaches the dialog, whose
+// default button is OK.
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->ignore();
+            return true;
+        }
+    }
+    return PickerForm::eventFilter(watched, event);
 }
 
 void TForm4::BitBtn1Click()

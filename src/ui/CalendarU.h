@@ -14,8 +14,9 @@ class Clock;
 class FormatSettings;
 
 // The date picker of the task editor: a month calendar whose OK writes the selected date,
-// in the short date format, to the editor's date field. It keeps its selection between
-// openings and is not set from the field.
+// in the short date format, to the editor's date field. Only OK writes: a double click on a
+// day selects it, and Enter presses OK. It keeps its selection between openings and is not
+// set from the field.
 class TForm4 : public PickerForm {
     Q_OBJECT
 
@@ -31,6 +32,9 @@ public:
 
     QCalendarWidget* MonthCalendar1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const FormatSettings& m_formats;

@@ -63,6 +63,11 @@ void TDirectoryListBox::setDirectory(const QString& directory)
         emit directoryChanged(m_directory);
 }
 
+void TDirectoryListBox::refresh()
+{
+    setDirectory(m_directory);
+}
+
 QString TDirectoryListBox::entryDirectory(int row) const
 {
     const QListWidgetItem* entry = item(row);

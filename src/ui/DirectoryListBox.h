@@ -18,6 +18,8 @@ public:
     QString Directory() const { return m_directory; }
     // Shows directory, or its nearest ancestor that still exists.
     void setDirectory(const QString& directory);
+    // Lists the current directory afresh, with only it highlighted.
+    void refresh();
 
     // The folder an entry stands for.
     QString entryDirectory(int row) const;

@@ -64,6 +64,11 @@ void TDriveComboBox::setDrives(const QList<DriveEntry>& drives)
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), drive.caption, drive.root);
 }
 
+void TDriveComboBox::refresh()
+{
+    setDrives(m_source());
+}
+
 QString TDriveComboBox::Drive() const
 {
     return currentData().toString();

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QStringList>
 
+#include <functional>
+
 namespace zv {
 
 // The places a folder picker starts from: the home folder and every mounted file system.
@@ -22,12 +24,20 @@ public:
     static QList<DriveEntry> systemDrives();
     void setDrives(const QList<DriveEntry>& drives);
 
+    // Where the places come from; asked again at each refresh, since disks come and go.
+    using DriveSource = std::function<QList<DriveEntry>()>;
+    void setDriveSource(DriveSource source) { m_source = std::move(source); }
+    void refresh();
+
     QString Drive() const;
     // Selects the place with the longest root that holds directory.
     void showDriveOf(const QString& directory);
 
 signals:
     void driveChosen(const QString& root);
+
+private:
+    DriveSource m_source = &TDriveComboBox::systemDrives;
 };
 
 } // namespace zv

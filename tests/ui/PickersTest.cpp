@@ -8,6 +8,7 @@
 #include <QCalendarWidget>
 #include <QDir>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <filesystem>
@@ -67,7 +68,23 @@ protected:
     }
 };
 
-class DatePicker : public EditorFixture {};
+class DatePicker : public EditorFixture {
+protected:
+    QTableView* days() { return datePicker.MonthCalendar1->findChild<QTableView*>(); }
+    // Where the shown month's day of that number is drawn (past the week-number column).
+    QPoint centreOfDay(int day)
+    {
+        const QAbstractItemModel* model = days()->model();
+        for (int row = 1; row < model->rowCount(); ++row) {
+            for (int column = 1; column < model->columnCount(); ++column) {
+                const QModelIndex cell = model->index(row, column);
+                if (cell.data().toInt() == day)
+                    return days()->visualRect(cell).center();
+            }
+        }
+        return {};
+    }
+};
 
 } // namespace
 
@@ -156,6 +173,22 @@ TEST_F(FolderPicker, DriveBoxAndDirectoryListFollowEachOther)
     EXPECT_EQ(drives->currentText(), "/");
 }
 
+TEST_F(FolderPicker, EachOpeningListsTheMountsOfThatMomentAndHighlightsOnlyTheCurrentDirectory)
+{
+    QList<TDriveComboBox::DriveEntry> mounted{{"/", "/"}};
+    folderPicker.DriveComboBox1->setDriveSource([&mounted] { return mounted; });
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centreOf(rowOf(dir.path() / "a")));
+    folderPicker.BitBtn2->click();
+    mounted.append({qPath(dir.path()), "new disk"});
+
+    folderPicker.show();
+    const int current = rowOf(dir.path());
+    EXPECT_EQ(list()->currentRow(), current);
+    EXPECT_EQ(list()->selectedItems(), QList<QListWidgetItem*>{list()->item(current)});
+    EXPECT_EQ(folderPicker.DriveComboBox1->count(), 2);
+    EXPECT_EQ(folderPicker.DriveComboBox1->currentText(), "new disk");
+}
+
 TEST(FolderPickerDrives, HomeFolderComesFirstAndTheRootIsOffered)
 {
     const auto drives = TDriveComboBox::systemDrives();
@@ -195,6 +228,24 @@ TEST_F(DatePicker, StartsAtTodayAndOkWritesTheShortDate)
     datePicker.BitBtn1->click();
     EXPECT_FALSE(datePicker.isVisible());
     EXPECT_EQ(fieldText(editor.Edit2), "04.03.2007");
+}
+
+TEST_F(DatePicker, ADoubleClickOnlySelectsTheDayAndEnterPressesOk)
+{
+    editor.Edit2->setText("field");
+    datePicker.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&datePicker));
+    const QPoint day = centreOfDay(20);
+    QTest::mouseClick(days()->viewport(), Qt::LeftButton, {}, day);
+    QTest::mouseDClick(days()->viewport(), Qt::LeftButton, {}, day);
+    EXPECT_EQ(datePicker.MonthCalendar1->selectedDate(), QDate(2007, 4, 20));
+    EXPECT_TRUE(datePicker.isVisible());
+    EXPECT_EQ(fieldText(editor.Edit2), "field");
+
+    days()->setFocus();
+    QTest::keyClick(days(), Qt::Key_Return);
+    EXPECT_FALSE(datePicker.isVisible());
+    EXPECT_EQ(fieldText(editor.Edit2), "20.04.2007");
 }
 
 TEST_F(DatePicker, KeepsItsSelectionAndIgnoresTheField)
