@@ -1,9 +1,9 @@
 // Downloads one URL through TfileThread with the refresh speed "Normal", the main thread
 // waiting as a stop does (servicing the worker's reports), and prints the main thread's CPU.
-#include "platform/CurlSessionFactory.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/SystemClock.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/threads/SystemClock.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
 #include "transfer/CopyNetTr.h"

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "app/MainFormU.h"
-#include "platform/AlsaSound.h"
-#include "platform/CurlSessionFactory.h"
-#include "platform/DesktopShell.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtNotifyIconShell.h"
-#include "platform/SystemClock.h"
-#include "platform/SystemOnlineQuery.h"
+#include "platform/sound/AlsaSound.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/desktop/DesktopShell.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/desktop/QtDialogs.h"
+#include "platform/desktop/QtNotifyIconShell.h"
+#include "platform/threads/SystemClock.h"
+#include "platform/net/SystemOnlineQuery.h"
 #include "transfer/ThreadedProbeRunner.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileDescriptor.h"
+#include "platform/files/FileDescriptor.h"
 
 #include <atomic>
 #include <thread>

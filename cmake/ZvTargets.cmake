@@ -19,12 +19,19 @@ if(ZV_TSAN)
   target_link_options(zv_options INTERFACE -fsanitize=thread)
 endif()
 
-# One static library per source folder, made of every source file in it.
+# One static library per source folder, made of every source file in it, or in the
+# sub-folders named by FOLDERS.
 function(zv_folder_library name)
-  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE;EXCLUDE;FOLDERS" ${ARGN})
+  set(places "${CMAKE_CURRENT_SOURCE_DIR}")
+  if(ARG_FOLDERS)
+    list(TRANSFORM ARG_FOLDERS PREPEND "${CMAKE_CURRENT_SOURCE_DIR}/" OUTPUT_VARIABLE places)
+  endif()
+  set(sources)
+  foreach(place IN LISTS places)
+    file(GLOB found CONFIGURE_DEPENDS "${place}/*.cpp" "${place}/*.h" "${place}/*.qrc")
+    list(APPEND sources ${found})
+  endforeach()
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
   endforeach()

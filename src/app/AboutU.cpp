@@ -1,7 +1,7 @@
 #include "app/AboutU.h"
 
-#include "platform/Resources.h"
-#include "platform/Shell.h"
+#include "platform/desktop/Resources.h"
+#include "platform/services/Shell.h"
 #include "ui/QelButton.h"
 
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/QtDeferrer.h"
+#include "platform/threads/QtDeferrer.h"
 #include "tasks/EditorMode.h"
 #include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListFile.h"

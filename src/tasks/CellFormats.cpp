@@ -1,9 +1,9 @@
 #include "tasks/CellFormats.h"
 
-#include "platform/ConvertError.h"
-#include "platform/FormatSettings.h"
-#include "platform/Paths.h"
-#include "platform/Utf8.h"
+#include "platform/text/ConvertError.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/files/Paths.h"
+#include "platform/text/Utf8.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "tasks/ClearList.h"
 
-#include "platform/Dialogs.h"
+#include "platform/services/Dialogs.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
 

@@ -1,7 +1,7 @@
 #include "tasks/ClosingSave.h"
 
-#include "platform/ApplicationTitle.h"
-#include "platform/Dialogs.h"
+#include "platform/text/ApplicationTitle.h"
+#include "platform/services/Dialogs.h"
 #include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListFile.h"
 

@@ -1,7 +1,7 @@
 #include "tasks/RecoveryCopy.h"
 
-#include "platform/Deferrer.h"
-#include "platform/Dialogs.h"
+#include "platform/services/Deferrer.h"
+#include "platform/services/Dialogs.h"
 #include "tasks/InOutError.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"

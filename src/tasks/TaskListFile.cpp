@@ -1,8 +1,8 @@
 #include "tasks/TaskListFile.h"
 
-#include "platform/ApplicationTitle.h"
-#include "platform/AtomicFileWriter.h"
-#include "platform/Paths.h"
+#include "platform/text/ApplicationTitle.h"
+#include "platform/files/AtomicFileWriter.h"
+#include "platform/files/Paths.h"
 #include "tasks/ClearList.h"
 #include "tasks/InOutError.h"
 #include "tasks/RecoveryCopy.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/services/Dialogs.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "tasks/TaskListReader.h"
 
-#include "platform/ByteSource.h"
-#include "platform/InputFile.h"
+#include "platform/files/ByteSource.h"
+#include "platform/files/InputFile.h"
 #include "tasks/InOutError.h"
 #include "tasks/TaskTable.h"
 

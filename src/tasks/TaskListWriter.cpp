@@ -1,6 +1,6 @@
 #include "tasks/TaskListWriter.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "platform/files/AtomicFileWriter.h"
 #include "tasks/InOutError.h"
 #include "tasks/TaskTable.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ThreadBase.h"
+#include "platform/threads/ThreadBase.h"
 
 #include <array>
 #include <chrono>

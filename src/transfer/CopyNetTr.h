@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Interrupter.h"
-#include "platform/ThreadBase.h"
+#include "platform/threads/Interrupter.h"
+#include "platform/threads/ThreadBase.h"
 #include "transfer/WorkerServices.h"
 
 #include <cstdint>

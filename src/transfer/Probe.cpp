@@ -1,6 +1,6 @@
 #include "transfer/Probe.h"
 
-#include "platform/InternetSessionFactory.h"
+#include "platform/services/InternetSessionFactory.h"
 
 namespace zv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DateTime.h"
+#include "platform/text/DateTime.h"
 
 #include <functional>
 #include <optional>

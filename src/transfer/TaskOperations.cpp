@@ -1,8 +1,8 @@
 #include "transfer/TaskOperations.h"
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/FormatSettings.h"
+#include "platform/services/Clock.h"
+#include "platform/services/Dialogs.h"
+#include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"

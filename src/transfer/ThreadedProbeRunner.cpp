@@ -1,6 +1,6 @@
 #include "transfer/ThreadedProbeRunner.h"
 
-#include "platform/Interrupter.h"
+#include "platform/threads/Interrupter.h"
 #include "transfer/Probe.h"
 
 #include <algorithm>

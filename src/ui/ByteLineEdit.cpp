@@ -1,6 +1,6 @@
 #include "ui/ByteLineEdit.h"
 
-#include "platform/ByteText.h"
+#include "platform/text/ByteText.h"
 
 namespace zv {
 

@@ -1,7 +1,7 @@
 #include "ui/CalendarU.h"
 
-#include "platform/Clock.h"
-#include "platform/FormatSettings.h"
+#include "platform/services/Clock.h"
+#include "platform/text/FormatSettings.h"
 #include "ui/FormFonts.h"
 
 #include <QCalendarWidget>

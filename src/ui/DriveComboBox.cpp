@@ -1,6 +1,6 @@
 #include "ui/DriveComboBox.h"
 
-#include "platform/Paths.h"
+#include "platform/files/Paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "ui/PickerForm.h"
 
-#include "platform/Resources.h"
+#include "platform/desktop/Resources.h"
 #include "ui/FormFonts.h"
 
 #include <QBitmap>

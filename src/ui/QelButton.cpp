@@ -1,8 +1,8 @@
 #include "ui/QelButton.h"
 
-#include "platform/AlsaSound.h"
-#include "platform/HandCursor.h"
-#include "platform/Resources.h"
+#include "platform/sound/AlsaSound.h"
+#include "platform/desktop/HandCursor.h"
+#include "platform/desktop/Resources.h"
 #include "ui/QelForm.h"
 
 #include <QAction>

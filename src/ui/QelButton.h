@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ColorValue.h"
+#include "platform/desktop/ColorValue.h"
 #include "ui/TRect.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "ui/TaskEntryRules.h"
 
-#include "platform/FormatSettings.h"
+#include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
 #include "transfer/FileNames.h"
 

@@ -1,7 +1,7 @@
 #include "ui/TaskTableModel.h"
 
-#include "platform/ByteText.h"
-#include "platform/Utf8.h"
+#include "platform/text/ByteText.h"
+#include "platform/text/Utf8.h"
 #include "tasks/TaskTable.h"
 
 namespace zv {

@@ -1,8 +1,8 @@
 #include "ui/TrayIcon.h"
 
-#include "platform/NotifyIconShell.h"
-#include "platform/Utf8.h"
-#include "platform/WindowMessages.h"
+#include "platform/desktop/NotifyIconShell.h"
+#include "platform/text/Utf8.h"
+#include "platform/desktop/WindowMessages.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/MessageWindow.h"
-#include "platform/NotifyIconData.h"
-#include "platform/WindowMessages.h"
+#include "platform/desktop/MessageWindow.h"
+#include "platform/desktop/NotifyIconData.h"
+#include "platform/desktop/WindowMessages.h"
 #include "ui/ImageList.h"
 
 #include <QIcon>

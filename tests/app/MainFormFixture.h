@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/MainFormU.h"
-#include "platform/CurlSessionFactory.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/OnlineQuery.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/services/OnlineQuery.h"
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"

@@ -3,8 +3,8 @@
 // back to itself, and the schedule split keeps to its byte counts without cutting a
 // character in two. A cell that reads gives a moment whose written form reads back at the
 // fixed positions to the same moment; one that does not keeps its fixed-position split.
-#include "platform/ConvertError.h"
-#include "platform/FormatSettings.h"
+#include "platform/text/ConvertError.h"
+#include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "platform/AlsaSound.h"
-#include "platform/Resources.h"
+#include "platform/sound/AlsaSound.h"
+#include "platform/desktop/Resources.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

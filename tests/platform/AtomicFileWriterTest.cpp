@@ -1,4 +1,4 @@
-#include "platform/AtomicFileWriter.h"
+#include "platform/files/AtomicFileWriter.h"
 #include "support/LockedFolder.h"
 #include "support/TempDir.h"
 

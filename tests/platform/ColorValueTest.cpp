@@ -1,4 +1,4 @@
-#include "platform/ColorValue.h"
+#include "platform/desktop/ColorValue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/CurlHandles.h"
-#include "platform/CurlSessionFactory.h"
-#include "platform/CurlTransfer.h"
-#include "platform/Interrupter.h"
+#include "platform/net/CurlHandles.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/net/CurlTransfer.h"
+#include "platform/threads/Interrupter.h"
 #include "support/TestCertificate.h"
 #include "support/TestServer.h"
 

@@ -1,5 +1,5 @@
-#include "platform/ConvertError.h"
-#include "platform/FormatSettings.h"
+#include "platform/text/ConvertError.h"
+#include "platform/text/FormatSettings.h"
 
 #include <gtest/gtest.h>
 

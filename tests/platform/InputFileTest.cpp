@@ -1,4 +1,4 @@
-#include "platform/InputFile.h"
+#include "platform/files/InputFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

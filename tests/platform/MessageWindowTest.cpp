@@ -1,4 +1,4 @@
-#include "platform/MessageWindow.h"
+#include "platform/desktop/MessageWindow.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/QtDeferrer.h"
+#include "platform/threads/QtDeferrer.h"
 
 #include <QEventLoop>
 

@@ -1,6 +1,6 @@
-#include "platform/MessageWindow.h"
-#include "platform/QtNotifyIconShell.h"
-#include "platform/WindowMessages.h"
+#include "platform/desktop/MessageWindow.h"
+#include "platform/desktop/QtNotifyIconShell.h"
+#include "platform/desktop/WindowMessages.h"
 #include "support/QtMessageCapture.h"
 #include "support/TestIcons.h"
 

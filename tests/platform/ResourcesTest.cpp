@@ -1,6 +1,6 @@
-#include "platform/HandCursor.h"
-#include "platform/Resources.h"
-#include "platform/WaveImage.h"
+#include "platform/desktop/HandCursor.h"
+#include "platform/desktop/Resources.h"
+#include "platform/sound/WaveImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/SystemOnlineQuery.h"
+#include "platform/net/SystemOnlineQuery.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "platform/HandOverQueue.h"
-#include "platform/ThreadBase.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/threads/ThreadBase.h"
 
 #include <gtest/gtest.h>
 

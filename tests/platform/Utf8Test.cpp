@@ -1,4 +1,4 @@
-#include "platform/Utf8.h"
+#include "platform/text/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Deferrer.h"
+#include "platform/services/Deferrer.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/services/Clock.h"
 
 namespace zv::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
 #include "support/Gate.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "support/RecordingNotifyIconShell.h"
 
-#include "platform/MessageWindow.h"
+#include "platform/desktop/MessageWindow.h"
 
 #include <algorithm>
 #include <stdexcept>

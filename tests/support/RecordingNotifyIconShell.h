@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/NotifyIconShell.h"
+#include "platform/desktop/NotifyIconShell.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Shell.h"
+#include "platform/services/Shell.h"
 
 #include <string>
 #include <vector>

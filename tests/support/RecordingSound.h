@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sound.h"
+#include "platform/services/Sound.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ByteSink.h"
-#include "platform/ByteSource.h"
+#include "platform/files/ByteSink.h"
+#include "platform/files/ByteSource.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 #include "ListTables.h"
-#include "platform/ApplicationTitle.h"
+#include "platform/text/ApplicationTitle.h"
 #include "support/FakeDeferrer.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"

@@ -1,5 +1,5 @@
 #include "ListTables.h"
-#include "platform/AtomicFileWriter.h"
+#include "platform/files/AtomicFileWriter.h"
 #include "support/TempDir.h"
 #include "tasks/InOutError.h"
 

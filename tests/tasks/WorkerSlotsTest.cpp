@@ -1,4 +1,4 @@
-#include "platform/HandOverQueue.h"
+#include "platform/threads/HandOverQueue.h"
 #include "support/Gate.h"
 #include "tasks/WorkerSlots.h"
 

@@ -1,6 +1,6 @@
 #include "TransferFixture.h"
 
-#include "platform/OnlineQuery.h"
+#include "platform/services/OnlineQuery.h"
 #include "tasks/EditorMode.h"
 #include "transfer/ConnectionIndicator.h"
 #include "transfer/ScheduleWatch.h"

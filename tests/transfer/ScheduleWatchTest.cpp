@@ -1,5 +1,5 @@
-#include "platform/FormatSettings.h"
-#include "platform/OnlineQuery.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/services/OnlineQuery.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/CurlSessionFactory.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/OutputFile.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/files/OutputFile.h"
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"

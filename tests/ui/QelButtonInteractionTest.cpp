@@ -1,6 +1,6 @@
 #include "ProbeButton.h"
 
-#include "platform/WaveImage.h"
+#include "platform/sound/WaveImage.h"
 #include "ui/QelForm.h"
 #include "support/RecordingSound.h"
 

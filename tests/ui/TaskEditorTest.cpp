@@ -1,6 +1,6 @@
 #include "EditorFixture.h"
 
-#include "platform/ApplicationTitle.h"
+#include "platform/text/ApplicationTitle.h"
 #include "support/ManualProbeRunner.h"
 #include "ui/QelButton.h"
 

@@ -1,5 +1,5 @@
-#include "platform/QtNotifyIconShell.h"
-#include "platform/WindowMessages.h"
+#include "platform/desktop/QtNotifyIconShell.h"
+#include "platform/desktop/WindowMessages.h"
 #include "support/QtMessageCapture.h"
 #include "support/RecordingNotifyIconShell.h"
 #include "support/TestIcons.h"

@@ -1,7 +1,7 @@
 // One window with every kind, style and layout of the image button, with and without glyphs,
 // popup marks, disabled states, the focus mark and the hot and pressed looks, so that one
 // screenshot shows the whole component.
-#include "platform/Resources.h"
+#include "platform/desktop/Resources.h"
 #include "ui/QelButton.h"
 #include "ui/QelForm.h"
 

@@ -1,12 +1,12 @@
 // Shows the task editor (add or modify mode) or one of its pickers over a small table,
 // with the real dialogs, clock, locale and network, so the dialogs can be looked at and
 // tried without the main window. "editor-preview [add|modify|date|folder]".
-#include "platform/CurlSessionFactory.h"
-#include "platform/FormatSettings.h"
-#include "platform/HandOverQueue.h"
-#include "platform/Paths.h"
-#include "platform/QtDialogs.h"
-#include "platform/SystemClock.h"
+#include "platform/net/CurlSessionFactory.h"
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "platform/files/Paths.h"
+#include "platform/desktop/QtDialogs.h"
+#include "platform/threads/SystemClock.h"
 #include "tasks/EditorMode.h"
 #include "tasks/TaskTable.h"
 #include "transfer/ThreadedProbeRunner.h"

@@ -1,0 +1,154 @@
+#include "platform/desktop/SingleInstance.h"
+
+#include "platform/text/ApplicationTitle.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#include <iostream>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zv {
+
+namespace {
+
+const QByteArray ShowRequest = "show\n";
+// A running copy answers at once; one that does not is hung, and a second copy must not wait long.
+constexpr int ConnectMs = 1000;
+constexpr int WriteMs = 2000;
+constexpr int LockMs = 5000;
+
+// Only root could have put another user's socket into our folder; it answers for nobody here.
+bool peerIsThisUser(qintptr descriptor)
+{
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& serverName, RuntimeFolder folder, QObject* parent)
+    : QObject(parent),
+      m_folder(std::move(folder)),
+      m_socketPath(m_folder.exists() ? QDir(m_folder.path()).filePath(serverName) : QString())
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    release();
+}
+
+QString SingleInstance::serverNameFor(const QString& folder)
+{
+    const QFileInfo info(folder);
+    QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty())
+        canonical = QDir::cleanPath(info.absoluteFilePath());
+    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
+    return QStringLiteral("zare-vantrel-") + QString::fromLatin1(hash);
+}
+
+bool SingleInstance::claim()
+{
+    if (isRunningCopy())
+        return true;
+    // Refusing to start would let anyone who spoils the folder keep the user from the program.
+    if (m_socketPath.isEmpty())
+        return runUnguarded(QStringLiteral("no private folder for its socket: %1").arg(m_folder.problem()));
+    // Two starts at the same moment must not both find no answer and both listen.
+    QLockFile lock(m_socketPath + QStringLiteral(".lock"));
+    // A crashed holder's lock is taken over as stale; past a hung holder, starting beats
+    // refusing to start.
+    if (!lock.tryLock(LockMs))
+        qWarning("single instance: %s stays locked", qPrintable(lock.fileName()));
+    if (forwardToRunningCopy())
+        return false;
+    return listen();
+}
+
+bool SingleInstance::forwardToRunningCopy()
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(ConnectMs))
+        return false; // nobody there, or a socket file whose copy has died
+    if (!peerIsThisUser(socket.socketDescriptor()))
+        return false;
+    socket.write(ShowRequest);
+    socket.waitForBytesWritten(WriteMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(WriteMs);
+    return true;
+}
+
+bool SingleInstance::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // Nobody of ours answered: a socket file still there is a crashed copy's or a stranger's.
+    QLocalServer::removeServer(m_socketPath);
+    if (!m_server->listen(m_socketPath)) {
+        const QString reason = QStringLiteral("cannot listen on %1: %2").arg(m_socketPath, m_server->errorString());
+        delete m_server;
+        m_server = nullptr;
+        return runUnguarded(reason);
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    return true;
+}
+
+bool SingleInstance::runUnguarded(const QString& reason)
+{
+    std::cerr << ApplicationTitle << " runs without the single-copy guard, so another start in its folder "
+              << "runs too: " << reason.toLocal8Bit().constData() << std::endl;
+    return true;
+}
+
+void SingleInstance::release()
+{
+    if (!m_server)
+        return;
+    m_server->close();
+    delete m_server;
+    m_server = nullptr;
+}
+
+bool SingleInstance::isRunningCopy() const
+{
+    return m_server != nullptr;
+}
+
+void SingleInstance::acceptConnections()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            readRequest(socket);
+            socket->deleteLater();
+        });
+        readRequest(socket); // the request may have arrived with the connection
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket)
+{
+    while (socket->canReadLine()) {
+        if (socket->readLine() == ShowRequest)
+            emit activationRequested();
+    }
+    // Anything else a stranger sends is dropped, and never piles up.
+    if (socket->bytesAvailable() > ShowRequest.size())
+        socket->abort();
+}
+
+} // namespace zv

@@ -1,0 +1,130 @@
+#include "platform/files/OutputFile.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+namespace zv {
+
+namespace {
+
+// proc, sysfs and the kernel's file systems mounted under /sys: their files look regular,
+// but writing one changes the system ("/proc/self/comm" renames a thread).
+bool isKernelInterface(const struct statfs& system)
+{
+    static constexpr std::array<unsigned long, 11> types = {
+        PROC_SUPER_MAGIC, SYSFS_MAGIC,    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, DEBUGFS_MAGIC, TRACEFS_MAGIC,
+        SECURITYFS_MAGIC, EFIVARFS_MAGIC, PSTOREFS_MAGIC,     BPF_FS_MAGIC,        SELINUX_MAGIC,
+    };
+    const auto type = static_cast<unsigned long>(system.f_type);
+    for (const unsigned long kernel : types) {
+        if (type == kernel)
+            return true;
+    }
+    return false;
+}
+
+bool isPlainFile(const struct stat& info, const struct statfs& system)
+{
+    return S_ISREG(info.st_mode) && !isKernelInterface(system);
+}
+
+bool isPlainFile(int fd)
+{
+    struct stat info {};
+    struct statfs system {};
+    return ::fstat(fd, &info) == 0 && ::fstatfs(fd, &system) == 0 && isPlainFile(info, system);
+}
+
+// Opening a device can act by itself, so an existing path is looked at before it is opened.
+bool namesSomethingElse(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false; // nothing there yet: opening decides
+    struct statfs system {};
+    return ::statfs(path.c_str(), &system) != 0 || !isPlainFile(info, system);
+}
+
+} // namespace
+
+OutputFile::OpenResult OutputFile::create(const std::string& path)
+{
+    // Truncated only once the descriptor is known to be a plain file.
+    const OpenResult opened = open(path, O_CREAT);
+    if (opened != OpenResult::Opened)
+        return opened;
+    if (::ftruncate(m_file.get(), 0) != 0) {
+        close();
+        return OpenResult::Failed;
+    }
+    m_sizeAtOpen = 0;
+    return OpenResult::Opened;
+}
+
+OutputFile::OpenResult OutputFile::openAtEnd(const std::string& path)
+{
+    const OpenResult opened = open(path, 0);
+    if (opened != OpenResult::Opened)
+        return opened;
+    const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
+    if (end < 0) {
+        close();
+        return OpenResult::Failed;
+    }
+    m_sizeAtOpen = static_cast<std::uint64_t>(end);
+    return OpenResult::Opened;
+}
+
+OutputFile::OpenResult OutputFile::open(const std::string& path, int flags)
+{
+    close();
+    if (namesSomethingElse(path))
+        return OpenResult::Failed;
+    // Something swapped in after that look must not block us either: a pipe without a reader
+    // fails at once (ENXIO), and what opens is looked at again through its descriptor.
+    // O_NONBLOCK has no effect on the regular files that pass.
+    FileDescriptor file(::open(path.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+    if (!isPlainFile(file.get()))
+        return OpenResult::Failed;
+    m_file = std::move(file);
+    m_path = path;
+    return OpenResult::Opened;
+}
+
+bool OutputFile::isStillAtItsPath() const
+{
+    struct stat opened {};
+    struct stat named {};
+    return m_file.isOpen() && ::fstat(m_file.get(), &opened) == 0 && ::stat(m_path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+bool OutputFile::write(const char* data, std::size_t size)
+{
+    if (!m_file.isOpen())
+        return false;
+    while (size > 0) {
+        const ssize_t written = ::write(m_file.get(), data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool OutputFile::close()
+{
+    return m_file.close() == 0;
+}
+
+} // namespace zv

@@ -1,0 +1,225 @@
+#include "platform/net/CurlTransfer.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace zv {
+
+namespace {
+
+// Results of our own making, beyond libcurl's codes.
+constexpr int SilenceTimeOut = CURLE_OPERATION_TIMEDOUT;
+constexpr int Interrupted = CURLE_ABORTED_BY_CALLBACK;
+
+// Receiving pauses once this much is held, so that the bytes are still in the cache when
+// they are read.
+constexpr std::size_t HeldLimit = 128 * 1024;
+
+} // namespace
+
+CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& settings,
+                           std::uint64_t rangeFrom, Interrupter* interrupter)
+    : m_interrupter(interrupter), m_silenceLimit(settings.limits.silence)
+{
+    curl::initializeOnce();
+    m_multi.reset(curl_multi_init());
+    m_easy = curl::newEasyHandle();
+    if (!m_multi || !m_easy) {
+        endWith(CURLE_OUT_OF_MEMORY);
+        return;
+    }
+    if (!configure(url, settings, rangeFrom)) {
+        // Without the limit to http and https nothing is fetched.
+        endWith(CURLE_UNSUPPORTED_PROTOCOL);
+        return;
+    }
+    if (curl_multi_add_handle(m_multi.get(), m_easy.get()) != CURLM_OK) {
+        endWith(CURLE_FAILED_INIT);
+        return;
+    }
+    if (m_interrupter) {
+        void* multi = m_multi.get();
+        m_wakeOnInterrupt = m_interrupter->subscribe([multi] { curl_multi_wakeup(multi); });
+    }
+}
+
+CurlTransfer::~CurlTransfer()
+{
+    // No wake-up may reach the multi handle once it is gone.
+    m_wakeOnInterrupt.reset();
+    if (m_multi && m_easy)
+        curl_multi_remove_handle(m_multi.get(), m_easy.get());
+}
+
+bool CurlTransfer::limitProtocols(void* easy, const char* protocols)
+{
+    return curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols) == CURLE_OK
+        && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, protocols) == CURLE_OK;
+}
+
+bool CurlTransfer::configure(const std::string& url, const TransferSettings& settings,
+                             std::uint64_t rangeFrom)
+{
+    CURL* easy = m_easy.get();
+    m_headers.reset(curl_slist_append(nullptr, "Accept: */*"));
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get());
+    if (!limitProtocols(easy, "http,https"))
+        return false;
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // An empty proxy text means direct: the environment has already been consulted.
+    curl_easy_setopt(easy, CURLOPT_PROXY, settings.proxy.c_str());
+    if (!settings.caBundle.empty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, settings.caBundle.c_str());
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.limits.connect.count()));
+    if (settings.probe)
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(settings.limits.probe.count()));
+    if (rangeFrom > 0) {
+        const std::string range = std::to_string(rangeFrom) + "-";
+        curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str()); // copied by libcurl
+    }
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024L);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    return true;
+}
+
+std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count, void* self)
+{
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const std::size_t bytes = size * count;
+    try {
+        transfer->m_body.insert(transfer->m_body.end(), data, data + bytes);
+    } catch (const std::bad_alloc&) {
+        // No exception may unwind through libcurl's frames: abort the transfer instead, which
+        // then ends with CURLE_WRITE_ERROR, never cleanly.
+        return CURL_WRITEFUNC_ERROR;
+    }
+    transfer->m_received += bytes;
+    transfer->m_lastActivity = std::chrono::steady_clock::now();
+    if (transfer->held() >= HeldLimit && !transfer->m_paused) {
+        transfer->m_paused = true;
+        curl_easy_pause(transfer->m_easy.get(), CURLPAUSE_RECV);
+    }
+    return bytes;
+}
+
+void CurlTransfer::resumeReceiving()
+{
+    if (!m_paused)
+        return;
+    m_paused = false;
+    curl_easy_pause(m_easy.get(), CURLPAUSE_CONT);
+}
+
+std::size_t CurlTransfer::onHeader(char*, std::size_t size, std::size_t count, void* self)
+{
+    static_cast<CurlTransfer*>(self)->m_lastActivity = std::chrono::steady_clock::now();
+    return size * count;
+}
+
+void CurlTransfer::waitForBody()
+{
+    using namespace std::chrono;
+    // Silence is counted only while someone waits for bytes.
+    m_lastActivity = steady_clock::now();
+    resumeReceiving();
+    while (held() == 0 && !m_ended) {
+        if (interrupted()) {
+            endWith(Interrupted);
+            return;
+        }
+        int running = 0;
+        if (curl_multi_perform(m_multi.get(), &running) != CURLM_OK) {
+            endWith(CURLE_FAILED_INIT);
+            return;
+        }
+        collectResult();
+        if (held() > 0 || m_ended)
+            return;
+        const auto silent = duration_cast<milliseconds>(steady_clock::now() - m_lastActivity);
+        if (silent >= m_silenceLimit) {
+            endWith(SilenceTimeOut);
+            return;
+        }
+        const auto wait = std::clamp<long long>((m_silenceLimit - silent).count(), 1, 60'000);
+        curl_multi_poll(m_multi.get(), nullptr, 0, static_cast<int>(wait), nullptr);
+    }
+}
+
+void CurlTransfer::collectResult()
+{
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(m_multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE)
+            endWith(message->data.result);
+    }
+}
+
+void CurlTransfer::endWith(int result)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_result = result;
+}
+
+std::size_t CurlTransfer::read(char* buffer, std::size_t size)
+{
+    if (held() == 0)
+        waitForBody();
+    const std::size_t count = std::min(size, held());
+    if (count == 0)
+        return 0;
+    std::memcpy(buffer, m_body.data() + m_readPosition, count);
+    m_readPosition += count;
+    if (m_readPosition == m_body.size()) {
+        m_body.clear(); // keeps its capacity for the next batch
+        m_readPosition = 0;
+    }
+    return count;
+}
+
+bool CurlTransfer::endedCleanly() const
+{
+    if (!m_ended || m_result != CURLE_OK)
+        return false;
+    const auto length = announcedLength();
+    return !length || *length == m_received;
+}
+
+long CurlTransfer::status() const
+{
+    long code = 0;
+    if (m_easy)
+        curl_easy_getinfo(m_easy.get(), CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+std::optional<std::uint64_t> CurlTransfer::announcedLength() const
+{
+    curl_off_t length = -1;
+    if (m_easy)
+        curl_easy_getinfo(m_easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(length);
+}
+
+std::optional<std::string> CurlTransfer::header(const char* name) const
+{
+    curl_header* found = nullptr;
+    if (!m_easy || curl_easy_header(m_easy.get(), name, 0, CURLH_HEADER, -1, &found) != CURLHE_OK)
+        return std::nullopt;
+    return std::string(found->value);
+}
+
+} // namespace zv

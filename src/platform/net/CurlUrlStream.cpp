@@ -1,0 +1,231 @@
+#include "platform/net/CurlUrlStream.h"
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace zv {
+
+namespace {
+
+struct ContentRange {
+    std::optional<std::uint64_t> first; // absent for "bytes */total"
+    std::optional<std::uint64_t> last;
+    std::optional<std::uint64_t> total; // absent for "bytes 0-9/*"
+};
+
+std::optional<std::uint64_t> parseNumber(std::string_view text)
+{
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+// "bytes 3000-9999/10000", "bytes */10000" or "bytes 0-9/*".
+ContentRange parseContentRange(std::string_view text)
+{
+    ContentRange range;
+    constexpr std::string_view unit = "bytes ";
+    if (text.substr(0, unit.size()) != unit)
+        return range;
+    text.remove_prefix(unit.size());
+    const auto slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return range;
+    const std::string_view span = text.substr(0, slash);
+    range.total = parseNumber(text.substr(slash + 1));
+    const auto dash = span.find('-');
+    if (span != "*" && dash != std::string_view::npos) {
+        range.first = parseNumber(span.substr(0, dash));
+        range.last = parseNumber(span.substr(dash + 1));
+    }
+    return range;
+}
+
+ContentRange contentRangeOf(const CurlTransfer& transfer)
+{
+    return parseContentRange(transfer.header("Content-Range").value_or(""));
+}
+
+bool isSuccess(long status)
+{
+    return status >= 200 && status < 300;
+}
+
+// What an unranged request may be answered with: a success, and a 206 only when it covers
+// the whole resource (to its end when no total is given).
+bool answersForTheWhole(const CurlTransfer& transfer)
+{
+    const long status = transfer.status();
+    if (!isSuccess(status))
+        return false;
+    if (status != 206)
+        return true;
+    const ContentRange range = contentRangeOf(transfer);
+    return range.first == 0 && range.last && (!range.total || *range.last + 1 == *range.total);
+}
+
+} // namespace
+
+CurlUrlStream::CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,
+                             std::unique_ptr<CurlTransfer> transfer)
+    : m_url(std::move(url)), m_settings(std::move(settings)), m_interrupter(interrupter),
+      m_transfer(std::move(transfer))
+{
+}
+
+std::unique_ptr<CurlUrlStream> CurlUrlStream::open(const std::string& url, const TransferSettings& settings,
+                                                   Interrupter* interrupter)
+{
+    auto transfer = std::make_unique<CurlTransfer>(url, settings, 0, interrupter);
+    transfer->waitForBody();
+    if (!answersForTheWhole(*transfer))
+        return nullptr;
+    if (transfer->ended() && !transfer->endedCleanly() && transfer->held() == 0)
+        return nullptr;
+    return std::make_unique<CurlUrlStream>(url, settings, interrupter, std::move(transfer));
+}
+
+InternetSession::Resumed CurlUrlStream::resume(const std::string& url, const TransferSettings& settings,
+                                               Interrupter* interrupter, std::uint64_t offset)
+{
+    if (offset == 0) {
+        auto stream = open(url, settings, interrupter);
+        const SeekResult position = stream ? SeekResult::Continues : SeekResult::Failed;
+        return {position, std::move(stream)};
+    }
+    auto stream = std::make_unique<CurlUrlStream>(url, settings, interrupter, nullptr);
+    const SeekResult position = stream->setPosition(offset);
+    if (position == SeekResult::Failed || position == SeekResult::AlreadyWhole)
+        stream.reset();
+    return {position, std::move(stream)};
+}
+std::uint64_t CurlUrlStream::dataAvailable()
+{
+    if (!m_transfer)
+        return 0;
+    if (const auto length = m_transfer->announcedLength())
+        return *length;
+    return m_transfer->held();
+}
+
+std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
+{
+    if (!m_transfer)
+        return 0;
+    // Fills the whole buffer unless the body ends first, as a blocking read does.
+    std::size_t count = 0;
+    while (count < size) {
+        const std::size_t delivered = m_transfer->read(buffer + count, size - count);
+        if (delivered == 0)
+            break;
+        count += delivered;
+    }
+    m_position += count;
+    return count;
+}
+
+bool CurlUrlStream::endedCleanly() const
+{
+    return m_transfer ? m_transfer->endedCleanly() : m_cleanEnd;
+}
+
+SeekResult CurlUrlStream::setPosition(std::uint64_t offset)
+{
+    if (m_transfer && offset == m_position)
+        return SeekResult::Continues;
+    // Close the old connection before the ranged one opens.
+    m_transfer.reset();
+    m_cleanEnd = false;
+    m_transfer = std::make_unique<CurlTransfer>(m_url, m_settings, offset, m_interrupter);
+    m_transfer->waitForBody();
+    return answerFrom(offset);
+}
+
+SeekResult CurlUrlStream::answerFrom(std::uint64_t offset)
+{
+    const long status = m_transfer->status();
+    const ContentRange range = contentRangeOf(*m_transfer);
+    if (status == 206) {
+        if (range.first == offset) {
+            m_position = offset;
+            return SeekResult::Continues;
+        }
+        if (range.first && *range.first < offset)
+            return skipFrom(*range.first, offset);
+        return decideByTotal(range.total, offset);
+    }
+    if (status == 416)
+        return decideByTotal(range.total, offset);
+    if (!isSuccess(status))
+        return fail();
+    // The server ignored the range and sends the whole resource.
+    const auto length = m_transfer->announcedLength();
+    if (length && *length == offset)
+        return alreadyWhole();
+    if (length && *length < offset) {
+        // Nothing read yet: the shorter resource is delivered from its first byte.
+        m_position = 0;
+        return SeekResult::StartsAfresh;
+    }
+    return skipFrom(0, offset);
+}
+
+SeekResult CurlUrlStream::skipFrom(std::uint64_t first, std::uint64_t offset)
+{
+    m_position = first;
+    char scratch[64 * 1024];
+    while (m_position < offset) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof scratch, offset - m_position));
+        if (read(scratch, wanted) > 0)
+            continue;
+        // The body ended before the offset: cleanly, it told the resource's total.
+        if (m_transfer && m_transfer->endedCleanly())
+            return decideByTotal(m_position, offset);
+        return fail();
+    }
+    return SeekResult::Skipped;
+}
+
+SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset)
+{
+    if (total == offset)
+        return alreadyWhole();
+    if (!restartUnranged())
+        return fail();
+    if (!total) {
+        total = m_transfer->announcedLength();
+        if (!total)
+            return fail();
+        if (*total == offset)
+            return alreadyWhole();
+    }
+    return SeekResult::StartsAfresh;
+}
+
+bool CurlUrlStream::restartUnranged()
+{
+    m_transfer.reset();
+    m_transfer = std::make_unique<CurlTransfer>(m_url, m_settings, 0, m_interrupter);
+    m_transfer->waitForBody();
+    m_position = 0;
+    return answersForTheWhole(*m_transfer);
+}
+
+SeekResult CurlUrlStream::alreadyWhole()
+{
+    m_transfer.reset();
+    m_cleanEnd = true;
+    return SeekResult::AlreadyWhole;
+}
+
+SeekResult CurlUrlStream::fail()
+{
+    m_transfer.reset();
+    m_cleanEnd = false;
+    return SeekResult::Failed;
+}
+
+} // namespace zv

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/net/CurlTransfer.h"
+#include "platform/services/InternetSession.h"
+#include "platform/services/UrlStream.h"
+
+#include <memory>
+#include <string>
+
+namespace zv {
+
+class Interrupter;
+
+// A URL stream on libcurl: one transfer at a time, replaced by a range request on seek.
+class CurlUrlStream final : public UrlStream {
+public:
+    // Null unless a 2xx answer for the whole resource arrived: no response, a final 3xx, an
+    // HTTP error, or a 206 that does not cover the whole resource fail.
+    static std::unique_ptr<CurlUrlStream> open(const std::string& url, const TransferSettings& settings,
+                                               Interrupter* interrupter);
+    // Opened to go on at offset, as setPosition decides.
+    static InternetSession::Resumed resume(const std::string& url, const TransferSettings& settings,
+                                           Interrupter* interrupter, std::uint64_t offset);
+
+    std::uint64_t dataAvailable() override;
+    std::size_t read(char* buffer, std::size_t size) override;
+    bool endedCleanly() const override;
+    SeekResult setPosition(std::uint64_t offset) override;
+
+    CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,
+                  std::unique_ptr<CurlTransfer> transfer);
+
+private:
+    // The transfer asked for the bytes from offset on; its answer decides.
+    SeekResult answerFrom(std::uint64_t offset);
+    // The body delivers from first on: the bytes before offset are dropped.
+    SeekResult skipFrom(std::uint64_t first, std::uint64_t offset);
+    // The server cannot go on at offset: the resource's total, learned from one unranged
+    // request when not given, says whether the partial file is whole or stale.
+    SeekResult decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset);
+    // Replaces the transfer by an unranged one; false unless it answers for the whole.
+    bool restartUnranged();
+    SeekResult alreadyWhole();
+    SeekResult fail();
+
+    std::string m_url;
+    TransferSettings m_settings;
+    Interrupter* m_interrupter;
+    std::unique_ptr<CurlTransfer> m_transfer; // null once the stream cannot deliver more
+    bool m_cleanEnd = false;                  // for a stream without transfer
+    std::uint64_t m_position = 0;
+};
+
+} // namespace zv
