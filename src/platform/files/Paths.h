@@ -14,7 +14,6 @@ public:
     static std::string homeDir();
     // The user's download folder (usually ~/Downloads), whether it exists or not.
     static std::string downloadDir();
-    static std::string rootDir() { return "/"; }
 
     // The default download directory: the download folder if it exists; else, when the
     // home folder exists, the download folder created there; else empty.
