@@ -1,5 +1,6 @@
 #include "tasks/InOutError.h"
 
+#include "tasks/TaskListFormat.h"
 #include "tasks/TaskTable.h"
 
 #include <cerrno>
@@ -46,7 +47,7 @@ InOutError InOutError::invalidNumericInput()
 InOutError InOutError::wrongColumnCount(long long announced)
 {
     return InOutError("This is not a task list: it announces " + std::to_string(announced)
-                      + " columns instead of " + std::to_string(TaskTable::ColumnCount)
+                      + " columns instead of " + std::to_string(ListFileColumns)
                       + ". Nothing was loaded");
 }
 

@@ -3,6 +3,7 @@
 #include "platform/files/ByteSource.h"
 #include "platform/files/InputFile.h"
 #include "tasks/InOutError.h"
+#include "tasks/TaskListFormat.h"
 #include "tasks/TaskTable.h"
 
 #include <algorithm>
@@ -158,13 +159,13 @@ bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole,
     const long long columns = readCount(lines);
     if (columns <= 1)
         return !whole;
-    if (columns != TaskTable::ColumnCount)
+    if (columns != ListFileColumns)
         throw InOutError::wrongColumnCount(columns);
     const long long rows = std::max(readCount(lines), 1LL);
     if (rows > TaskTable::MaxRowCount)
         throw InOutError::tooManyTasks(rows - 1);
     takeEmptyRows(table, static_cast<int>(rows));
-    for (int column = 0; column < TaskTable::ColumnCount; ++column) {
+    for (int column = 0; column < ListFileColumns; ++column) {
         for (int row = 1; row < rows; ++row)
             table.setCell(column, row, lines.next());
     }

@@ -2,6 +2,7 @@
 
 #include "platform/files/AtomicFileWriter.h"
 #include "tasks/InOutError.h"
+#include "tasks/TaskListFormat.h"
 #include "tasks/TaskTable.h"
 
 namespace zv {
@@ -14,9 +15,9 @@ constexpr std::string_view LineEnd = "\r\n";
 
 void TaskListWriter::write(const TaskTable& table, ByteSink& sink)
 {
-    sink.write(std::to_string(TaskTable::ColumnCount) + std::string(LineEnd));
+    sink.write(std::to_string(ListFileColumns) + std::string(LineEnd));
     sink.write(std::to_string(table.rowCount()) + std::string(LineEnd));
-    for (int column = 0; column < TaskTable::ColumnCount; ++column) {
+    for (int column = 0; column < ListFileColumns; ++column) {
         for (int row = 1; row < table.rowCount(); ++row)
             sink.write(cellLine(table.cell(column, row)));
     }
