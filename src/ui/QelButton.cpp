@@ -6,6 +6,8 @@
 #include "ui/QelForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QKeySequence>
@@ -739,6 +741,27 @@ void TQelCustomButton::leaveEvent(QEvent*)
     setUnderPointer(false);
 }
 
+void TQelCustomButton::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    forgetPointer();
+}
+
+// Qt sends no exit when a window closes under the pointer: a hidden button forgets it quietly
+// (no OnMouseOut, which could reach a window being destroyed), so that it comes back resting
+// and the next entry counts as one.
+void TQelCustomButton::forgetPointer()
+{
+    m_underPointer = false;
+    if (m_crossingHolds > 0)
+        m_crossingNoted = true; // the release after a click that hid it must not draw hot
+    PressOffset = 0;
+    CaptionHot = false;
+    stopRepeat();
+    if (m_cursorHandCustom)
+        unsetCursor();
+}
+
 // Moves arrive only while a button is held, when Qt reports no exit or entry: they tell them.
 void TQelCustomButton::mouseMoveEvent(QMouseEvent* event)
 {
@@ -749,6 +772,10 @@ void TQelCustomButton::mouseMoveEvent(QMouseEvent* event)
 
 void TQelCustomButton::setUnderPointer(bool inside)
 {
+    if (m_crossingHolds > 0) {
+        m_crossingNoted = true;
+        return;
+    }
     if (inside == m_underPointer)
         return;
     m_underPointer = inside;
@@ -805,10 +832,39 @@ void TQelCustomButton::mouseReleaseEvent(QMouseEvent* event)
     const bool clicked = m_clickPending && rect().contains(position);
     m_clickPending = false;
     const QPointer<TQelCustomButton> alive(this);
-    if (clicked)
-        Click(); // while the pressed look still shows
+    const PointerPlace place = clicked ? clickHoldingCrossings() : PointerPlace::AsTracked;
+    if (!alive)
+        return;
+    leftReleased(position, place == PointerPlace::Off ? lkResting : lkHot);
     if (alive)
-        leftReleased(position);
+        settlePointer(place);
+}
+
+// The click at a release runs while the pressed look shows, also through a dialog it opens.
+TQelCustomButton::PointerPlace TQelCustomButton::clickHoldingCrossings()
+{
+    stopRepeat(); // the button is no longer held: no tick may click again behind a dialog
+    const QPointer<TQelCustomButton> alive(this);
+    ++m_crossingHolds;
+    Click();
+    return alive ? endCrossingHold() : PointerPlace::AsTracked;
+}
+
+// Ends a hold; when a crossing came meanwhile, the pointer's real place replaces it.
+TQelCustomButton::PointerPlace TQelCustomButton::endCrossingHold()
+{
+    if (--m_crossingHolds > 0 || !m_crossingNoted)
+        return PointerPlace::AsTracked;
+    m_crossingNoted = false;
+    const bool over = isVisible() && QApplication::widgetAt(QCursor::pos()) == this;
+    return over ? PointerPlace::Over : PointerPlace::Off;
+}
+
+// Gives the button the entry or exit that a hold kept from it.
+void TQelCustomButton::settlePointer(PointerPlace place)
+{
+    if (place != PointerPlace::AsTracked)
+        setUnderPointer(place == PointerPlace::Over);
 }
 
 // The second press of a double click: OnDblClick, the press, and one more click. Its release
@@ -844,13 +900,13 @@ void TQelCustomButton::leftPressed(QPoint position)
     emit OnMouseDown(this, position);
 }
 
-void TQelCustomButton::leftReleased(QPoint position)
+void TQelCustomButton::leftReleased(QPoint position, TLook look)
 {
     if (!isEnabled() || PointerLeft != 0)
         return;
     stopRepeat();
     PressOffset = 0;
-    DrawButtonFace(lkHot);
+    DrawButtonFace(look);
     if (isFramed())
         setFocus();
     emit OnMouseUp(this, position);
@@ -932,13 +988,16 @@ void TQelCustomButton::runPopupSequence()
     menu->setProperty("PopupComponent", QVariant::fromValue(static_cast<QObject*>(this)));
     const QPoint at = popupMenuPoint(m_positionPopup, mapToGlobal(QPoint(0, 0)), size(), menu->sizeHint());
     const QPointer<TQelCustomButton> alive(this);
+    ++m_crossingHolds;
     menu->exec(at); // the repeat timers go on firing meanwhile
     if (!alive)
         return;
+    const PointerPlace place = endCrossingHold();
     PressOffset = 0;
     CaptionHot = false;
     DrawButtonFace(lkResting);
     stopRepeat();
+    settlePointer(place);
 }
 
 // Both timers stop whatever RepeatAction says now, so none is left ticking after it was

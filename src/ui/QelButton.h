@@ -159,6 +159,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -218,11 +219,17 @@ private:
     QelForm* parentForm() const;
     void stopRepeat();
     void runPopupSequence();
+    // Where a hold leaves the pointer: as the crossings told, or found over or off the button.
+    enum class PointerPlace { AsTracked, Over, Off };
+    PointerPlace clickHoldingCrossings();
+    PointerPlace endCrossingHold();
+    void settlePointer(PointerPlace place);
     void setUnderPointer(bool inside);
+    void forgetPointer();
     void pointerEntered();
     void pointerLeaving();
     void leftPressed(QPoint position);
-    void leftReleased(QPoint position);
+    void leftReleased(QPoint position, TLook look);
     void playEntrySound();
 
     bool m_repeatAction = false;
@@ -266,6 +273,11 @@ private:
     bool m_clickPending = false;
     // Qt reports no exit while the button holds the pointer grab; moves tell it instead.
     bool m_underPointer = false;
+    // While the button runs a modal loop of its own (its popup menu, or the click at a release,
+    // which may open a dialog), crossings are only noted: a menu's pointer grab and a dialog's
+    // opening send exits the pointer never made. The pointer's real place settles them after.
+    int m_crossingHolds = 0;
+    bool m_crossingNoted = false;
 };
 
 // The image button as the windows use it: every property of TQelCustomButton published.
