@@ -94,6 +94,56 @@ void takeEmptyRows(TaskTable& table, int rowCount)
     table.setCurrentRow(std::min(current, rowCount - 1));
 }
 
+// Each returns false when the list ended before its last cell line.
+// Each also sets *trailer (when given) to the ended line after the last cell.
+bool readLines(TaskTable& table, ByteSource& source, bool whole, std::optional<std::string>* trailer)
+{
+    LineReader lines(source);
+    const long long columns = readCount(lines);
+    if (columns <= 1)
+        return !whole;
+    if (columns != ListFileColumns)
+        throw InOutError::wrongColumnCount(columns);
+    const long long rows = std::max(readCount(lines), 1LL);
+    if (rows > TaskTable::MaxRowCount)
+        throw InOutError::tooManyTasks(rows - 1);
+    takeEmptyRows(table, static_cast<int>(rows));
+    for (int column = 0; column < ListFileColumns; ++column) {
+        for (int row = 1; row < rows; ++row)
+            table.setCell(column, row, lines.next());
+    }
+    // Lines are read in order, so a missing line anywhere leaves the last one missing too;
+    // a last line without its line end is whole.
+    if (!lines.lastLineFound())
+        return false;
+    if (trailer && lines.lastLineEnded()) {
+        std::string after = lines.next();
+        if (lines.lastLineEnded())
+            *trailer = std::move(after);
+    }
+    return true;
+}
+
+bool readSource(TaskTable& table, ByteSource& source, bool whole, std::optional<std::string>* trailer)
+{
+    try {
+        return readLines(table, source, whole, trailer);
+    } catch (const std::system_error& error) {
+        throw InOutError::fromSystemError(error);
+    }
+}
+
+bool readFile(TaskTable& table, const std::string& fileName, bool whole,
+              std::optional<std::string>* trailer)
+{
+    try {
+        InputFile file(fileName);
+        return readSource(table, file, whole, trailer);
+    } catch (const std::system_error& error) {
+        throw InOutError::fromSystemError(error);
+    }
+}
+
 } // namespace
 
 void TaskListReader::read(TaskTable& table, ByteSource& source)
@@ -129,56 +179,6 @@ std::optional<std::string> TaskListReader::readWholeListWithTrailer(TaskTable& t
 bool TaskListReader::readListCheckingEnd(TaskTable& table, const std::string& fileName)
 {
     return readFile(table, fileName, false, nullptr);
-}
-
-bool TaskListReader::readSource(TaskTable& table, ByteSource& source, bool whole,
-                                std::optional<std::string>* trailer)
-{
-    try {
-        return readLines(table, source, whole, trailer);
-    } catch (const std::system_error& error) {
-        throw InOutError::fromSystemError(error);
-    }
-}
-
-bool TaskListReader::readFile(TaskTable& table, const std::string& fileName, bool whole,
-                              std::optional<std::string>* trailer)
-{
-    try {
-        InputFile file(fileName);
-        return readSource(table, file, whole, trailer);
-    } catch (const std::system_error& error) {
-        throw InOutError::fromSystemError(error);
-    }
-}
-
-bool TaskListReader::readLines(TaskTable& table, ByteSource& source, bool whole,
-                               std::optional<std::string>* trailer)
-{
-    LineReader lines(source);
-    const long long columns = readCount(lines);
-    if (columns <= 1)
-        return !whole;
-    if (columns != ListFileColumns)
-        throw InOutError::wrongColumnCount(columns);
-    const long long rows = std::max(readCount(lines), 1LL);
-    if (rows > TaskTable::MaxRowCount)
-        throw InOutError::tooManyTasks(rows - 1);
-    takeEmptyRows(table, static_cast<int>(rows));
-    for (int column = 0; column < ListFileColumns; ++column) {
-        for (int row = 1; row < rows; ++row)
-            table.setCell(column, row, lines.next());
-    }
-    // Lines are read in order, so a missing line anywhere leaves the last one missing too;
-    // a last line without its line end is whole.
-    if (!lines.lastLineFound())
-        return false;
-    if (trailer && lines.lastLineEnded()) {
-        std::string after = lines.next();
-        if (lines.lastLineEnded())
-            *trailer = std::move(after);
-    }
-    return true;
 }
 
 long long TaskListReader::parseCount(std::string_view line)

@@ -10,15 +10,14 @@ class TaskTable;
 // Writes the task table as a task list: the column count line, the row count line (header
 // included), then every task cell in column-major order, each line ended by CR LF. A CR or
 // LF inside a cell is written as a space, so that no cell can shift the lines after it.
-class TaskListWriter {
-public:
-    static void write(const TaskTable& table, ByteSink& sink);
+namespace TaskListWriter {
+void write(const TaskTable& table, ByteSink& sink);
 
-    // Replaces the file atomically: a failure leaves the old file whole. A trailer, when
-    // given, is one more line after the cells, which list readers ignore. Throws InOutError.
-    static void writeList(const TaskTable& table, const std::string& fileName, const std::string& trailer = {});
+// Replaces the file atomically: a failure leaves the old file whole. A trailer, when
+// given, is one more line after the cells, which list readers ignore. Throws InOutError.
+void writeList(const TaskTable& table, const std::string& fileName, const std::string& trailer = {});
 
-    static std::string cellLine(const std::string& cell);
-};
+std::string cellLine(const std::string& cell);
+} // namespace TaskListWriter
 
 } // namespace zv

@@ -9,15 +9,14 @@ class InternetSessionFactory;
 class Interrupter;
 
 // The one-shot request a start (and the task editor) makes before anything else.
-class Probe {
-public:
-    static constexpr const char* Agent = "Vantrel";
+namespace Probe {
+inline constexpr const char* Agent = "Vantrel";
 
-    // The resource's announced size, else the bytes available at once; 0 on any failure
-    // (no connection, a bad or unsupported address, an error status, no body).
-    // An interrupter, when given, ends a probe that waits on the network at once.
-    static std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url,
-                                        Interrupter* interrupter = nullptr);
-};
+// The resource's announced size, else the bytes available at once; 0 on any failure
+// (no connection, a bad or unsupported address, an error status, no body).
+// An interrupter, when given, ends a probe that waits on the network at once.
+std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url,
+                             Interrupter* interrupter = nullptr);
+} // namespace Probe
 
 } // namespace zv

@@ -6,14 +6,13 @@
 namespace zv {
 
 // The "Speed of refresh:" choice: how many reads a worker makes between progress reports.
-class RefreshSpeed {
-public:
-    static constexpr std::array<const char*, 3> ItemTexts = {"Slow", "Normal", "Zare"};
-    static constexpr int DefaultItem = 1; // "Normal"
+namespace RefreshSpeed {
+inline constexpr std::array<const char*, 3> ItemTexts = {"Slow", "Normal", "Zare"};
+inline constexpr int DefaultItem = 1; // "Normal"
 
-    // For the selected item's index; with no item selected (-1, or anything unknown) the
-    // default's 1000, never 0.
-    static std::uint32_t readsBetweenReports(int itemIndex);
-};
+// For the selected item's index; with no item selected (-1, or anything unknown) the
+// default's 1000, never 0.
+std::uint32_t readsBetweenReports(int itemIndex);
+} // namespace RefreshSpeed
 
 } // namespace zv

@@ -9,24 +9,23 @@ namespace zv {
 class FormatSettings;
 
 // The task editor's checks and texts, on the fields' bytes.
-class TaskEntryRules {
-public:
-    // Begins with "http:" or "https:", letters compared without case.
-    static bool hasWebScheme(std::string_view url);
-    // A dot in the 4th, 5th, 3rd or 2nd place from the end: the address ends in a dot and
-    // one to four characters. A text shorter than a place is tested at its first character.
-    static bool hasFileExtension(std::string_view url);
-    // Empty once blanks and control characters are stripped from both ends.
-    static bool isBlank(std::string_view text);
-    // The name typed, as typed, unless it is blank; else the URL's last segment; else the
-    // fallback name.
-    static std::string fileName(const std::string& typed, const std::string& url);
-    // The Schedule cell for a date and a time that both parse: as typed when the schedule
-    // watch reads it at its fixed positions, otherwise the short date and long time parsed.
-    static std::string scheduleCell(const std::string& date, const std::string& time,
-                                    const FormatSettings& formats);
-    // The editor's own rendering of a probed size: empty for 0, two decimals also for bytes.
-    static std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
-};
+namespace TaskEntryRules {
+// Begins with "http:" or "https:", letters compared without case.
+bool hasWebScheme(std::string_view url);
+// A dot in the 4th, 5th, 3rd or 2nd place from the end: the address ends in a dot and
+// one to four characters. A text shorter than a place is tested at its first character.
+bool hasFileExtension(std::string_view url);
+// Empty once blanks and control characters are stripped from both ends.
+bool isBlank(std::string_view text);
+// The name typed, as typed, unless it is blank; else the URL's last segment; else the
+// fallback name.
+std::string fileName(const std::string& typed, const std::string& url);
+// The Schedule cell for a date and a time that both parse: as typed when the schedule
+// watch reads it at its fixed positions, otherwise the short date and long time parsed.
+std::string scheduleCell(const std::string& date, const std::string& time,
+                         const FormatSettings& formats);
+// The editor's own rendering of a probed size: empty for 0, two decimals also for bytes.
+std::string sizeText(std::uint64_t bytes, std::string_view decimalSeparator);
+} // namespace TaskEntryRules
 
 } // namespace zv

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using zv::Utf8;
+namespace Utf8 = zv::Utf8;
 
 TEST(Utf8Cuts, AsciiIsCutAtTheByte)
 {

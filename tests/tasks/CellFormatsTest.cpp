@@ -4,7 +4,7 @@
 
 #include <limits>
 
-using zv::CellFormats;
+namespace CellFormats = zv::CellFormats;
 
 TEST(SizeText, BytesBelowOneKilobyte)
 {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using zv::TaskEntryRules;
+namespace TaskEntryRules = zv::TaskEntryRules;
 
 TEST(TaskEntryRules, SchemeIsHttpOrHttpsInAnyCase)
 {

@@ -6,9 +6,8 @@ namespace zv {
 
 // The pointing-hand cursor "HANDQELB" of the program's resources: two colours, hot spot at
 // its top-left corner. Where the picture is missing, the toolkit's own pointing hand.
-class HandCursor {
-public:
-    static QCursor cursor();
-};
+namespace HandCursor {
+QCursor cursor();
+} // namespace HandCursor
 
 } // namespace zv

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,13 +11,15 @@ namespace zv {
 
 namespace {
 
-// A signal handler may only write to a pipe; the main loop reads the other end.
-int signalPipe[2] = {-1, -1};
+// A signal handler may only write to a pipe, and reaches it only through a global: the
+// write end of the pipe that TerminationSignals owns.
+std::atomic<int> signalWriteEnd{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
 
 void onSignal(int signalNumber)
 {
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(signalWriteEnd.load(), &byte, 1);
 }
 
 void install(int signalNumber, void (*handler)(int))
@@ -32,9 +35,13 @@ void install(int signalNumber, void (*handler)(int))
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    m_readEnd = FileDescriptor(ends[0]);
+    m_writeEnd = FileDescriptor(ends[1]);
+    signalWriteEnd = m_writeEnd.get();
+    m_notifier = new QSocketNotifier(m_readEnd.get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);
     install(SIGTERM, onSignal);
     install(SIGINT, onSignal);
@@ -42,19 +49,19 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 
 TerminationSignals::~TerminationSignals()
 {
-    if (signalPipe[0] < 0)
+    if (!m_readEnd.isOpen())
         return;
     install(SIGTERM, SIG_DFL);
     install(SIGINT, SIG_DFL);
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
+    signalWriteEnd = -1;
+    // The notifier goes before the pipe it watches is closed.
+    delete m_notifier;
 }
 
 void TerminationSignals::readPending()
 {
     unsigned char byte = 0;
-    while (::read(signalPipe[0], &byte, 1) == 1)
+    while (::read(m_readEnd.get(), &byte, 1) == 1)
         emit received(byte);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileDescriptor.h"
+
 #include <QObject>
 
 class QSocketNotifier;
@@ -24,6 +26,9 @@ signals:
 private:
     void readPending();
 
+    // The self-pipe: the signal handler writes the signal's number, the main loop reads it.
+    FileDescriptor m_readEnd;
+    FileDescriptor m_writeEnd;
     QSocketNotifier* m_notifier = nullptr;
 };
 

@@ -3,27 +3,36 @@
 #include <proxy.h>
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 namespace zv {
 
-ProxyResolver::ProxyResolver() : m_factory(px_proxy_factory_new()) {}
+namespace {
 
-ProxyResolver::~ProxyResolver()
+// The list of answers px_proxy_factory_get_proxies hands over.
+struct ProxiesFree {
+    void operator()(char** proxies) const { px_proxy_factory_free_proxies(proxies); }
+};
+using ProxyList = std::unique_ptr<char*, ProxiesFree>;
+
+} // namespace
+
+void ProxyResolver::FactoryFree::operator()(void* factory) const
 {
-    if (m_factory)
-        px_proxy_factory_free(static_cast<pxProxyFactory*>(m_factory));
+    px_proxy_factory_free(static_cast<pxProxyFactory*>(factory));
 }
+
+ProxyResolver::ProxyResolver() : m_factory(px_proxy_factory_new()) {}
 
 std::string ProxyResolver::proxyFor(const std::string& url)
 {
     std::lock_guard lock(m_mutex);
     if (!m_factory)
         return {};
-    char** proxies = px_proxy_factory_get_proxies(static_cast<pxProxyFactory*>(m_factory), url.c_str());
-    std::string chosen = choose(proxies);
-    px_proxy_factory_free_proxies(proxies);
-    return chosen;
+    auto* const factory = static_cast<pxProxyFactory*>(m_factory.get());
+    const ProxyList proxies(px_proxy_factory_get_proxies(factory, url.c_str()));
+    return choose(proxies.get());
 }
 
 std::string ProxyResolver::choose(const char* const* proxies)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -10,7 +11,6 @@ namespace zv {
 class ProxyResolver {
 public:
     ProxyResolver();
-    ~ProxyResolver();
     ProxyResolver(const ProxyResolver&) = delete;
     ProxyResolver& operator=(const ProxyResolver&) = delete;
 
@@ -22,8 +22,13 @@ public:
     static std::string choose(const char* const* proxies);
 
 private:
+    // Frees libproxy's pxProxyFactory; declared without libproxy's header.
+    struct FactoryFree {
+        void operator()(void* factory) const;
+    };
+
     std::mutex m_mutex;
-    void* m_factory = nullptr; // pxProxyFactory
+    const std::unique_ptr<void, FactoryFree> m_factory;
 };
 
 } // namespace zv

@@ -9,10 +9,9 @@ namespace zv {
 
 // Cells, paths and messages are bytes in the locale's encoding (UTF-8 here); Qt shows
 // text. Undecodable bytes show as replacement characters.
-class ByteText {
-public:
-    static QString decode(std::string_view bytes);
-    static std::string encode(const QString& text);
-};
+namespace ByteText {
+QString decode(std::string_view bytes);
+std::string encode(const QString& text);
+} // namespace ByteText
 
 } // namespace zv

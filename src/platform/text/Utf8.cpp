@@ -1,9 +1,41 @@
 #include "platform/text/Utf8.h"
 
+#include <optional>
+
 namespace zv {
 
+namespace {
+
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+std::size_t sequenceLength(unsigned char lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 1;
+}
+
+bool wholeSequenceAt(std::string_view text, std::size_t start)
+{
+    const std::size_t length = sequenceLength(static_cast<unsigned char>(text[start]));
+    if (start + length > text.size())
+        return false;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!isContinuation(static_cast<unsigned char>(text[start + i])))
+            return false;
+    }
+    return true;
+}
+
 // The start of a valid multi-byte sequence that holds the byte at position, if any.
-std::optional<std::size_t> Utf8::enclosingSequence(std::string_view text, std::size_t position)
+std::optional<std::size_t> enclosingSequence(std::string_view text, std::size_t position)
 {
     for (std::size_t back = 0; back < 4 && back <= position; ++back) {
         const std::size_t start = position - back;
@@ -17,28 +49,7 @@ std::optional<std::size_t> Utf8::enclosingSequence(std::string_view text, std::s
     return std::nullopt;
 }
 
-std::size_t Utf8::sequenceLength(unsigned char lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 1;
-}
-
-bool Utf8::wholeSequenceAt(std::string_view text, std::size_t start)
-{
-    const std::size_t length = sequenceLength(static_cast<unsigned char>(text[start]));
-    if (start + length > text.size())
-        return false;
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!isContinuation(static_cast<unsigned char>(text[start + i])))
-            return false;
-    }
-    return true;
-}
+} // namespace
 
 std::size_t Utf8::prefixLength(std::string_view text, std::size_t n)
 {
