@@ -64,7 +64,6 @@ public:
     // Ends the session's workers, their last reports landing while the window still exists.
     ~TMainForm() override;
 
-    TaskSession& session() { return m_session; }
     // The table the grid shows: the session's.
     TaskTable& table() const;
 
