@@ -95,7 +95,8 @@ int main(int argc, char** argv)
                 drains.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
         }, Qt::QueuedConnection);
     });
-    TMainForm form(services.forMainForm(folder));
+    TaskSession session(services.forSession(folder));
+    TMainForm form(session, services.forMainForm(folder));
     form.show();
 
     EventLoopLateness lateness;

@@ -1,5 +1,7 @@
 #include "RealServices.h"
 
+#include "transfer/ThreadedProbeRunner.h"
+
 #include <QApplication>
 
 namespace zv::bench {
@@ -11,10 +13,16 @@ RealServices::RealServices()
     });
 }
 
+TaskSession::Services RealServices::forSession(const std::string& folder)
+{
+    return {m_mainThread, m_internet, std::make_unique<ThreadedProbeRunner>(m_mainThread, m_internet), m_formats,
+            m_clock, m_dialogs, m_online, m_deferrer, folder};
+}
+
 MainFormServices RealServices::forMainForm(const std::string& folder)
 {
-    return {m_mainThread, m_internet, m_probes, m_formats, m_clock, m_dialogs, m_editorDialogs, m_shell, m_trayShell,
-            m_sound, m_online, folder, [folder] { return folder; }};
+    return {m_formats, m_clock, m_dialogs, m_editorDialogs, m_shell, m_trayShell, m_sound, folder,
+            [folder] { return folder; }};
 }
 
 } // namespace zv::bench

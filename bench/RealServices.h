@@ -10,14 +10,15 @@
 #include "platform/desktop/QtNotifyIconShell.h"
 #include "platform/threads/SystemClock.h"
 #include "platform/net/SystemOnlineQuery.h"
-#include "transfer/ThreadedProbeRunner.h"
+#include "platform/threads/QtDeferrer.h"
+#include "transfer/TaskSession.h"
 
 #include <string>
 
 namespace zv::bench {
 
-// The services main() hands the main window, made as main() makes them, so that a benchmark
-// measures the real window. Make it after the QApplication.
+// The services main() hands the task session and the main window, made as main() makes them,
+// so that a benchmark measures the real window. Make it after the QApplication.
 class RealServices {
 public:
     // Workers' reports are run by the event loop, as in main().
@@ -28,13 +29,14 @@ public:
     HandOverQueue& mainThread() { return m_mainThread; }
     const FormatSettings& formats() const { return m_formats; }
 
-    // The window's services; the list file and the downloads' default folder are folder.
+    // The session's and the window's services; the list file and the downloads' default
+    // folder are folder.
+    TaskSession::Services forSession(const std::string& folder);
     MainFormServices forMainForm(const std::string& folder);
 
 private:
     HandOverQueue m_mainThread;
     CurlSessionFactory m_internet;
-    ThreadedProbeRunner m_probes{m_mainThread, m_internet};
     const FormatSettings m_formats = FormatSettings::fromSystemLocale();
     const SystemClock m_clock;
     QtDialogs m_dialogs;
@@ -43,6 +45,7 @@ private:
     QtNotifyIconShell m_trayShell;
     AlsaSound m_sound;
     const SystemOnlineQuery m_online;
+    QtDeferrer m_deferrer;
 };
 
 } // namespace zv::bench

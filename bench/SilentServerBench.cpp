@@ -105,9 +105,9 @@ void writeList(const Layout& layout, int silentPort, const std::string& baseUrl,
 }
 
 // The main window as main() builds it.
-std::unique_ptr<TMainForm> makeMainForm(RealServices& services, const std::string& folder)
+std::unique_ptr<TMainForm> makeMainForm(RealServices& services, TaskSession& session, const std::string& folder)
 {
-    return std::make_unique<TMainForm>(services.forMainForm(folder));
+    return std::make_unique<TMainForm>(session, services.forMainForm(folder));
 }
 
 // Notes, on the main thread, when each real row is done.
@@ -237,7 +237,8 @@ int main(int argc, char** argv)
     const SilentServer silent;
     RealServices services;
     writeList(layout, silent.port(), baseUrl, folder, services.formats());
-    std::unique_ptr<TMainForm> form = makeMainForm(services, folder);
+    TaskSession session(services.forSession(folder));
+    std::unique_ptr<TMainForm> form = makeMainForm(services, session, folder);
     form->show();
     // The clicked rows are manual ones, which the schedule never makes current.
     form->table().setCurrentRow(layout.rowCount());

@@ -4,7 +4,6 @@
 #include "platform/text/ApplicationTitle.h"
 #include "platform/text/ByteText.h"
 #include "platform/services/Dialogs.h"
-#include "platform/threads/HandOverQueue.h"
 #include "platform/desktop/NotifyIconShell.h"
 #include "platform/files/Paths.h"
 #include "platform/desktop/Resources.h"
@@ -13,9 +12,9 @@
 #include "platform/threads/ThreadBase.h"
 #include "tasks/CellFormats.h"
 #include "tasks/ClearList.h"
-#include "tasks/ClosingSave.h"
 #include "tasks/TaskCodes.h"
 #include "transfer/RefreshSpeed.h"
+#include "transfer/TaskSession.h"
 #include "ui/BrowseForFolders.h"
 #include "ui/CalendarU.h"
 #include "ui/EditorServices.h"
@@ -90,18 +89,10 @@ QPixmap bannerPicture()
 
 } // namespace
 
-TMainForm::TMainForm(MainFormServices services, QWidget* parent)
-    : QMainWindow(parent)
-    , m_services(std::move(services))
-    , m_listFile(m_table, m_services.dialogs, m_services.programDir)
-    , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats,
-                     m_services.clock, [this] { PlayDoneSound(); }},
-                    m_slots, m_services.dialogs, m_services.probes, [this] { return refreshSpeedItem(); }})
-    , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats,
-                       m_services.dialogs, m_editorMode, *this,
-                       Paths::join(m_services.programDir, "pic"),
-                       [this](int) { m_operations.startBySchedule(); }})
+TMainForm::TMainForm(TaskSession& session, MainFormServices services, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_services(std::move(services))
 {
+    m_session.setView(this);
     FormCreate();
 }
 
@@ -109,10 +100,16 @@ TMainForm::~TMainForm()
 {
     Timer1.stop();
     // Workers end first, while everything their last reports reach still exists; then the
-    // widgets that listen to the table go, before the table itself.
-    m_slots.destroyAll();
+    // session forgets the window, whose widgets that listen to the table go.
+    m_session.endWorkers();
+    m_session.setView(nullptr);
     delete TrayIcon;
     delete m_client;
+}
+
+TaskTable& TMainForm::table() const
+{
+    return m_session.table();
 }
 
 void TMainForm::FormCreate()
@@ -121,22 +118,13 @@ void TMainForm::FormCreate()
     setWindowIcon(QIcon(QPixmap::fromImage(Resources::image(QStringLiteral("ZVICON")))));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    m_editorMode.setAdd();
-    // A start waiting for its probe never goes on under the editor.
-    m_editorMode.setOnModify([this](int row) { m_operations.dropPendingStart(row); });
+    m_session.editorMode().setAdd();
     ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
     createClient();
     createMenus();
     createTrayIcon();
     Edit3->setText(ByteText::decode(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
-    m_table.setRowCount(1);
-    m_table.writeHeader();
-    m_listFile.loadAtStartUp();
-    m_table.fixHeaderIfTasks();
-    // From here on every change of a task row reaches the recovery copy within a second.
-    m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_deferrer, m_listFile.recoveryFile(),
-                                                [this] { return m_listFile.currentListFile(); });
-    m_listFile.setOnCurrentChanged([this] { m_recovery->markChanged(); });
+    m_session.loadAtStartUp();
 
     createDialogs();
 
@@ -249,7 +237,7 @@ void TMainForm::createButtonRow()
 
 void TMainForm::createGrid()
 {
-    GridOfFiles = new TaskGrid(m_table, m_client);
+    GridOfFiles = new TaskGrid(table(), m_client);
     GridOfFiles->setGeometry(16, 192, 761, 257);
     GridOfFiles->setFont(pixelFont("Arial", 13));
     GridOfFiles->horizontalHeader()->setFont(pixelFont("Arial", 13));
@@ -347,8 +335,8 @@ void TMainForm::createDialogs()
     // Made once, after the list was loaded, and reused for every opening.
     Form2 = new TForm2(*this, this);
     Form4 = new TForm4(m_services.formats, m_services.clock, this);
-    EditTaskForm = new TEditTaskForm({m_table, m_editorMode, m_services.editorDialogs, m_services.formats,
-                                      m_services.clock, m_services.probes, *this},
+    EditTaskForm = new TEditTaskForm({table(), m_session.editorMode(), m_services.editorDialogs, m_services.formats,
+                                      m_services.clock, m_session.probes(), *this},
                                      *Form2, *Form4, this);
     About = new TAbout(m_services.shell, this);
 }
@@ -360,38 +348,38 @@ QAction* TMainForm::action(const QString& name) const
 }
 
 // Handlers.
-void TMainForm::Opendatabase1Click() { m_listFile.openDatabase(); }
-void TMainForm::Newdatabase1Click() { m_listFile.newDatabase(); }
-void TMainForm::Savedatabaseas1Click() { m_listFile.saveDatabaseAs(); }
+void TMainForm::Opendatabase1Click() { m_session.listFile().openDatabase(); }
+void TMainForm::Newdatabase1Click() { m_session.listFile().newDatabase(); }
+void TMainForm::Savedatabaseas1Click() { m_session.listFile().saveDatabaseAs(); }
 void TMainForm::Exit1Click() { close(); }
 void TMainForm::Newtask1Click() { EditTaskForm->openInAddMode(); }
 void TMainForm::Edittask1Click() { EditTaskForm->editCurrentTask(); }
-void TMainForm::Start1Click() { m_operations.startCurrentTask(); }
-void TMainForm::Startall1Click() { m_operations.startAllTasks(); }
-void TMainForm::Pause1Click() { m_operations.stopCurrentTask(); }
-void TMainForm::Pauseall1Click() { m_operations.stopAllTasks(); }
-void TMainForm::Delete1Click() { m_operations.cancelCurrentTask(); }
-void TMainForm::Deleteall1Click() { m_operations.cancelAllTasks(); }
+void TMainForm::Start1Click() { m_session.operations().startCurrentTask(); }
+void TMainForm::Startall1Click() { m_session.operations().startAllTasks(); }
+void TMainForm::Pause1Click() { m_session.operations().stopCurrentTask(); }
+void TMainForm::Pauseall1Click() { m_session.operations().stopAllTasks(); }
+void TMainForm::Delete1Click() { m_session.operations().cancelCurrentTask(); }
+void TMainForm::Deleteall1Click() { m_session.operations().cancelAllTasks(); }
 void TMainForm::Support1Click() { openHelpPage(); }
 void TMainForm::Homepage1Click() { m_services.shell.openAddress(HomePage); }
 void TMainForm::Productpage1Click() { m_services.shell.openAddress(ProductPage); }
 void TMainForm::About1Click() { showAboutBox(); }
 void TMainForm::QelButton1Click() { Newtask1Click(); }
 void TMainForm::QelButton2Click() { Edittask1Click(); }
-void TMainForm::QelButton3Click() { m_operations.startCurrentTask(); }
-void TMainForm::QelButton4Click() { m_operations.startAllTasks(); }
-void TMainForm::QelButton5Click() { m_operations.stopCurrentTask(); }
-void TMainForm::QelButton6Click() { m_operations.stopAllTasks(); }
-void TMainForm::QelButton7Click() { m_operations.cancelCurrentTask(); }
-void TMainForm::QelButton8Click() { m_operations.cancelAllTasks(); }
+void TMainForm::QelButton3Click() { m_session.operations().startCurrentTask(); }
+void TMainForm::QelButton4Click() { m_session.operations().startAllTasks(); }
+void TMainForm::QelButton5Click() { m_session.operations().stopCurrentTask(); }
+void TMainForm::QelButton6Click() { m_session.operations().stopAllTasks(); }
+void TMainForm::QelButton7Click() { m_session.operations().cancelCurrentTask(); }
+void TMainForm::QelButton8Click() { m_session.operations().cancelAllTasks(); }
 void TMainForm::QelButton9Click() { Form2->exec(); }
-void TMainForm::QelButton10Click() { clearTheList(m_table, m_services.dialogs); }
-void TMainForm::Startcopy1Click() { m_operations.startCurrentTask(); }
-void TMainForm::Startcopingforall1Click() { m_operations.startAllTasks(); }
-void TMainForm::Stoptask1Click() { m_operations.stopCurrentTask(); }
-void TMainForm::Stopalltask1Click() { m_operations.stopAllTasks(); }
-void TMainForm::Cancelthetask1Click() { m_operations.cancelCurrentTask(); }
-void TMainForm::Clearalltasks1Click() { m_operations.cancelAllTasks(); }
+void TMainForm::QelButton10Click() { clearTheList(table(), m_services.dialogs); }
+void TMainForm::Startcopy1Click() { m_session.operations().startCurrentTask(); }
+void TMainForm::Startcopingforall1Click() { m_session.operations().startAllTasks(); }
+void TMainForm::Stoptask1Click() { m_session.operations().stopCurrentTask(); }
+void TMainForm::Stopalltask1Click() { m_session.operations().stopAllTasks(); }
+void TMainForm::Cancelthetask1Click() { m_session.operations().cancelCurrentTask(); }
+void TMainForm::Clearalltasks1Click() { m_session.operations().cancelAllTasks(); }
 void TMainForm::Edit1Click() { Edittask1Click(); }
 void TMainForm::Opendownloadedfile1Click() { openDownloadedFile(); }
 void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
@@ -400,7 +388,7 @@ void TMainForm::Close1Click() { close(); }
 void TMainForm::TrayIconDblClick() { showMainWindow(); }
 void TMainForm::Timer1Timer()
 {
-    m_scheduleWatch.Timer1Timer();
+    m_session.scheduleWatch().Timer1Timer();
     // A notification area that appeared since the start (a panel started after the
     // program) gets the icon now, not only at the next minimise.
     m_services.trayShell.hasNotificationArea();
@@ -420,7 +408,8 @@ void TMainForm::PlayDoneSound()
 void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
                                     const GridDrawState& state)
 {
-    if (!m_table.hasTasks())
+    const TaskTable& tasks = table();
+    if (!tasks.hasTasks())
         return;
     QBrush background = palette().brush(state.selected ? QPalette::Highlight : QPalette::Base);
     if (state.selected && !state.focused) {
@@ -430,14 +419,14 @@ void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, cons
         painter.setClipRect(rect);
         painter.drawText(rect.adjusted(TaskGrid::TextOffset, TaskGrid::TextOffset, 0, 0),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         TaskTableModel::shownText(m_table.cell(column, row)));
+                         TaskTableModel::shownText(tasks.cell(column, row)));
         painter.setClipping(false);
     }
     if (column != ColStatus && column != ColProcess)
         return;
     // The code's text is covered; its picture, if it has one, stands on the same background.
     painter.fillRect(rect.adjusted(0, 0, 0, 1), background);
-    const std::string& code = m_table.cell(column, row);
+    const std::string& code = tasks.cell(column, row);
     static const std::map<std::string, const char*> statusPictures = {
         {"1", "stat_1.bmp"}, {"2", "stat_2.bmp"}, {"3", "stat_3.bmp"}, {"4", "stat_4.bmp"}};
     static const std::map<std::string, const char*> processPictures = {{"1", "pr_1.bmp"}, {"2", "pr_2.bmp"}};
@@ -469,19 +458,21 @@ bool TMainForm::showPictureFile(const std::string& path)
 
 void TMainForm::openDownloadedFile()
 {
-    const int row = m_table.currentRow();
-    if (!m_table.hasTasks() || row == 0 || m_table.cell(ColStatus, row) != Status::Done)
+    const TaskTable& tasks = table();
+    const int row = tasks.currentRow();
+    if (!tasks.hasTasks() || row == 0 || tasks.cell(ColStatus, row) != Status::Done)
         return;
-    m_services.shell.openFile(CellFormats::localFileLocation(m_table.cell(ColPath, row),
-                                                             m_table.cell(ColFileName, row)));
+    m_services.shell.openFile(CellFormats::localFileLocation(tasks.cell(ColPath, row),
+                                                             tasks.cell(ColFileName, row)));
 }
 
 void TMainForm::openDestinationDirectory()
 {
-    const int row = m_table.currentRow();
-    if (!m_table.hasTasks() || row == 0)
+    const TaskTable& tasks = table();
+    const int row = tasks.currentRow();
+    if (!tasks.hasTasks() || row == 0)
         return;
-    m_services.shell.exploreFolder(m_table.cell(ColPath, row));
+    m_services.shell.exploreFolder(tasks.cell(ColPath, row));
 }
 
 void TMainForm::openHelpPage()
@@ -544,7 +535,7 @@ void TMainForm::setDefaultPath(const std::string& path)
 
 void TMainForm::startCurrentTask()
 {
-    m_operations.startCurrentTask();
+    m_session.operations().startCurrentTask();
 }
 
 int TMainForm::refreshSpeedItem() const
@@ -560,8 +551,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     if (m_closeRequested) {
         // Nobody could answer a box: the recovery copy keeps the table for the next start.
-        m_exitReport = saveAtRequestedClose(m_listFile, *m_recovery);
-    } else if (!saveAtUserClose(m_listFile, *m_recovery)) {
+        m_exitReport = m_session.saveAtRequestedClose();
+    } else if (!m_session.saveAtUserClose()) {
         // Reported already; the window stays open and working.
         event->ignore();
         return;
@@ -569,8 +560,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Running workers end with the process: from now on none of their reports applies,
     // so their rows stay as saved.
     m_closedForGood = true;
-    m_operations.dropPendingStarts();
-    m_services.mainThread.shutDown();
+    m_session.endAfterSave();
     Timer1.stop();
     TrayIcon->setActive(false);
     event->accept();

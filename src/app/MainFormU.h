@@ -1,21 +1,13 @@
 #pragma once
 
-#include "platform/threads/QtDeferrer.h"
-#include "tasks/EditorMode.h"
-#include "tasks/RecoveryCopy.h"
-#include "tasks/TaskListFile.h"
-#include "tasks/TaskTable.h"
-#include "tasks/WorkerSlots.h"
-#include "transfer/ConnectionIndicator.h"
-#include "transfer/ScheduleWatch.h"
-#include "transfer/TaskOperations.h"
+#include "transfer/TaskSessionView.h"
 #include "ui/EditorHost.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
+#include <map>
 #include <string>
 
 class QAction;
@@ -29,11 +21,7 @@ namespace zv {
 class Clock;
 class Dialogs;
 class FormatSettings;
-class HandOverQueue;
-class InternetSessionFactory;
 class NotifyIconShell;
-class OnlineQuery;
-class ProbeRunner;
 class Shell;
 class Sound;
 class TAbout;
@@ -44,13 +32,13 @@ class TQelButton;
 class TShape;
 class TTrayIcon;
 class TaskGrid;
+class TaskSession;
+class TaskTable;
 struct GridDrawState;
 
-// What the main window reaches; main() makes the real ones, tests their fakes.
+// What the main window reaches besides its task session; main() makes the real ones, tests
+// their fakes.
 struct MainFormServices {
-    HandOverQueue& mainThread;
-    InternetSessionFactory& internet;
-    ProbeRunner& probes; // every probe, off the main thread
     const FormatSettings& formats;
     const Clock& clock;
     Dialogs& dialogs;
@@ -58,30 +46,26 @@ struct MainFormServices {
     Shell& shell;
     NotifyIconShell& trayShell;
     Sound& sound;
-    const OnlineQuery& online;
     std::string programDir;                     // the executable's folder
     std::function<std::string()> downloadFolder; // fills the default path field
 };
 
-// The program's one working window: the task grid, its commands, the default path and the
-// refresh speed, the connection indicator and the notification-area icon.
-class TMainForm final : public QMainWindow, private ConnectionIndicator, public EditorHost {
+// The program's one working window over a task session: the task grid, its commands, the
+// default path and the refresh speed, the connection indicator and the notification-area icon.
+// The session, which main() owns, outlives it.
+class TMainForm final : public QMainWindow, private TaskSessionView, public EditorHost {
     Q_OBJECT
 
 public:
     static constexpr int ClientWidth = 793;
     static constexpr int ClientHeight = 463;
 
-    explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+    TMainForm(TaskSession& session, MainFormServices services, QWidget* parent = nullptr);
+    // Ends the session's workers, their last reports landing while the window still exists.
     ~TMainForm() override;
 
-    TaskTable& table() { return m_table; }
-    WorkerSlots& workerSlots() { return m_slots; }
-    EditorMode& editorMode() { return m_editorMode; }
-    TaskListFile& listFile() { return m_listFile; }
-    TaskOperations& operations() { return m_operations; }
-    ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
-    RecoveryCopy& recoveryCopy() { return *m_recovery; }
+    // The table the grid shows: the session's.
+    TaskTable& table() const;
 
     // Components, under the names the handlers use.
     QWidget* client() const { return m_client; }
@@ -157,7 +141,7 @@ public:
     void Close1Click();
     void TrayIconDblClick();
     void Timer1Timer();
-    void PlayDoneSound();
+    void PlayDoneSound() override;
     void GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
                              const GridDrawState& state);
 
@@ -182,7 +166,7 @@ public:
     std::string defaultPath() const override;
     void setDefaultPath(const std::string& path) override;
     void startCurrentTask() override;
-    int refreshSpeedItem() const;
+    int refreshSpeedItem() const override;
 
 signals:
     // The window closed for good: the list was written.
@@ -208,15 +192,8 @@ private:
     void drawStatePicture(QPainter& painter, const QRect& rect, const char* file);
     bool showPictureFile(const std::string& path) override;
 
+    TaskSession& m_session;
     MainFormServices m_services;
-    TaskTable m_table;
-    WorkerSlots m_slots;
-    EditorMode m_editorMode;
-    TaskListFile m_listFile;
-    TaskOperations m_operations;
-    ScheduleWatch m_scheduleWatch;
-    QtDeferrer m_deferrer;
-    std::unique_ptr<RecoveryCopy> m_recovery;
     QWidget* m_client = nullptr;
     // The refresh speed's open list; compared, never called, since it may be going already.
     QObject* m_speedFreshList = nullptr;

@@ -13,6 +13,8 @@
 #include "platform/threads/SystemClock.h"
 #include "platform/net/SystemOnlineQuery.h"
 #include "platform/desktop/TerminationSignals.h"
+#include "platform/threads/QtDeferrer.h"
+#include "transfer/TaskSession.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
 
@@ -41,7 +43,6 @@ int main(int argc, char* argv[])
         QMetaObject::invokeMethod(qApp, [&mainThread] { mainThread.drain(); }, Qt::QueuedConnection);
     });
     zv::CurlSessionFactory internet;
-    zv::ThreadedProbeRunner probes(mainThread, internet);
     const zv::FormatSettings formats = zv::FormatSettings::fromSystemLocale();
     const zv::SystemClock clock;
     zv::QtDialogs dialogs;
@@ -50,6 +51,7 @@ int main(int argc, char* argv[])
     zv::QtNotifyIconShell trayShell;
     zv::AlsaSound sound;
     const zv::SystemOnlineQuery online;
+    zv::QtDeferrer deferrer;
 
     // Installed before the window exists: a signal while a start-up box is shown closes the
     // box, and the program then ends as after "Exit".
@@ -67,8 +69,12 @@ int main(int argc, char* argv[])
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
                      [&requestClose](QSessionManager&) { requestClose(); });
 
-    zv::TMainForm mainForm({mainThread, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell,
-                            sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
+    // The tasks outlive the window: it ends their workers before it goes, and no report reaches
+    // it afterwards.
+    zv::TaskSession session({mainThread, internet, std::make_unique<zv::ThreadedProbeRunner>(mainThread, internet),
+                             formats, clock, dialogs, online, deferrer, zv::Paths::executableDir()});
+    zv::TMainForm mainForm(session, {formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
+                                     zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
     window = &mainForm;
     dialogs.setOwner(&mainForm);
     editorDialogs.setOwner(mainForm.EditTaskForm);

@@ -16,6 +16,7 @@ const std::array<const char*, TaskTable::ColumnCount>& TaskTable::headerTexts()
 
 const std::string& TaskTable::cell(int column, int row) const
 {
+    m_owner.check();
     static const std::string empty;
     if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
         return empty;
@@ -24,6 +25,7 @@ const std::string& TaskTable::cell(int column, int row) const
 
 void TaskTable::setCell(int column, int row, std::string text)
 {
+    m_owner.check();
     if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
         return;
     std::string& cell = m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
@@ -34,6 +36,7 @@ void TaskTable::setCell(int column, int row, std::string text)
 
 void TaskTable::setRowCount(int count)
 {
+    m_owner.check();
     count = std::max(count, 1);
     if (count == rowCount())
         return;
@@ -47,6 +50,7 @@ void TaskTable::setRowCount(int count)
 
 int TaskTable::appendRow()
 {
+    m_owner.check();
     const int row = rowCount();
     m_rows.emplace_back();
     notify({TableChange::Kind::Rows});
@@ -55,6 +59,7 @@ int TaskTable::appendRow()
 
 void TaskTable::setCurrentRow(int row)
 {
+    m_owner.check();
     if (row < 0 || row >= rowCount() || row == m_currentRow)
         return;
     m_currentRow = row;
@@ -63,6 +68,7 @@ void TaskTable::setCurrentRow(int row)
 
 void TaskTable::setFixedRows(int count)
 {
+    m_owner.check();
     if (count < 0 || count > 1 || (count == 1 && !hasTasks()) || count == m_fixedRows)
         return;
     m_fixedRows = count;
@@ -86,6 +92,7 @@ void TaskTable::writeHeader()
 
 int TaskTable::addListener(Listener listener)
 {
+    m_owner.check();
     const int id = m_nextListenerId++;
     m_listeners.emplace_back(id, std::move(listener));
     return id;
@@ -93,6 +100,7 @@ int TaskTable::addListener(Listener listener)
 
 void TaskTable::removeListener(int id)
 {
+    m_owner.check();
     std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/threads/OwnerThread.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -32,6 +34,8 @@ struct TableChange {
 
 // The one store of download tasks: text cells addressed by (column, row). Row 0 is the
 // header; rows 1 to rowCount() - 1 are the tasks. Cells are byte strings of any content.
+// Only the thread that made it touches it (checked in debug builds); workers reach it
+// through their reports, which run on that thread.
 class TaskTable {
 public:
     static constexpr int ColumnCount = 10;
@@ -50,7 +54,11 @@ public:
     // Writing outside the table does nothing.
     void setCell(int column, int row, std::string text);
 
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int rowCount() const
+    {
+        m_owner.check();
+        return static_cast<int>(m_rows.size());
+    }
     int taskCount() const { return rowCount() - 1; }
     bool hasTasks() const { return rowCount() > 1; }
     bool isTaskRow(int row) const { return row >= 1 && row < rowCount(); }
@@ -62,12 +70,20 @@ public:
     int appendRow();
 
     // Always 0 or a task row; other values are ignored.
-    int currentRow() const { return m_currentRow; }
+    int currentRow() const
+    {
+        m_owner.check();
+        return m_currentRow;
+    }
     void setCurrentRow(int row);
 
     // 1 when the header is a fixed title row; only possible while there are task rows.
     // Fixing the header makes row 1 current when no task row was.
-    int fixedRows() const { return m_fixedRows; }
+    int fixedRows() const
+    {
+        m_owner.check();
+        return m_fixedRows;
+    }
     void setFixedRows(int count);
     // The header is fixed whenever the table has task rows.
     void fixHeaderIfTasks();
@@ -88,6 +104,7 @@ private:
     int m_fixedRows = 0;
     std::vector<std::pair<int, Listener>> m_listeners;
     int m_nextListenerId = 1;
+    [[no_unique_address]] OwnerThread m_owner;
 };
 
 } // namespace zv

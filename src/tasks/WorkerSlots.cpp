@@ -11,11 +11,13 @@ WorkerSlots::~WorkerSlots()
 
 ThreadBase* WorkerSlots::at(int row) const
 {
+    m_owner.check();
     return valid(row) ? m_slots[static_cast<std::size_t>(row)].get() : nullptr;
 }
 
 bool WorkerSlots::isEnding(int row) const
 {
+    m_owner.check();
     if (!valid(row))
         return false;
     const auto& fate = m_abandoned[static_cast<std::size_t>(row)];
@@ -24,6 +26,7 @@ bool WorkerSlots::isEnding(int row) const
 
 void WorkerSlots::put(int row, ThreadPtr worker)
 {
+    m_owner.check();
     if (!valid(row))
         return;
     destroy(row);
@@ -32,6 +35,7 @@ void WorkerSlots::put(int row, ThreadPtr worker)
 
 void WorkerSlots::destroy(int row)
 {
+    m_owner.check();
     if (!valid(row))
         return;
     // Move out first: the worker's last reports run during the wait and may look at slots.
@@ -46,6 +50,7 @@ void WorkerSlots::destroy(int row)
 
 void WorkerSlots::terminateAll()
 {
+    m_owner.check();
     for (const ThreadPtr& worker : m_slots) {
         if (worker)
             worker->terminate();
@@ -54,6 +59,7 @@ void WorkerSlots::terminateAll()
 
 void WorkerSlots::destroyAll()
 {
+    m_owner.check();
     terminateAll();
     for (int row = 1; row <= SlotCount; ++row)
         destroy(row);

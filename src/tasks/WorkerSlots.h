@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/threads/OwnerThread.h"
 #include "platform/threads/ThreadBase.h"
 
 #include <array>
@@ -10,6 +11,7 @@ namespace zv {
 
 // One worker per task row number 1 to 255. Whether a row counts as running is told by
 // its Process cell, not by its slot.
+// Only the thread that made it touches it (checked in debug builds).
 class WorkerSlots {
 public:
     static constexpr int SlotCount = 255;
@@ -45,6 +47,7 @@ private:
     std::chrono::milliseconds m_stopLimit;
     std::array<ThreadPtr, SlotCount + 1> m_slots; // index 0 unused
     std::array<std::shared_ptr<const ThreadFate>, SlotCount + 1> m_abandoned;
+    [[no_unique_address]] OwnerThread m_owner;
 };
 
 } // namespace zv

@@ -4,6 +4,7 @@
 #include "platform/net/CurlSessionFactory.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
+#include "platform/threads/QtDeferrer.h"
 #include "platform/services/OnlineQuery.h"
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
@@ -13,6 +14,7 @@
 #include "support/RecordingSound.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCodes.h"
+#include "transfer/TaskSession.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +29,8 @@ public:
     bool isOnline() const override { return true; }
 };
 
-// A main window over fakes, in a program folder of its own that holds the pictures the
-// build put beside the executable.
+// A main window and its task session over fakes, in a program folder of its own that holds
+// the pictures the build put beside the executable.
 class MainFormFixture : public ::testing::Test {
 protected:
     MainFormFixture()
@@ -39,11 +41,17 @@ protected:
         std::filesystem::create_directory(programDir.path() / "dl");
     }
 
+    // A fresh start: a new session and its window.
     void createForm()
     {
-        form = std::make_unique<TMainForm>(MainFormServices{
-            queue, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell, sound, online,
-            programDir.path().string(), [this] { return programDir.file("dl"); }});
+        form.reset();
+        session.reset();
+        session = std::make_unique<TaskSession>(TaskSession::Services{
+            queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs, online,
+            deferrer, programDir.path().string()});
+        form = std::make_unique<TMainForm>(*session, MainFormServices{
+            formats, clock, dialogs, editorDialogs, shell, trayShell, sound, programDir.path().string(),
+            [this] { return programDir.file("dl"); }});
     }
 
     // Appends a task row with the given codes and makes it current.
@@ -74,7 +82,6 @@ protected:
     CurlSessionFactory internet{InternetLimits{std::chrono::milliseconds(2000),
                                                std::chrono::milliseconds(2000),
                                                std::chrono::milliseconds(2000)}};
-    ImmediateProbeRunner probes{internet};
     FormatSettings formats;
     FixedClock clock;
     RecordingDialogs dialogs;
@@ -83,6 +90,8 @@ protected:
     RecordingNotifyIconShell trayShell;
     RecordingSound sound;
     FixedOnline online;
+    QtDeferrer deferrer;
+    std::unique_ptr<TaskSession> session;
     std::unique_ptr<TMainForm> form;
 };
 

@@ -200,7 +200,7 @@ TEST_F(MainFormTest, ListCommandsUseTheFileDialogs)
     ASSERT_EQ(dialogs.fileRequests.size(), 2u);
     EXPECT_EQ(dialogs.fileRequests[0].pattern, "*.log");
     form->action("Newdatabase1")->trigger();
-    EXPECT_EQ(form->listFile().currentListFile(), "vt_tasks_new.log");
+    EXPECT_EQ(session->listFile().currentListFile(), "vt_tasks_new.log");
 }
 
 TEST_F(MainFormTest, RightClickKeepsTheSelectedRowForTheGridMenu)
@@ -472,8 +472,8 @@ TEST_F(MainFormTest, ChangesReachTheRecoveryCopyAndANormalCloseRemovesIt)
 {
     const std::string copy = programDir.file("vt_tasks.log.recover");
     addTask(Status::New, Process::Idle);
-    ASSERT_TRUE(form->recoveryCopy().isPending());
-    form->recoveryCopy().flushNow();
+    ASSERT_TRUE(session->recoveryCopy().isPending());
+    session->recoveryCopy().flushNow();
     EXPECT_NE(readFile(copy).find("http://127.0.0.1:1/f.bin"), std::string::npos);
     form->show();
     EXPECT_TRUE(form->close());
@@ -483,13 +483,13 @@ TEST_F(MainFormTest, ChangesReachTheRecoveryCopyAndANormalCloseRemovesIt)
 TEST_F(MainFormTest, StartUpAfterACrashRestoresFromTheRecoveryCopy)
 {
     addTask(Status::Started, Process::Idle, "kept.bin");
-    form->recoveryCopy().flushNow();
+    session->recoveryCopy().flushNow();
     form.reset(); // as if killed: no save at close
     createForm();
     EXPECT_EQ(form->table().cell(ColFileName, 1), "kept.bin");
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages.back().icon, MessageIcon::Information);
-    EXPECT_EQ(form->listFile().currentListFile(), form->listFile().defaultListFile());
+    EXPECT_EQ(session->listFile().currentListFile(), session->listFile().defaultListFile());
 }
 
 TEST_F(MainFormTest, NewOpensTheEditorInAddModeAndEditInModifyMode)
@@ -500,7 +500,7 @@ TEST_F(MainFormTest, NewOpensTheEditorInAddModeAndEditInModifyMode)
     const auto closeWhenOpen = [&] {
         QTimer::singleShot(0, [&] {
             shown = form->EditTaskForm->isVisible();
-            modify = form->editorMode().isModify();
+            modify = session->editorMode().isModify();
             form->EditTaskForm->reject();
         });
     };
@@ -515,7 +515,7 @@ TEST_F(MainFormTest, NewOpensTheEditorInAddModeAndEditInModifyMode)
     emit form->QelButton2->OnClick(form->QelButton2);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(modify);
-    EXPECT_FALSE(form->editorMode().isModify());
+    EXPECT_FALSE(session->editorMode().isModify());
 
     form->table().setCell(ColProcess, row, "2");
     shown = false;

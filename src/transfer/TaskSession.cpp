@@ -1,0 +1,80 @@
+#include "transfer/TaskSession.h"
+
+#include "platform/files/Paths.h"
+#include "platform/threads/HandOverQueue.h"
+#include "tasks/ClosingSave.h"
+#include "transfer/RefreshSpeed.h"
+#include "transfer/TaskSessionView.h"
+
+namespace zv {
+
+TaskSession::TaskSession(Services services)
+    : m_services(std::move(services))
+    , m_listFile(m_table, m_services.dialogs, m_services.programDir)
+    , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats, m_services.clock,
+                     [this] { playDoneSound(); }},
+                    m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); }})
+    , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs,
+                       m_editorMode, *this, Paths::join(m_services.programDir, "pic"),
+                       [this](int) { m_operations.startBySchedule(); }})
+{
+    // A start waiting for its probe never goes on under the editor.
+    m_editorMode.setOnModify([this](int row) { m_operations.dropPendingStart(row); });
+}
+
+TaskSession::~TaskSession()
+{
+    endWorkers();
+}
+
+void TaskSession::loadAtStartUp()
+{
+    m_table.setRowCount(1);
+    m_table.writeHeader();
+    m_listFile.loadAtStartUp();
+    m_table.fixHeaderIfTasks();
+    // Loading is no change of the user's: the copy listens from here on.
+    m_recovery = std::make_unique<RecoveryCopy>(m_table, m_services.dialogs, m_services.deferrer,
+                                                m_listFile.recoveryFile(),
+                                                [this] { return m_listFile.currentListFile(); });
+    m_listFile.setOnCurrentChanged([this] { m_recovery->markChanged(); });
+}
+
+bool TaskSession::saveAtUserClose()
+{
+    return zv::saveAtUserClose(m_listFile, *m_recovery);
+}
+
+std::string TaskSession::saveAtRequestedClose()
+{
+    return zv::saveAtRequestedClose(m_listFile, *m_recovery);
+}
+
+void TaskSession::endAfterSave()
+{
+    m_operations.dropPendingStarts();
+    m_services.mainThread.shutDown();
+}
+
+void TaskSession::endWorkers()
+{
+    m_slots.destroyAll();
+}
+
+bool TaskSession::showPictureFile(const std::string& path)
+{
+    return !m_view || m_view->showPictureFile(path);
+}
+
+int TaskSession::refreshSpeedItem() const
+{
+    return m_view ? m_view->refreshSpeedItem() : RefreshSpeed::DefaultItem;
+}
+
+void TaskSession::playDoneSound()
+{
+    if (m_view)
+        m_view->PlayDoneSound();
+}
+
+} // namespace zv

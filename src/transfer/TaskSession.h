@@ -1,0 +1,97 @@
+#pragma once
+
+#include "tasks/EditorMode.h"
+#include "tasks/RecoveryCopy.h"
+#include "tasks/TaskListFile.h"
+#include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
+#include "transfer/ConnectionIndicator.h"
+#include "transfer/ProbeRunner.h"
+#include "transfer/ScheduleWatch.h"
+#include "transfer/TaskOperations.h"
+
+#include <memory>
+#include <string>
+
+namespace zv {
+
+class Clock;
+class Deferrer;
+class Dialogs;
+class FormatSettings;
+class HandOverQueue;
+class InternetSessionFactory;
+class OnlineQuery;
+class TaskSessionView;
+
+// The tasks of a run, apart from any window: the table, the worker slots, the list file, the
+// operations on tasks with their probes, the schedule watch and the recovery copy. main()
+// makes it and hands it to the window, which shows it (setView) and calls its operations.
+// Main thread only, like the table.
+class TaskSession final : private ConnectionIndicator {
+public:
+    struct Services {
+        HandOverQueue& mainThread;
+        InternetSessionFactory& internet;
+        std::unique_ptr<ProbeRunner> probes; // every probe, off the main thread
+        const FormatSettings& formats;
+        const Clock& clock;
+        Dialogs& dialogs;
+        const OnlineQuery& online;
+        Deferrer& deferrer; // times the recovery copy's writes
+        std::string programDir; // holds the default list file and the "pic" folder
+    };
+
+    explicit TaskSession(Services services);
+    // Workers end first, their last reports landing while the table still exists.
+    ~TaskSession() override;
+    TaskSession(const TaskSession&) = delete;
+    TaskSession& operator=(const TaskSession&) = delete;
+
+    TaskTable& table() { return m_table; }
+    WorkerSlots& workerSlots() { return m_slots; }
+    EditorMode& editorMode() { return m_editorMode; }
+    TaskListFile& listFile() { return m_listFile; }
+    ProbeRunner& probes() { return *m_services.probes; }
+    TaskOperations& operations() { return m_operations; }
+    ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
+    // Exists from loadAtStartUp() on.
+    RecoveryCopy& recoveryCopy() { return *m_recovery; }
+
+    // The window that shows the session, or none; a window sets itself while it exists.
+    void setView(TaskSessionView* view) { m_view = view; }
+
+    // The header row, then the default list (or the recovery copy of a run that did not end
+    // normally); from then on every change of a task row reaches the recovery copy.
+    void loadAtStartUp();
+
+    // The close: the recovery copy is brought up to date, then the list written. The user's
+    // close shows a failure in a box and returns false; a requested close shows none and
+    // returns the line for standard error (empty when saved).
+    bool saveAtUserClose();
+    std::string saveAtRequestedClose();
+    // After the list was saved: pending starts are dropped and no report of a worker applies
+    // any more, so running rows stay as saved.
+    void endAfterSave();
+    // Ends every worker, running its last reports while waiting (unless endAfterSave came
+    // first); a worker blocked beyond the stop limit is abandoned.
+    void endWorkers();
+
+private:
+    bool showPictureFile(const std::string& path) override;
+    int refreshSpeedItem() const;
+    void playDoneSound();
+
+    Services m_services;
+    TaskTable m_table;
+    EditorMode m_editorMode;
+    TaskListFile m_listFile;
+    // After the table: workers end, on destruction, while the table their reports reach exists.
+    WorkerSlots m_slots;
+    TaskOperations m_operations;
+    ScheduleWatch m_scheduleWatch;
+    std::unique_ptr<RecoveryCopy> m_recovery;
+    TaskSessionView* m_view = nullptr;
+};
+
+} // namespace zv
