@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -54,6 +55,7 @@ std::string RecordedRequest::header(const std::string& name) const
 struct TestServer::State {
     std::unique_ptr<httplib::Server> server;
     std::thread listener;
+    std::atomic<bool> listenerEnded{false};
     Scheme scheme = Scheme::Http;
     int port = 0;
 
@@ -92,10 +94,30 @@ TestServer::TestServer(Scheme scheme) : m_state(std::make_unique<State>())
     m_state->port = server.bind_to_any_port("127.0.0.1");
     if (m_state->port <= 0)
         throw std::runtime_error("test server: cannot bind");
-    m_state->listener = std::thread([&server] { server.listen_after_bind(); });
-    // stop() is ignored until the accept loop runs, and the library has no signal for it.
-    while (!server.is_running())
+    m_state->listener = std::thread([state = m_state.get()] {
+        state->server->listen_after_bind();
+        state->listenerEnded = true;
+    });
+    waitForTheAcceptLoop();
+}
+
+// stop() is ignored until the accept loop runs, and the library has no signal for it.
+void TestServer::waitForTheAcceptLoop()
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!m_state->server->is_running() && !m_state->listenerEnded) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            // The loop may still start and use the server: both are left to it.
+            m_state->listener.detach();
+            (void)m_state.release();
+            throw std::runtime_error("test server: the accept loop did not start within 10 s");
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    if (!m_state->server->is_running()) {
+        m_state->listener.join();
+        throw std::runtime_error("test server: the accept loop ended as it started");
+    }
 }
 
 TestServer::~TestServer()

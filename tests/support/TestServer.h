@@ -107,6 +107,9 @@ public:
 
 private:
     struct State;
+    // Fails with an exception when the accept loop does not start.
+    void waitForTheAcceptLoop();
+
     std::unique_ptr<State> m_state;
 };
 

@@ -321,20 +321,25 @@ TEST_F(TaskOperationsTest, StoppingARowLoadedAsRunningOnlySetsItIdle)
 TEST_F(TaskOperationsTest, AStopRacingTheCompletionLeavesDoneAndIdle)
 {
     server.serve("/f.bin", body);
-    std::mutex mutex;
-    std::condition_variable handedOver;
-    bool reportQueued = false;
-    queue.setWakeUp([&] {
-        std::lock_guard lock(mutex);
-        reportQueued = true;
-        handedOver.notify_all();
+    // Shared with the wake-up, which outlives this body if the wait fails.
+    struct HandOver {
+        std::mutex mutex;
+        std::condition_variable queued;
+        bool reportQueued = false;
+    };
+    const auto handOver = std::make_shared<HandOver>();
+    queue.setWakeUp([handOver] {
+        std::lock_guard lock(handOver->mutex);
+        handOver->reportQueued = true;
+        handOver->queued.notify_all();
     });
     const int row = addTask(server.url("/f.bin"), "f.bin");
     operations.startCurrentTask();
     {
         // 50 reads at "Normal": the first hand-over is the final one, after the data ran out.
-        std::unique_lock lock(mutex);
-        handedOver.wait(lock, [&] { return reportQueued; });
+        std::unique_lock lock(handOver->mutex);
+        ASSERT_TRUE(handOver->queued.wait_for(lock, std::chrono::seconds(10), [&] { return handOver->reportQueued; }))
+            << "the worker handed over no report within 10 s";
     }
     operations.stopCurrentTask();
     EXPECT_EQ(codes(row), "3/1");

@@ -208,7 +208,6 @@ TEST(FolderPickerStart, StartsInTheWorkingDirectory)
 TEST_F(FolderPicker, BorderlessWithAGreenFrame)
 {
     EXPECT_TRUE(folderPicker.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(folderPicker.size(), QSize(174, 275));
     const QImage image = rendered(folderPicker);
     EXPECT_TRUE(isFrameGreen(image, 2, 1));
     EXPECT_TRUE(isFrameGreen(image, 3, 2));
@@ -263,8 +262,6 @@ TEST_F(DatePicker, KeepsItsSelectionAndIgnoresTheField)
 TEST_F(DatePicker, IsBorderlessWithAGreenFrame)
 {
     EXPECT_TRUE(datePicker.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(datePicker.size(), QSize(514, 289));
-    EXPECT_EQ(datePicker.MonthCalendar1->geometry(), QRect(16, 8, 489, 241));
     EXPECT_EQ(datePicker.MonthCalendar1->verticalHeaderFormat(), QCalendarWidget::ISOWeekNumbers);
     EXPECT_TRUE(datePicker.BitBtn1->isDefault());
     const QImage image = rendered(datePicker);

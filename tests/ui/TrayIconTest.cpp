@@ -100,16 +100,6 @@ protected:
 
 } // namespace
 
-TEST(TrayIconProperties, AreDeclaredInTheOrderStoredSettingsAreApplied)
-{
-    const QMetaObject& meta = TTrayIcon::staticMetaObject;
-    std::vector<std::string> names;
-    for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
-        names.emplace_back(meta.property(i).name());
-    EXPECT_EQ(names, (std::vector<std::string>{"Active", "Animate", "AnimateInterval", "ShowDesigning",
-                                               "Icon", "Images", "ToolTip", "PopupMenu"}));
-}
-
 TEST_F(TrayIconTest, RecordCarriesTheWindowFlagsCallbackIconAndTip)
 {
     tray->setToolTip("Merrowtip");
