@@ -210,24 +210,38 @@ TEST_F(TaskEditor, CheckFileRefillsTheNameOnlyWhenTheExtensionPasses)
 
 // --- "Under the schedule:" ---------------------------------------------------------------
 
-TEST_F(TaskEditor, EmptyDateOrEmptyTimeIsRefusedLikeAnUnreadableOne)
+TEST_F(TaskEditor, UnreadableOrEmptyScheduleBeepsFocusesTheFieldAndWritesNothing)
 {
+    struct Case {
+        const char* date;
+        const char* time;
+        QWidget* field;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"31.02.2007", "12:00:00", editor.Edit2, "\"31.02.2007\" - This date is not correct!"},
+        {"", "12:00:00", editor.Edit2, "\"\" - This date is not correct!"},
+        {"10.10.2007", "25:00:00", editor.Edit3, "\"25:00:00\" - This time is not correct!"},
+        {"10.10.2007", "", editor.Edit3, "\"\" - This time is not correct!"},
+    };
+    server.serve("/a.zip", "data");
     openEditor();
     editor.Edit1->setText(QString::fromStdString(server.url("/a.zip")));
     editor.UnderCh->setChecked(true);
-    editor.Edit2->setText("");
-    editor.Edit3->setText("12:00:00");
-    editor.QelButton7->Click();
-    EXPECT_EQ(editor.focusWidget(), editor.Edit2);
-
-    editor.Edit2->setText("10.10.2007");
-    editor.Edit3->setText("");
-    editor.QelButton7->Click();
-    EXPECT_EQ(editor.focusWidget(), editor.Edit3);
-    EXPECT_EQ(dialogs.beeps, 2);
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"\"\" - This date is not correct!",
-                                                        "\"\" - This time is not correct!"}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        dialogs.messages.clear();
+        const int beeps = dialogs.beeps;
+        editor.Edit2->setText(c.date);
+        editor.Edit3->setText(c.time);
+        editor.QelButton7->Click();
+        EXPECT_EQ(dialogs.beeps, beeps + 1);
+        EXPECT_EQ(editor.focusWidget(), c.field);
+        EXPECT_EQ(dialogs.messages, (Messages{{c.text, ApplicationTitle, MessageIcon::Error}}));
+        EXPECT_TRUE(editor.isVisible());
+    }
     EXPECT_EQ(table.taskCount(), 0);
+    EXPECT_EQ(server.requestsFor("/a.zip").size(), std::size(cases)) << "the server is asked before the schedule";
 }
 
 TEST_F(TaskEditor, ScheduleIsWrittenAsTypedOnlyWhereTheWatchReadsItElseCanonically)
@@ -247,37 +261,6 @@ TEST_F(TaskEditor, ScheduleIsWrittenAsTypedOnlyWhereTheWatchReadsItElseCanonical
     editor.QelButton7->Click();
     EXPECT_EQ(lastCell(ColSchedule), "01.01.2030 12:00:00");
     EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(TaskEditor, ImpossibleDateBeepsFocusesTheFieldAndWritesNothing)
-{
-    server.serve("/a.zip", "data");
-    openEditor();
-    editor.Edit1->setText(QString::fromStdString(server.url("/a.zip")));
-    editor.UnderCh->setChecked(true);
-    editor.Edit2->setText("31.02.2007");
-    editor.QelButton7->Click();
-    EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(editor.focusWidget(), editor.Edit2);
-    const Message dateError{"\"31.02.2007\" - This date is not correct!", ApplicationTitle, MessageIcon::Error};
-    EXPECT_EQ(dialogs.messages, Messages{dateError});
-    EXPECT_EQ(table.taskCount(), 0);
-    EXPECT_EQ(server.requestsFor("/a.zip").size(), 1u) << "the server was asked before the date";
-    EXPECT_TRUE(editor.isVisible());
-}
-
-TEST_F(TaskEditor, UnreadableTimeIsReportedOnTheTimeField)
-{
-    openEditor();
-    editor.Edit1->setText(QString::fromStdString(server.url("/a.zip")));
-    editor.UnderCh->setChecked(true);
-    editor.Edit2->setText("10.10.2007");
-    editor.Edit3->setText("25:00:00");
-    editor.QelButton7->Click();
-    EXPECT_EQ(dialogs.beeps, 1);
-    EXPECT_EQ(editor.focusWidget(), editor.Edit3);
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"\"25:00:00\" - This time is not correct!"});
-    EXPECT_EQ(table.taskCount(), 0);
 }
 
 TEST_F(TaskEditor, ScheduleFieldsAreIgnoredUnlessScheduled)
