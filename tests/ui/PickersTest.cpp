@@ -219,14 +219,10 @@ TEST_F(FolderPicker, BorderlessWithAGreenFrame)
 
 // --- the date picker ---------------------------------------------------------------------
 
-TEST_F(DatePicker, StartsAtTodayAndOkWritesTheShortDate)
+// OK writing the short date is held by the Enter case below and by the editor's schedule test.
+TEST_F(DatePicker, StartsAtToday)
 {
     EXPECT_EQ(datePicker.MonthCalendar1->selectedDate(), QDate(2007, 4, 14));
-    datePicker.show();
-    datePicker.MonthCalendar1->setSelectedDate(QDate(2007, 3, 4));
-    datePicker.BitBtn1->click();
-    EXPECT_FALSE(datePicker.isVisible());
-    EXPECT_EQ(fieldText(editor.Edit2), "04.03.2007");
 }
 
 TEST_F(DatePicker, ADoubleClickOnlySelectsTheDayAndEnterPressesOk)
