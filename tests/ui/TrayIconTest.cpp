@@ -243,34 +243,19 @@ TEST_F(TrayIconTest, AnimateIntervalIgnoresZeroAndNegative)
     EXPECT_EQ(tray->animationTimer().interval(), 250);
 }
 
-TEST_F(TrayIconTest, AnimateWithoutImagesIsIgnored)
+TEST_F(TrayIconAnimationTest, AnimateWithoutImagesOrWhileInactiveIsIgnored)
 {
-    tray->setActive(true);
-    tray->setAnimate(true);
-    EXPECT_FALSE(tray->animate());
-    EXPECT_FALSE(tray->animationTimer().isActive());
-
+    const auto ignored = [this] {
+        tray->setAnimate(true);
+        return !tray->animate() && !tray->animationTimer().isActive();
+    };
+    EXPECT_TRUE(ignored());
     ImageList empty;
     tray->setImages(&empty);
-    tray->setAnimate(true);
-    EXPECT_FALSE(tray->animate());
-    EXPECT_FALSE(tray->animationTimer().isActive());
-}
-
-TEST_F(TrayIconTest, AnimateFalseBeforeAnyAnimationEmptiesIcon)
-{
-    tray->setIcon(colouredIcon(Red));
-    tray->setAnimate(false);
-    EXPECT_TRUE(tray->icon().isNull());
-}
-
-TEST_F(TrayIconAnimationTest, AnimateWhileInactiveIsIgnored)
-{
+    EXPECT_TRUE(ignored());
     tray->setActive(false);
     tray->setImages(images);
-    tray->setAnimate(true);
-    EXPECT_FALSE(tray->animate());
-    EXPECT_FALSE(tray->animationTimer().isActive());
+    EXPECT_TRUE(ignored());
 }
 
 TEST_F(TrayIconAnimationTest, ThreeImagesShowFramesOneTwoZeroInTurn)
