@@ -14,7 +14,7 @@ RealServices::RealServices()
 MainFormServices RealServices::forMainForm(const std::string& folder)
 {
     return {m_mainThread, m_internet, m_probes, m_formats, m_clock, m_dialogs, m_editorDialogs, m_shell, m_trayShell,
-            m_sound, m_online, folder, [folder] { return folder; }};
+            m_sound, m_online, folder, folder, [folder] { return folder; }};
 }
 
 } // namespace zv::bench

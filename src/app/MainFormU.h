@@ -60,6 +60,7 @@ struct MainFormServices {
     Sound& sound;
     const OnlineQuery& online;
     std::string programDir;                     // the executable's folder
+    std::string listFolder;                     // the default list's (ListFolder)
     std::function<std::string()> downloadFolder; // fills the default path field
 };
 

@@ -6,6 +6,7 @@
 #include "platform/desktop/FontSubstitutes.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
+#include "platform/files/ListFolder.h"
 #include "platform/files/Paths.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/desktop/QtNotifyIconShell.h"
@@ -26,11 +27,13 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
+    const std::string programDir = zv::Paths::executableDir();
+    // Beside the program, unless a package installed it where the user may not write.
+    const std::string listFolder = zv::ListFolder::forProgramIn(programDir);
     // A second copy beside the same list would write its table over ours at close: it shows
     // the running window instead, before it has read or could write anything.
-    zv::SingleInstance singleInstance(
-        zv::SingleInstance::serverNameFor(QString::fromStdString(zv::Paths::executableDir())),
-        zv::RuntimeFolder::find());
+    zv::SingleInstance singleInstance(zv::SingleInstance::serverNameFor(QString::fromStdString(listFolder)),
+                                      zv::RuntimeFolder::find());
     if (!singleInstance.claim())
         return 0;
     zv::FontSubstitutes::install();
@@ -68,7 +71,7 @@ int main(int argc, char* argv[])
                      [&requestClose](QSessionManager&) { requestClose(); });
 
     zv::TMainForm mainForm({mainThread, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell,
-                            sound, online, zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
+                            sound, online, programDir, listFolder, &zv::Paths::defaultDownloadFolder});
     window = &mainForm;
     dialogs.setOwner(&mainForm);
     editorDialogs.setOwner(mainForm.EditTaskForm);

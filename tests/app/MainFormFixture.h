@@ -43,7 +43,7 @@ protected:
     {
         form = std::make_unique<TMainForm>(MainFormServices{
             queue, internet, probes, formats, clock, dialogs, editorDialogs, shell, trayShell, sound, online,
-            programDir.path().string(), [this] { return programDir.file("dl"); }});
+            programDir.path().string(), programDir.path().string(), [this] { return programDir.file("dl"); }});
     }
 
     // Appends a task row with the given codes and makes it current.
