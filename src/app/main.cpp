@@ -6,6 +6,7 @@
 #include "platform/desktop/FontSubstitutes.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
+#include "platform/files/ListFolder.h"
 #include "platform/files/Paths.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/desktop/QtNotifyIconShell.h"
@@ -28,11 +29,13 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
+    const std::string programDir = zv::Paths::executableDir();
+    // Beside the program, unless a package installed it where the user may not write.
+    const std::string listFolder = zv::ListFolder::forProgramIn(programDir);
     // A second copy beside the same list would write its table over ours at close: it shows
     // the running window instead, before it has read or could write anything.
-    zv::SingleInstance singleInstance(
-        zv::SingleInstance::serverNameFor(QString::fromStdString(zv::Paths::executableDir())),
-        zv::RuntimeFolder::find());
+    zv::SingleInstance singleInstance(zv::SingleInstance::serverNameFor(QString::fromStdString(listFolder)),
+                                      zv::RuntimeFolder::find());
     if (!singleInstance.claim())
         return 0;
     zv::FontSubstitutes::install();
@@ -72,9 +75,9 @@ int main(int argc, char* argv[])
     // The tasks outlive the window: it ends their workers before it goes, and no report reaches
     // it afterwards.
     zv::TaskSession session({mainThread, internet, std::make_unique<zv::ThreadedProbeRunner>(mainThread, internet),
-                             formats, clock, dialogs, online, deferrer, zv::Paths::executableDir()});
+                             formats, clock, dialogs, online, deferrer, programDir, listFolder});
     zv::TMainForm mainForm(session, {formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
-                                     zv::Paths::executableDir(), &zv::Paths::defaultDownloadFolder});
+                                     programDir, &zv::Paths::defaultDownloadFolder});
     window = &mainForm;
     dialogs.setOwner(&mainForm);
     editorDialogs.setOwner(mainForm.EditTaskForm);

@@ -10,8 +10,8 @@ namespace zv {
 
 class TaskTable;
 
-// The list files of a run and the operations on them: the default list file beside the
-// program, read at every start, and the current list file, which the table is written to
+// The list files of a run and the operations on them: the default list file in the list
+// folder, read at every start, and the current list file, which the table is written to
 // when the main window closes. Failures are shown in the general error report.
 class TaskListFile {
 public:
@@ -22,7 +22,8 @@ public:
     // which list it belongs to ("vt_tasks_recovered.log.2", ... when taken).
     static constexpr const char* RecoveredFileName = "vt_tasks_recovered.log";
 
-    // defaultFolder holds the default list file (the program's folder).
+    // defaultFolder holds the default list file (the program's folder, or a packaged
+    // program's data folder: ListFolder).
     TaskListFile(TaskTable& table, Dialogs& dialogs, const std::string& defaultFolder);
 
     const std::string& defaultListFile() const { return m_defaultListFile; }

@@ -10,7 +10,7 @@ namespace zv {
 
 TaskSession::TaskSession(Services services)
     : m_services(std::move(services))
-    , m_listFile(m_table, m_services.dialogs, m_services.programDir)
+    , m_listFile(m_table, m_services.dialogs, m_services.listFolder)
     , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats, m_services.clock,
                      [this] { playDoneSound(); }},
                     m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); }})

@@ -39,7 +39,8 @@ public:
         Dialogs& dialogs;
         const OnlineQuery& online;
         Deferrer& deferrer; // times the recovery copy's writes
-        std::string programDir; // holds the default list file and the "pic" folder
+        std::string programDir; // holds the "pic" folder
+        std::string listFolder; // holds the default list, its recovery copy and ".bad" copies
     };
 
     explicit TaskSession(Services services);

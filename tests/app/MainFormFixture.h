@@ -48,7 +48,7 @@ protected:
         session.reset();
         session = std::make_unique<TaskSession>(TaskSession::Services{
             queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs, online,
-            deferrer, programDir.path().string()});
+            deferrer, programDir.path().string(), programDir.path().string()});
         form = std::make_unique<TMainForm>(*session, MainFormServices{
             formats, clock, dialogs, editorDialogs, shell, trayShell, sound, programDir.path().string(),
             [this] { return programDir.file("dl"); }});

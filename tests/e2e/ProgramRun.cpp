@@ -55,7 +55,7 @@ bool ProgramRun::hasWindow() const
 void ProgramRun::startOnce()
 {
     const std::string program = (m_folder / "zare-vantrel").string();
-    const std::string home = m_folder.string();
+    const std::string home = (m_home.empty() ? m_folder : m_home).string();
     const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
     const std::string standardError = m_standardError.string();
     m_exitStatus = -1;

@@ -27,6 +27,8 @@ public:
     // For the next start: no file the program writes may grow beyond this many bytes
     // (SIGXFSZ is ignored, so a write past it fails with EFBIG).
     void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
+    // For the next starts: HOME and the working folder (else the program's folder).
+    void setHome(const std::filesystem::path& folder) { m_home = folder; }
     // For the next starts: standard error goes to this file (appended to).
     void setStandardError(const std::filesystem::path& file) { m_standardError = file; }
     // Starts the program and waits until it has reached the X server (has a window). Under
@@ -54,6 +56,7 @@ private:
     int m_exitStatus = -1;
     std::optional<std::uint64_t> m_fileSizeLimit;
     std::filesystem::path m_standardError;
+    std::filesystem::path m_home;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.

@@ -57,7 +57,7 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskAndSavesTheListAtTheClose
     FakeDeferrer deferrer;
     CountingView view;
     TaskSession session({queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs,
-                         online, deferrer, programDir.path().string()});
+                         online, deferrer, programDir.path().string(), programDir.path().string()});
     session.setView(&view);
 
     session.loadAtStartUp();

@@ -10,9 +10,10 @@ class QLocalSocket;
 
 namespace zv {
 
-// One running copy per program folder: the list lives beside the executable, and a second
-// copy would write its own table over the first's at close. The running copy listens on a
-// local socket named after its folder; a later start asks it to come forward and ends. The socket
+// One running copy per list folder (beside the executable, or a packaged program's data
+// folder): a second copy would write its own table over the first's at close. The running copy
+// listens on a local socket named after that folder; a later start asks it to come forward
+// and ends. The socket
 // lives in a folder only this user can enter, so no other user can pose as the running copy.
 class SingleInstance final : public QObject {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // The socket name for a program folder: the same for every spelling of one folder,
+    // The socket name for a list folder: the same for every spelling of one folder,
     // different for different folders.
     static QString serverNameFor(const QString& folder);
 
