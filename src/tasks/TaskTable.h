@@ -50,6 +50,11 @@ public:
     // Writing outside the table does nothing.
     void setCell(int column, int row, std::string text);
 
+    // Why the row's last run ended without completing (empty when it completed or none ran).
+    // Kept in memory beside the cells: no column, never in the list file, gone with the row.
+    const std::string& runReason(int row) const;
+    void setRunReason(int row, std::string reason);
+
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int taskCount() const { return rowCount() - 1; }
     bool hasTasks() const { return rowCount() > 1; }
@@ -79,7 +84,10 @@ public:
     void removeListener(int id);
 
 private:
-    using Row = std::array<std::string, ColumnCount>;
+    struct Row {
+        std::array<std::string, ColumnCount> cells;
+        std::string runReason;
+    };
 
     void notify(const TableChange& change);
 
