@@ -150,7 +150,12 @@ std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
 
 FailureReason CurlUrlStream::failure() const
 {
-    return m_transfer ? m_transfer->failure() : m_failure;
+    if (!m_transfer)
+        return m_failure;
+    // A body still coming has not ended cleanly (yet).
+    if (!m_transfer->ended())
+        return FailureReason::of(FailureReason::Kind::Other, "the body has not ended");
+    return m_transfer->failure();
 }
 
 SeekResult CurlUrlStream::setPosition(std::uint64_t offset)
