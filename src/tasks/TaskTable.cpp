@@ -20,7 +20,7 @@ const std::string& TaskTable::cell(int column, int row) const
     static const std::string empty;
     if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
         return empty;
-    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    return m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
 }
 
 void TaskTable::setCell(int column, int row, std::string text)
@@ -28,10 +28,22 @@ void TaskTable::setCell(int column, int row, std::string text)
     m_owner.check();
     if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount())
         return;
-    std::string& cell = m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    std::string& cell = m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
     const bool changed = cell != text;
     cell = std::move(text);
     notify({TableChange::Kind::Cell, column, row, changed});
+}
+
+const std::string& TaskTable::runReason(int row) const
+{
+    static const std::string none;
+    return isTaskRow(row) ? m_rows[static_cast<std::size_t>(row)].runReason : none;
+}
+
+void TaskTable::setRunReason(int row, std::string reason)
+{
+    if (isTaskRow(row))
+        m_rows[static_cast<std::size_t>(row)].runReason = std::move(reason);
 }
 
 void TaskTable::setRowCount(int count)

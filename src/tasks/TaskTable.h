@@ -54,6 +54,11 @@ public:
     // Writing outside the table does nothing.
     void setCell(int column, int row, std::string text);
 
+    // Why the row's last run ended without completing (empty when it completed or none ran).
+    // Kept in memory beside the cells: no column, never in the list file, gone with the row.
+    const std::string& runReason(int row) const;
+    void setRunReason(int row, std::string reason);
+
     int rowCount() const
     {
         m_owner.check();
@@ -95,7 +100,10 @@ public:
     void removeListener(int id);
 
 private:
-    using Row = std::array<std::string, ColumnCount>;
+    struct Row {
+        std::array<std::string, ColumnCount> cells;
+        std::string runReason;
+    };
 
     void notify(const TableChange& change);
 

@@ -8,8 +8,11 @@
 #include "tasks/CellFormats.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
+#include "transfer/Retries.h"
+#include "transfer/TransferLog.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace zv {
 
@@ -33,48 +36,78 @@ void TfileThread::execute()
 {
     Loaded = 0;
     m_reads = 0;
+    m_appended = 0;
     m_createdFile = false;
     m_lostFile = false;
+    m_failure = {};
+    m_startedAt = 0;
+    Retries retries(m_services.retries);
     bool completed = false;
     try {
         if (auto session = m_services.internet.openSession(Agent, SessionUse::Download, &m_interrupter))
-            completed = transfer(*session);
-    } catch (...) {
+            completed = transfer(*session, retries);
+        else
+            failed(FailureReason::of(FailureReason::Kind::Other, "no Internet session"));
+    } catch (const std::exception& error) {
         // Out of memory or a library's exception: the run ends as stopped, its reports still made.
+        failed(FailureReason::of(FailureReason::Kind::Other, error.what()));
+    } catch (...) {
+        failed(FailureReason::of(FailureReason::Kind::Other, "an exception"));
     }
+    m_reason = completed ? std::string() : retries.endText(m_failure);
+    TransferLog::runEnd(Url, m_startedAt, m_appended, m_reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
 }
 
-// Whether the whole resource arrived cleanly and is on disk.
-bool TfileThread::transfer(InternetSession& session)
+// Whether the whole resource arrived cleanly and is on disk. Attempts follow each other while
+// the retries allow; each goes on from where the file ends.
+bool TfileThread::transfer(InternetSession& session, Retries& retries)
 {
     const std::unique_ptr<OutputFile> destination =
         m_services.makeOutputFile ? m_services.makeOutputFile() : std::make_unique<OutputFile>();
     OutputFile& file = *destination;
     if (!CreateNew) {
         const auto opened = file.openAtEnd(DestFile);
-        if (opened == OutputFile::OpenResult::Opened)
-            return resumeDownload(session, file);
         if (opened == OutputFile::OpenResult::Failed)
-            return false;
-        // The partial file is gone: start afresh.
+            return failedLocally(file);
+        // A partial file that is gone (Missing) makes the run start afresh.
+        if (opened == OutputFile::OpenResult::Opened)
+            Loaded = m_startedAt = file.sizeAtOpen();
     }
-    const auto stream = session.openUrl(Url);
-    return stream && createDestination(file) && copyFrom(*stream, file);
+    for (;;) {
+        const std::uint64_t appendedBefore = m_appended;
+        if (attempt(session, file))
+            return true;
+        if (m_appended > appendedBefore)
+            retries.progressed();
+        const auto wait = retries.after(m_failure);
+        if (!wait || !waitBeforeRetry(*wait))
+            return false;
+    }
 }
 
-// The partial file is open at its end; one range request goes on from there.
+bool TfileThread::attempt(InternetSession& session, OutputFile& file)
+{
+    // An open file is a partial one, or one this run has begun: a range request goes on.
+    if (file.isOpen())
+        return resumeDownload(session, file);
+    const auto stream = session.openUrl(Url);
+    if (!stream)
+        return failed(session.lastFailure());
+    return createDestination(file) && copyFrom(*stream, file);
+}
+
+// The file is open at its end; one range request goes on from there.
 bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 {
-    Loaded = file.sizeAtOpen();
     const auto resumed = session.resumeUrl(Url, Loaded);
     switch (resumed.position) {
     case SeekResult::Failed:
         // Never append bytes from another offset; the partial file stays as it is.
-        return false;
+        return failed(resumed.failure);
     case SeekResult::AlreadyWhole:
-        return file.close() && !terminated();
+        return closeCompleted(file);
     case SeekResult::StartsAfresh:
         // The server holds another resource than the partial file's: it is replaced.
         Loaded = 0;
@@ -91,8 +124,10 @@ bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 bool TfileThread::createDestination(OutputFile& file)
 {
     // An abandoned worker leaves the file to its row's next run.
-    if (abandoned() || file.create(DestFile) != OutputFile::OpenResult::Opened)
-        return false;
+    if (abandoned())
+        return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
+        return failedLocally(file);
     m_createdFile = true;
     return true;
 }
@@ -105,17 +140,53 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
     do {
         count = stream.read(block, sizeof block);
         // Abandoned while blocked in the file: its row may run another worker once this ends.
-        if (abandoned() || !file.write(block, count))
-            return false;
+        if (abandoned())
+            return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+        if (!file.write(block, count))
+            return failedLocally(file);
         Loaded += count;
+        m_appended += count;
         if (++m_reads % refreshEvery == 0)
             report(&TfileThread::ShowProgress);
     } while (count != 0 && !terminated());
     if (!file.isStillAtItsPath()) {
         m_lostFile = true;
-        return false;
+        return failed(FailureReason::of(FailureReason::Kind::LocalFile, "the file was removed or replaced"));
     }
-    return file.close() && !terminated() && stream.endedCleanly();
+    if (terminated())
+        return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+    if (FailureReason broken = stream.failure(); broken.failed())
+        return failed(std::move(broken));
+    return closeCompleted(file);
+}
+
+bool TfileThread::closeCompleted(OutputFile& file)
+{
+    if (!file.close())
+        return failedLocally(file);
+    if (terminated())
+        return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+    return true;
+}
+
+bool TfileThread::waitBeforeRetry(std::chrono::milliseconds wait)
+{
+    const bool waited = m_services.waitBeforeRetry ? m_services.waitBeforeRetry(wait, m_interrupter)
+                                                   : m_interrupter.sleepFor(wait);
+    if (waited && !terminated())
+        return true;
+    return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+}
+
+bool TfileThread::failed(FailureReason reason)
+{
+    m_failure = std::move(reason);
+    return false;
+}
+
+bool TfileThread::failedLocally(const OutputFile& file)
+{
+    return failed(FailureReason::of(FailureReason::Kind::LocalFile, file.errorText()));
 }
 
 void TfileThread::report(void (TfileThread::*show)())
@@ -138,6 +209,7 @@ void TfileThread::ShowDone()
     table.setCell(ColStatus, Row, std::string(Status::Done));
     table.setCell(ColProcess, Row, std::string(Process::Finished));
     table.setCell(ColTimeOfEnd, Row, m_services.formats.timeStamp(m_services.clock.now()));
+    table.setRunReason(Row, m_reason);
     if (m_services.playDoneSound)
         m_services.playDoneSound();
 }
@@ -149,6 +221,7 @@ void TfileThread::ShowStopped()
     const bool nothingToResume = (CreateNew && !m_createdFile) || m_lostFile;
     m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
     m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
+    m_services.table.setRunReason(Row, m_reason);
 }
 
 } // namespace zv

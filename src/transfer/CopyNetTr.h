@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/services/FailureReason.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
 #include "transfer/WorkerServices.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -11,10 +13,13 @@ namespace zv {
 
 class InternetSession;
 class OutputFile;
+class Retries;
 class UrlStream;
 
 // Copies one URL into one local file on a thread of its own and reports into its task's
-// row through the main thread. The fields are set before resume() and not touched after.
+// row through the main thread. A transient failure (a dropped connection, a busy server) is
+// retried within the run from where the file ends, as the retry policy allows. The fields
+// are set before resume() and not touched after.
 class TfileThread final : public ThreadBase {
 public:
     static constexpr const char* Agent = "Zare Vantrel";
@@ -30,6 +35,10 @@ public:
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
 
+    // Why the last run ended without completing its file, for people; empty after a run that
+    // completed it. Read once the run has ended, or from its reports.
+    const std::string& lastRunReason() const { return m_reason; }
+
     // The reports; they run on the main thread while the worker waits.
     void ShowProgress();
     void ShowDone();
@@ -40,17 +49,27 @@ protected:
     void onTerminateRequested() override;
 
 private:
-    bool transfer(InternetSession& session);
+    bool transfer(InternetSession& session, Retries& retries);
+    // One request and what it delivers; false with m_failure set unless the file is complete.
+    bool attempt(InternetSession& session, OutputFile& file);
     bool resumeDownload(InternetSession& session, OutputFile& file);
     bool createDestination(OutputFile& file);
     bool copyFrom(UrlStream& stream, OutputFile& file);
+    bool closeCompleted(OutputFile& file);
+    bool waitBeforeRetry(std::chrono::milliseconds wait);
+    bool failed(FailureReason reason);
+    bool failedLocally(const OutputFile& file);
     void report(void (TfileThread::*show)());
 
     WorkerServices m_services;
     Interrupter m_interrupter;
     std::uint64_t m_reads = 0;
+    std::uint64_t m_startedAt = 0; // the partial file's size when the run began
+    std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;
     bool m_lostFile = false; // its path no longer named the file written when the body ended
+    FailureReason m_failure;  // of the last attempt
+    std::string m_reason;
 };
 
 } // namespace zv

@@ -1,6 +1,7 @@
 #include "transfer/Probe.h"
 
 #include "platform/services/InternetSessionFactory.h"
+#include "transfer/TransferLog.h"
 
 namespace zv {
 
@@ -8,10 +9,14 @@ std::uint64_t Probe::bytesAvailable(InternetSessionFactory& internet, const std:
                                     Interrupter* interrupter)
 {
     const auto session = internet.openSession(Agent, SessionUse::Probe, interrupter);
-    if (!session)
+    if (!session) {
+        TransferLog::probe(url, 0, FailureReason::of(FailureReason::Kind::Other, "no Internet session"));
         return 0;
+    }
     const auto stream = session->openUrl(url);
-    return stream ? stream->dataAvailable() : 0;
+    const std::uint64_t bytes = stream ? stream->dataAvailable() : 0;
+    TransferLog::probe(url, bytes, session->lastFailure());
+    return bytes;
 }
 
 } // namespace zv

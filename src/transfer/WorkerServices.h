@@ -1,5 +1,8 @@
 #pragma once
 
+#include "transfer/RetryPolicy.h"
+
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -9,6 +12,7 @@ class Clock;
 class FormatSettings;
 class HandOverQueue;
 class InternetSessionFactory;
+class Interrupter;
 class OutputFile;
 class TaskTable;
 
@@ -24,6 +28,11 @@ struct WorkerServices {
     // Makes the object the destination is written through; empty for the plain file. Kept by
     // the worker, so an abandoned worker still has it when it wakes.
     std::function<std::unique_ptr<OutputFile>()> makeOutputFile = {};
+    // How a run rides out transient failures.
+    RetryPolicy retries = {};
+    // Waits before a retry, ending at once when the interrupter (the worker's stop) is
+    // interrupted; false then. Empty for the interrupter's own sleep; tests record the waits.
+    std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry = {};
 };
 
 } // namespace zv

@@ -8,7 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace zv;
 using namespace zv::test;
@@ -29,6 +34,30 @@ std::string readAll(UrlStream& stream)
         bytes.append(block, count);
     return bytes;
 }
+
+// A port on 127.0.0.1 that is taken but not listened on: connections to it are refused.
+class RefusingPort {
+public:
+    RefusingPort() : m_socket(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        m_port = ntohs(address.sin_port);
+    }
+    ~RefusingPort() { ::close(m_socket); }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    int m_socket;
+    int m_port = 0;
+};
 
 class CurlInternet : public ::testing::Test {
 protected:
@@ -186,6 +215,7 @@ TEST_F(CurlInternet, ADroppedConnectionEndsUncleanly)
         ASSERT_NE(stream, nullptr);
         EXPECT_EQ(readAll(*stream), body.substr(0, 4000));
         EXPECT_FALSE(stream->endedCleanly());
+        EXPECT_EQ(stream->failure().kind, FailureReason::Kind::CutShort);
     }
 }
 
@@ -199,7 +229,7 @@ TEST_F(CurlInternet, SilenceLongerThanTheLimitEndsUncleanly)
     auto stream = impatient.openSession("Zare Vantrel", SessionUse::Download)->openUrl(server.url("/f.bin"));
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(readAll(*stream), body.substr(0, 2000));
-    EXPECT_FALSE(stream->endedCleanly());
+    EXPECT_EQ(stream->failure().kind, FailureReason::Kind::Silence);
     EXPECT_TRUE(server.stalling());
 }
 
@@ -232,7 +262,7 @@ TEST_F(CurlInternet, AnInterruptEndsABlockedReadWhileTheServerIsSilent)
     const bool stillStalling = server.stalling();
     stopper.join();
     EXPECT_EQ(received, body.substr(0, 2000));
-    EXPECT_FALSE(stream->endedCleanly());
+    EXPECT_EQ(stream->failure().kind, FailureReason::Kind::Interrupted);
     EXPECT_TRUE(stillStalling);
 }
 
@@ -326,13 +356,60 @@ TEST_F(CurlInternet, WhereTheServerCannotGoOnTheResourcesTotalDecides)
     EXPECT_EQ(server.requestsFor("/silent.bin").size(), 2u);
     silent.framing = BodyFraming::Chunked;
     server.serve("/silent.bin", silent);
-    EXPECT_EQ(resume("/silent.bin", body.size()).position, SeekResult::Failed);
+    const auto unknown = resume("/silent.bin", body.size());
+    EXPECT_EQ(unknown.position, SeekResult::Failed);
+    EXPECT_EQ(unknown.failure.kind, FailureReason::Kind::WrongPart);
+    EXPECT_FALSE(unknown.failure.transient());
 
     TestResource flaky;
     flaky.body = body;
     flaky.status = 503;
     server.serve("/flaky.bin", flaky);
-    EXPECT_EQ(resume("/flaky.bin", 3000).position, SeekResult::Failed);
+    const auto busy = resume("/flaky.bin", 3000);
+    EXPECT_EQ(busy.position, SeekResult::Failed);
+    EXPECT_EQ(busy.failure.status, 503);
+    EXPECT_TRUE(busy.failure.transient());
+}
+
+TEST_F(CurlInternet, EveryFailedOpenTellsItsReasonAndWhetherItMayHeal)
+{
+    using Kind = FailureReason::Kind;
+    TestResource busy = TestResource::page(503, "busy");
+    busy.retryAfter = "7";
+    server.serve("/busy.bin", busy);
+    TestResource slowDown = TestResource::page(429, "slow down");
+    slowDown.retryAfter = "Wed, 21 Oct 2015 07:28:00 GMT"; // passed: no wait
+    server.serve("/slow.bin", slowDown);
+    server.serve("/gone.bin", TestResource::page(404, "gone"));
+    server.serve("/nowhere.bin", TestResource::page(302, "moved, but not said where"));
+    server.serve("/away", TestResource::redirect("ftp://127.0.0.1/f.bin"));
+    const RefusingPort refusing;
+    struct Case {
+        std::string url;
+        Kind kind;
+        bool transient;
+        int status = 0;
+        std::optional<std::chrono::seconds> retryAfter = std::nullopt;
+    };
+    const std::vector<Case> cases = {
+        {"http://127.0.0.1:" + std::to_string(refusing.port()) + "/f.bin", Kind::Connect, true},
+        {"https://127.0.0.1:" + std::to_string(server.port()) + "/f.bin", Kind::TlsHandshake, true},
+        {server.url("/busy.bin"), Kind::HttpStatus, true, 503, 7s},
+        {server.url("/slow.bin"), Kind::HttpStatus, true, 429, 0s},
+        {server.url("/gone.bin"), Kind::HttpStatus, false, 404},
+        {server.url("/nowhere.bin"), Kind::Redirect, false},
+        {server.url("/away"), Kind::Redirect, false},
+        {"ftp://127.0.0.1/f.bin", Kind::Unsupported, false},
+    };
+    for (const Case& c : cases) {
+        const auto session = factory.openSession("Zare Vantrel", SessionUse::Download);
+        EXPECT_EQ(session->openUrl(c.url), nullptr) << c.url;
+        const FailureReason failure = session->lastFailure();
+        EXPECT_EQ(failure.kind, c.kind) << c.url << ": " << failure.text();
+        EXPECT_EQ(failure.transient(), c.transient) << c.url;
+        EXPECT_EQ(failure.status, c.status) << c.url;
+        EXPECT_EQ(failure.retryAfter, c.retryAfter) << c.url;
+    }
 }
 
 TEST_F(CurlInternet, ATypedUrlIsSentAsABrowserSendsIt)
@@ -365,7 +442,10 @@ TEST(CurlInternetTls, ASelfSignedPeerIsTrustedOnlyThroughCurlCaBundle)
     CurlSessionFactory factory(quickLimits());
 
     ::unsetenv("CURL_CA_BUNDLE");
-    EXPECT_EQ(factory.openSession("Vantrel", SessionUse::Probe)->openUrl(server.url("/f.bin")), nullptr);
+    const auto untrusting = factory.openSession("Vantrel", SessionUse::Probe);
+    EXPECT_EQ(untrusting->openUrl(server.url("/f.bin")), nullptr);
+    EXPECT_EQ(untrusting->lastFailure().kind, FailureReason::Kind::TlsCertificate);
+    EXPECT_FALSE(untrusting->lastFailure().transient());
 
     ::setenv("CURL_CA_BUNDLE", TestCertificate::instance().bundlePath().c_str(), 1);
     auto stream = factory.openSession("Zare Vantrel", SessionUse::Download)->openUrl(server.url("/f.bin"));

@@ -232,6 +232,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
                                                                              : resource.status;
     if (!resource.location.empty())
         response.set_header("Location", resource.location);
+    if (!resource.retryAfter.empty() && response.status >= 400)
+        response.set_header("Retry-After", resource.retryAfter);
 
     const std::uint64_t length = resource.generatedLength > 0 ? resource.generatedLength : resource.body.size();
     Span span{0, length};
@@ -255,6 +257,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         cutAt = resource.dropAt;
         --entry.dropsLeft;
     }
+    if (const auto drop = resource.dropAtRequest.find(index); drop != resource.dropAtRequest.end())
+        cutAt = drop->second;
 
     // The provider runs after the handler has returned, without the lock.
     auto provider = [this, resource, span, cutAt](std::size_t offset, httplib::DataSink& sink) {

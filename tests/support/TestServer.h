@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,12 +34,16 @@ struct TestResource {
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status
     std::string location;           // sent as Location (for redirects)
+    std::string retryAfter;         // sent as Retry-After with every status of 400 or above
     std::size_t chunkSize = 16 * 1024;
     std::chrono::milliseconds delayPerChunk{0}; // throttles the body
     // The connection is closed when a response reaches this offset of the resource; only
     // the first `drops` responses are cut, so that a resume can complete.
     std::optional<std::uint64_t> dropAt;
     int drops = 1;
+    // The connection of the answer to request n (counted from 0 for this path) is closed when
+    // it reaches that offset of the resource: drops at other offsets, one after another.
+    std::map<int, std::uint64_t> dropAtRequest;
     // Every response goes silent at this offset of the resource until releaseStalls().
     std::optional<std::uint64_t> stallAt;
     // Every response pauses at this offset until releaseStalls(), then sends the rest.

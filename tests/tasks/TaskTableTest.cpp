@@ -54,9 +54,11 @@ TEST(TaskTableRows, CutRowsLeaveNoTextsBehind)
     table.appendRow();
     table.appendRow();
     table.setCell(ColUrl, 2, "http://old/x.zip");
+    table.setRunReason(2, "body cut short");
     table.setRowCount(2);
     table.setRowCount(3);
     EXPECT_EQ(table.cell(ColUrl, 2), "");
+    EXPECT_EQ(table.runReason(2), ""); // a list read or cleared forgets the reasons of the last runs
     table.setRowCount(0);
     EXPECT_EQ(table.rowCount(), 1);
 }

@@ -76,8 +76,9 @@ protected:
     TransferServices services()
     {
         return TransferServices{
-            WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }, outputFiles}, slots,
-            dialogs, probes, [this] { return speedItem; }};
+            WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }, outputFiles, retries,
+                           waitBeforeRetry},
+            slots, dialogs, probes, [this] { return speedItem; }};
     }
 
     TestServer server;
@@ -93,6 +94,9 @@ protected:
     int doneSounds = 0;
     int speedItem = 1;
     std::function<std::unique_ptr<OutputFile>()> outputFiles; // empty: plain files
+    // A run ends at its first failure unless a test asks for retries.
+    RetryPolicy retries = RetryPolicy::none();
+    std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry; // empty: real waits
     std::vector<std::string> sizeLoadedWrites;
     WorkerSlots slots;
     TaskOperations operations{services()};

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <system_error>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -59,8 +60,9 @@ OutputFile::OpenResult OutputFile::create(const std::string& path)
     if (opened != OpenResult::Opened)
         return opened;
     if (::ftruncate(m_file.get(), 0) != 0) {
+        const int error = errno;
         close();
-        return OpenResult::Failed;
+        return failWith(error);
     }
     m_sizeAtOpen = 0;
     return OpenResult::Opened;
@@ -73,8 +75,9 @@ OutputFile::OpenResult OutputFile::openAtEnd(const std::string& path)
         return opened;
     const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
     if (end < 0) {
+        const int error = errno;
         close();
-        return OpenResult::Failed;
+        return failWith(error);
     }
     m_sizeAtOpen = static_cast<std::uint64_t>(end);
     return OpenResult::Opened;
@@ -84,15 +87,18 @@ OutputFile::OpenResult OutputFile::open(const std::string& path, int flags)
 {
     close();
     if (namesSomethingElse(path))
-        return OpenResult::Failed;
+        return failWith(NotStorage);
     // Something swapped in after that look must not block us either: a pipe without a reader
     // fails at once (ENXIO), and what opens is looked at again through its descriptor.
     // O_NONBLOCK has no effect on the regular files that pass.
     FileDescriptor file(::open(path.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
-    if (!file.isOpen())
-        return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+    if (!file.isOpen()) {
+        const int error = errno;
+        failWith(error);
+        return error == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+    }
     if (!isPlainFile(file.get()))
-        return OpenResult::Failed;
+        return failWith(NotStorage);
     m_file = std::move(file);
     m_path = path;
     return OpenResult::Opened;
@@ -108,14 +114,18 @@ bool OutputFile::isStillAtItsPath() const
 
 bool OutputFile::write(const char* data, std::size_t size)
 {
-    if (!m_file.isOpen())
+    if (!m_file.isOpen()) {
+        failWith(EBADF);
         return false;
+    }
     while (size > 0) {
         const ssize_t written = ::write(m_file.get(), data, size);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            failWith(written < 0 ? errno : EIO);
             return false;
+        }
         data += written;
         size -= static_cast<std::size_t>(written);
     }
@@ -124,7 +134,23 @@ bool OutputFile::write(const char* data, std::size_t size)
 
 bool OutputFile::close()
 {
-    return m_file.close() == 0;
+    const int error = m_file.close();
+    if (error != 0)
+        failWith(error);
+    return error == 0;
+}
+
+OutputFile::OpenResult OutputFile::failWith(int error)
+{
+    m_error = error;
+    return OpenResult::Failed;
+}
+
+std::string OutputFile::errorText() const
+{
+    if (m_error == NotStorage)
+        return "not a regular file on storage";
+    return std::generic_category().message(m_error);
 }
 
 } // namespace zv

@@ -38,12 +38,22 @@ public:
     // False when the system reports an error for the written data.
     virtual bool close();
 
+    // Why the last call that failed did: the system's words ("No space left on device"), or
+    // that the destination is no regular file on storage.
+    std::string errorText() const;
+
 private:
+    // Not an errno value: the path names something other than a regular file on storage.
+    static constexpr int NotStorage = -1;
+
     OpenResult open(const std::string& path, int flags);
+    // Keeps error (an errno value or NotStorage) for errorText.
+    OpenResult failWith(int error);
 
     FileDescriptor m_file;
     std::string m_path;
     std::uint64_t m_sizeAtOpen = 0;
+    int m_error = 0;
 };
 
 } // namespace zv

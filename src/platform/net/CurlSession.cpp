@@ -24,31 +24,38 @@ bool CurlSession::isFetchable(const std::string& url)
     return (scheme == "http" || scheme == "https") && rest.rfind("://", 0) == 0;
 }
 
-std::optional<TransferSettings> CurlSession::settingsFor(const std::string& url) const
+std::optional<std::pair<std::string, TransferSettings>> CurlSession::requestFor(const std::string& url)
 {
-    if (!isFetchable(url) || (m_interrupter && m_interrupter->interrupted()))
+    using Kind = FailureReason::Kind;
+    m_lastFailure = {};
+    auto sent = requestUrl(url);
+    if (!sent || !isFetchable(*sent))
+        m_lastFailure = FailureReason::of(Kind::Unsupported);
+    else if (m_interrupter && m_interrupter->interrupted())
+        m_lastFailure = FailureReason::of(Kind::Interrupted);
+    if (m_lastFailure.failed())
         return std::nullopt;
     TransferSettings settings = m_settings;
-    settings.proxy = m_proxies.proxyFor(url);
-    return settings;
+    settings.proxy = m_proxies.proxyFor(*sent);
+    return std::pair{std::move(*sent), std::move(settings)};
 }
 
 std::unique_ptr<UrlStream> CurlSession::openUrl(const std::string& url)
 {
-    const auto sent = requestUrl(url);
-    const auto settings = sent ? settingsFor(*sent) : std::nullopt;
-    if (!settings)
+    const auto request = requestFor(url);
+    if (!request)
         return nullptr;
-    return CurlUrlStream::open(*sent, *settings, m_interrupter);
+    return CurlUrlStream::open(request->first, request->second, m_interrupter, m_lastFailure);
 }
 
 InternetSession::Resumed CurlSession::resumeUrl(const std::string& url, std::uint64_t offset)
 {
-    const auto sent = requestUrl(url);
-    const auto settings = sent ? settingsFor(*sent) : std::nullopt;
-    if (!settings)
-        return {};
-    return CurlUrlStream::resume(*sent, *settings, m_interrupter, offset);
+    const auto request = requestFor(url);
+    if (!request)
+        return {SeekResult::Failed, nullptr, m_lastFailure};
+    Resumed resumed = CurlUrlStream::resume(request->first, request->second, m_interrupter, offset);
+    m_lastFailure = resumed.failure;
+    return resumed;
 }
 
 } // namespace zv

@@ -16,18 +16,20 @@ public:
 
     std::unique_ptr<UrlStream> openUrl(const std::string& url) override;
     Resumed resumeUrl(const std::string& url, std::uint64_t offset) override;
+    FailureReason lastFailure() const override { return m_lastFailure; }
 
     // Only http and https URLs are ever fetched.
     static bool isFetchable(const std::string& url);
 
 private:
-    // The settings for a request to url (sent as requestUrl makes it), or nullopt when it
-    // may not be fetched.
-    std::optional<TransferSettings> settingsFor(const std::string& url) const;
+    // The URL as it is sent (requestUrl) with the settings for a request to it, or nullopt
+    // when it may not be fetched: lastFailure says why.
+    std::optional<std::pair<std::string, TransferSettings>> requestFor(const std::string& url);
 
     TransferSettings m_settings;
     ProxyResolver& m_proxies;
     Interrupter* m_interrupter;
+    FailureReason m_lastFailure;
 };
 
 } // namespace zv

@@ -3,8 +3,12 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstring>
+#include <ctime>
 #include <new>
+#include <string_view>
 
 namespace zv {
 
@@ -17,6 +21,62 @@ constexpr int Interrupted = CURLE_ABORTED_BY_CALLBACK;
 // Receiving pauses once this much is held, so that the bytes are still in the cache when
 // they are read.
 constexpr std::size_t HeldLimit = 128 * 1024;
+
+bool isRedirect(long status)
+{
+    return status >= 300 && status < 400;
+}
+
+// The kind of failure a libcurl result is. A connection that breaks is lost before the
+// answer's status arrived, and cuts the body short after it.
+FailureReason::Kind kindOf(int result, long status)
+{
+    using Kind = FailureReason::Kind;
+    switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return Kind::Resolve;
+    case CURLE_COULDNT_CONNECT:
+        return Kind::Connect;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        return Kind::TlsCertificate;
+    case CURLE_SSL_CONNECT_ERROR:
+        return Kind::TlsHandshake;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return Kind::Redirect;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        // Every request is http or https: a refused scheme is where a redirect pointed.
+        return isRedirect(status) ? Kind::Redirect : Kind::Unsupported;
+    case CURLE_URL_MALFORMAT:
+        return Kind::Unsupported;
+    case CURLE_OK: // ended without error, but short of its announced length
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+        return status == 0 ? Kind::ConnectionLost : Kind::CutShort;
+    case Interrupted:
+        return Kind::Interrupted;
+    default:
+        return Kind::Other;
+    }
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
 
 } // namespace
 
@@ -64,6 +124,8 @@ bool CurlTransfer::configure(const std::string& url, const TransferSettings& set
                              std::uint64_t rangeFrom)
 {
     CURL* easy = m_easy.get();
+    static_assert(sizeof m_errorText >= CURL_ERROR_SIZE);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText.data());
     m_headers.reset(curl_slist_append(nullptr, "Accept: */*"));
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
@@ -147,6 +209,7 @@ void CurlTransfer::waitForBody()
             return;
         const auto silent = duration_cast<milliseconds>(steady_clock::now() - m_lastActivity);
         if (silent >= m_silenceLimit) {
+            m_silent = true;
             endWith(SilenceTimeOut);
             return;
         }
@@ -196,6 +259,29 @@ bool CurlTransfer::endedCleanly() const
     return !length || *length == m_received;
 }
 
+FailureReason CurlTransfer::failure() const
+{
+    using Kind = FailureReason::Kind;
+    if (!m_ended || endedCleanly())
+        return {};
+    if (m_silent)
+        return FailureReason::of(Kind::Silence, std::to_string(m_silenceLimit.count()) + " ms");
+    Kind kind = kindOf(m_result, status());
+    if (m_result == CURLE_OPERATION_TIMEDOUT) // the connect limit, or the probe's
+        kind = connected() ? Kind::Silence : Kind::ConnectTimeout;
+    if (m_result == CURLE_OK)
+        return FailureReason::of(kind, "fewer bytes than announced");
+    std::string detail = m_errorText[0] ? m_errorText.data() : curl_easy_strerror(static_cast<CURLcode>(m_result));
+    return FailureReason::of(kind, std::move(detail));
+}
+
+bool CurlTransfer::connected() const
+{
+    curl_off_t connectTime = 0;
+    return m_easy && curl_easy_getinfo(m_easy.get(), CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK
+        && connectTime > 0;
+}
+
 long CurlTransfer::status() const
 {
     long code = 0;
@@ -220,6 +306,22 @@ std::optional<std::string> CurlTransfer::header(const char* name) const
     if (!m_easy || curl_easy_header(m_easy.get(), name, 0, CURLH_HEADER, -1, &found) != CURLHE_OK)
         return std::nullopt;
     return std::string(found->value);
+}
+
+std::optional<std::chrono::seconds> CurlTransfer::retryAfter() const
+{
+    const auto value = header("Retry-After");
+    if (!value)
+        return std::nullopt;
+    const std::string_view text = trimmed(*value);
+    long long seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error == std::errc() && end == text.data() + text.size() && seconds >= 0)
+        return std::chrono::seconds(seconds);
+    const std::time_t date = curl_getdate(std::string(text).c_str(), nullptr);
+    if (date < 0)
+        return std::nullopt;
+    return std::chrono::seconds(std::max<std::time_t>(date - std::time(nullptr), 0));
 }
 
 } // namespace zv

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/net/CurlHandles.h"
+#include "platform/services/FailureReason.h"
 #include "platform/services/InternetLimits.h"
 #include "platform/threads/Interrupter.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -43,11 +45,17 @@ public:
     bool ended() const { return m_ended; }
     // Ended with every announced byte, without an error, time-out or interrupt.
     bool endedCleanly() const;
+    // Why it ended without that; None while it runs and after a clean end. An error status
+    // is an answer, not a failure of the transfer.
+    FailureReason failure() const;
 
     // Of the last response (after redirects); 0 when none arrived.
     long status() const;
     std::optional<std::uint64_t> announcedLength() const;
     std::optional<std::string> header(const char* name) const;
+    // The wait the last response asks for before the next request (Retry-After, in seconds
+    // or as a date); 0 for a date that has passed.
+    std::optional<std::chrono::seconds> retryAfter() const;
 
     // Limits the schemes a handle fetches and follows to protocols (libcurl's list, for
     // example "http,https"); false when libcurl refuses the limit.
@@ -63,6 +71,8 @@ private:
     void endWith(int result);
     void resumeReceiving();
     bool interrupted() const { return m_interrupter && m_interrupter->interrupted(); }
+    // Whether a connection to the server (or the proxy) was made.
+    bool connected() const;
 
     curl::HeaderList m_headers;
     curl::MultiHandle m_multi;
@@ -77,7 +87,9 @@ private:
     std::chrono::steady_clock::time_point m_lastActivity;
     bool m_ended = false;
     bool m_paused = false; // receiving waits until the held bytes are read
+    bool m_silent = false; // ended by the silence limit
     int m_result = 0; // a CURLcode
+    std::array<char, 256> m_errorText{}; // libcurl's words for the failure (CURL_ERROR_SIZE)
 };
 
 } // namespace zv

@@ -67,6 +67,22 @@ bool answersForTheWhole(const CurlTransfer& transfer)
     return range.first == 0 && range.last && (!range.total || *range.last + 1 == *range.total);
 }
 
+// Why an answer that is not the one asked for fails.
+FailureReason failureOfAnswer(const CurlTransfer& transfer)
+{
+    using Kind = FailureReason::Kind;
+    const long status = transfer.status();
+    if (status >= 400)
+        return FailureReason::httpStatus(static_cast<int>(status), transfer.retryAfter());
+    if (FailureReason broken = transfer.failure(); broken.failed())
+        return broken;
+    if (status >= 300)
+        return FailureReason::of(Kind::Redirect, "a final status " + std::to_string(status));
+    if (status == 0)
+        return FailureReason::of(Kind::ConnectionLost);
+    return FailureReason::of(Kind::WrongPart, "status " + std::to_string(status) + " for other bytes");
+}
+
 } // namespace
 
 CurlUrlStream::CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,
@@ -77,13 +93,16 @@ CurlUrlStream::CurlUrlStream(std::string url, TransferSettings settings, Interru
 }
 
 std::unique_ptr<CurlUrlStream> CurlUrlStream::open(const std::string& url, const TransferSettings& settings,
-                                                   Interrupter* interrupter)
+                                                   Interrupter* interrupter, FailureReason& failure)
 {
     auto transfer = std::make_unique<CurlTransfer>(url, settings, 0, interrupter);
     transfer->waitForBody();
+    failure = {};
     if (!answersForTheWhole(*transfer))
-        return nullptr;
-    if (transfer->ended() && !transfer->endedCleanly() && transfer->held() == 0)
+        failure = failureOfAnswer(*transfer);
+    else if (transfer->ended() && transfer->held() == 0)
+        failure = transfer->failure();
+    if (failure.failed())
         return nullptr;
     return std::make_unique<CurlUrlStream>(url, settings, interrupter, std::move(transfer));
 }
@@ -92,15 +111,17 @@ InternetSession::Resumed CurlUrlStream::resume(const std::string& url, const Tra
                                                Interrupter* interrupter, std::uint64_t offset)
 {
     if (offset == 0) {
-        auto stream = open(url, settings, interrupter);
+        FailureReason failure;
+        auto stream = open(url, settings, interrupter, failure);
         const SeekResult position = stream ? SeekResult::Continues : SeekResult::Failed;
-        return {position, std::move(stream)};
+        return {position, std::move(stream), failure};
     }
     auto stream = std::make_unique<CurlUrlStream>(url, settings, interrupter, nullptr);
     const SeekResult position = stream->setPosition(offset);
+    const FailureReason failure = stream->failure();
     if (position == SeekResult::Failed || position == SeekResult::AlreadyWhole)
         stream.reset();
-    return {position, std::move(stream)};
+    return {position, std::move(stream), position == SeekResult::Failed ? failure : FailureReason{}};
 }
 std::uint64_t CurlUrlStream::dataAvailable()
 {
@@ -127,9 +148,14 @@ std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
     return count;
 }
 
-bool CurlUrlStream::endedCleanly() const
+FailureReason CurlUrlStream::failure() const
 {
-    return m_transfer ? m_transfer->endedCleanly() : m_cleanEnd;
+    if (!m_transfer)
+        return m_failure;
+    // A body still coming has not ended cleanly (yet).
+    if (!m_transfer->ended())
+        return FailureReason::of(FailureReason::Kind::Other, "the body has not ended");
+    return m_transfer->failure();
 }
 
 SeekResult CurlUrlStream::setPosition(std::uint64_t offset)
@@ -138,7 +164,7 @@ SeekResult CurlUrlStream::setPosition(std::uint64_t offset)
         return SeekResult::Continues;
     // Close the old connection before the ranged one opens.
     m_transfer.reset();
-    m_cleanEnd = false;
+    m_failure = {};
     m_transfer = std::make_unique<CurlTransfer>(m_url, m_settings, offset, m_interrupter);
     m_transfer->waitForBody();
     return answerFrom(offset);
@@ -160,7 +186,7 @@ SeekResult CurlUrlStream::answerFrom(std::uint64_t offset)
     if (status == 416)
         return decideByTotal(range.total, offset);
     if (!isSuccess(status))
-        return fail();
+        return fail(failureOfAnswer(*m_transfer));
     // The server ignored the range and sends the whole resource.
     const auto length = m_transfer->announcedLength();
     if (length && *length == offset)
@@ -184,7 +210,7 @@ SeekResult CurlUrlStream::skipFrom(std::uint64_t first, std::uint64_t offset)
         // The body ended before the offset: cleanly, it told the resource's total.
         if (m_transfer && m_transfer->endedCleanly())
             return decideByTotal(m_position, offset);
-        return fail();
+        return fail(m_transfer ? m_transfer->failure() : m_failure);
     }
     return SeekResult::Skipped;
 }
@@ -194,11 +220,11 @@ SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std:
     if (total == offset)
         return alreadyWhole();
     if (!restartUnranged())
-        return fail();
+        return fail(failureOfAnswer(*m_transfer));
     if (!total) {
         total = m_transfer->announcedLength();
         if (!total)
-            return fail();
+            return fail(FailureReason::of(FailureReason::Kind::WrongPart, "the resource's total is not told"));
         if (*total == offset)
             return alreadyWhole();
     }
@@ -217,14 +243,14 @@ bool CurlUrlStream::restartUnranged()
 SeekResult CurlUrlStream::alreadyWhole()
 {
     m_transfer.reset();
-    m_cleanEnd = true;
+    m_failure = {};
     return SeekResult::AlreadyWhole;
 }
 
-SeekResult CurlUrlStream::fail()
+SeekResult CurlUrlStream::fail(FailureReason why)
 {
     m_transfer.reset();
-    m_cleanEnd = false;
+    m_failure = std::move(why);
     return SeekResult::Failed;
 }
 

@@ -15,16 +15,16 @@ class Interrupter;
 class CurlUrlStream final : public UrlStream {
 public:
     // Null unless a 2xx answer for the whole resource arrived: no response, a final 3xx, an
-    // HTTP error, or a 206 that does not cover the whole resource fail.
+    // HTTP error, or a 206 that does not cover the whole resource fail, and failure says why.
     static std::unique_ptr<CurlUrlStream> open(const std::string& url, const TransferSettings& settings,
-                                               Interrupter* interrupter);
+                                               Interrupter* interrupter, FailureReason& failure);
     // Opened to go on at offset, as setPosition decides.
     static InternetSession::Resumed resume(const std::string& url, const TransferSettings& settings,
                                            Interrupter* interrupter, std::uint64_t offset);
 
     std::uint64_t dataAvailable() override;
     std::size_t read(char* buffer, std::size_t size) override;
-    bool endedCleanly() const override;
+    FailureReason failure() const override;
     SeekResult setPosition(std::uint64_t offset) override;
 
     CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,
@@ -41,13 +41,13 @@ private:
     // Replaces the transfer by an unranged one; false unless it answers for the whole.
     bool restartUnranged();
     SeekResult alreadyWhole();
-    SeekResult fail();
+    SeekResult fail(FailureReason why);
 
     std::string m_url;
     TransferSettings m_settings;
     Interrupter* m_interrupter;
     std::unique_ptr<CurlTransfer> m_transfer; // null once the stream cannot deliver more
-    bool m_cleanEnd = false;                  // for a stream without transfer
+    FailureReason m_failure;                  // for a stream without transfer
     std::uint64_t m_position = 0;
 };
 

@@ -21,12 +21,16 @@ public:
     struct Resumed {
         SeekResult position = SeekResult::Failed;
         std::unique_ptr<UrlStream> stream; // null when Failed or AlreadyWhole
+        FailureReason failure;             // when Failed: why
     };
     // Opens the URL for the bytes from offset on with a single range request, as
     // UrlStream::setPosition decides (one more, unranged, request only when the answer
     // does not tell the resource's total). A final status of 300 or above other than 416,
     // or no answer, is Failed.
     virtual Resumed resumeUrl(const std::string& url, std::uint64_t offset) = 0;
+
+    // Why the last openUrl or resumeUrl failed; None after one that did not.
+    virtual FailureReason lastFailure() const = 0;
 };
 
 } // namespace zv

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/services/FailureReason.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -24,9 +26,10 @@ public:
     virtual std::uint64_t dataAvailable() = 0;
     // size bytes, fewer only at the end of the body; 0 at the end, whether clean or broken.
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
-    // After read gave 0: whether the body ended as announced (no reset, time-out or
-    // TLS error, no bytes missing, no interrupt).
-    virtual bool endedCleanly() const = 0;
+    // After read gave 0: why the body did not end as announced (a reset, a time-out, a TLS
+    // error, bytes missing, an interrupt); None when it did.
+    virtual FailureReason failure() const = 0;
+    bool endedCleanly() const { return !failure().failed(); }
     // Repositions to offset bytes from the beginning with a range request. Where the server
     // cannot continue there, the resource's total from its answer (or from one fresh
     // request) decides: the offset's own total is AlreadyWhole, another one StartsAfresh.

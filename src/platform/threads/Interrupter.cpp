@@ -31,6 +31,7 @@ void Interrupter::interrupt()
     // Under the lock, so that no subscriber goes away while it is being woken.
     std::lock_guard lock(m_mutex);
     m_interrupted = true;
+    m_interruptedChanged.notify_all();
     for (auto& [id, wake] : m_wakes)
         wake();
 }
@@ -39,6 +40,12 @@ bool Interrupter::interrupted() const
 {
     std::lock_guard lock(m_mutex);
     return m_interrupted;
+}
+
+bool Interrupter::sleepFor(std::chrono::milliseconds length) const
+{
+    std::unique_lock lock(m_mutex);
+    return !m_interruptedChanged.wait_for(lock, length, [this] { return m_interrupted; });
 }
 
 Interrupter::Subscription Interrupter::subscribe(std::function<void()> wake)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -35,6 +37,8 @@ public:
     // Any thread; stays interrupted from then on.
     void interrupt();
     bool interrupted() const;
+    // Sleeps for length, ending at once when interrupted; false when it was.
+    bool sleepFor(std::chrono::milliseconds length) const;
 
     // wake runs on the interrupting thread, also at once when already interrupted.
     [[nodiscard]] Subscription subscribe(std::function<void()> wake);
@@ -43,6 +47,7 @@ private:
     void unsubscribe(int id);
 
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_interruptedChanged;
     bool m_interrupted = false;
     std::map<int, std::function<void()>> m_wakes;
     int m_nextId = 1;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace zv {
+
+// Why a request, a body or a run did not give what was asked.
+struct FailureReason {
+    enum class Kind {
+        None,           // nothing failed
+        Resolve,        // the host name could not be looked up
+        Connect,        // the connection was refused or could not be made
+        ConnectTimeout, // no connection within the connect limit
+        Silence,        // no data within the silence limit (or the probe's limit)
+        ConnectionLost, // the connection broke before an answer came
+        CutShort,       // the body ended before its announced end
+        TlsCertificate, // the server's certificate was refused
+        TlsHandshake,   // the TLS handshake broke
+        HttpStatus,     // an answer with an error status
+        Redirect,       // a redirect that cannot be followed
+        WrongPart,      // the answer is for other bytes than asked, and the resume rules end it
+        Unsupported,    // not an http or https address
+        LocalFile,      // the destination file failed
+        Interrupted,    // a stop
+        Other,          // any other failure
+    };
+
+    Kind kind = Kind::None;
+    int status = 0; // HttpStatus: the status
+    // HttpStatus: how long the server asked to wait before the next request (Retry-After).
+    std::optional<std::chrono::seconds> retryAfter;
+    std::string detail; // the system's or the library's own words, when there are any
+
+    static FailureReason of(Kind kind, std::string detail = {}) { return {kind, 0, std::nullopt, std::move(detail)}; }
+    static FailureReason httpStatus(int status, std::optional<std::chrono::seconds> retryAfter = std::nullopt)
+    {
+        return {Kind::HttpStatus, status, retryAfter, {}};
+    }
+
+    bool failed() const { return kind != Kind::None; }
+    // Whether the same request may succeed a little later: a network that hiccups, a server
+    // that is busy. A refused certificate, a missing resource or a local error never heals.
+    bool transient() const;
+    // One line for people: "HTTP status 503 (Retry-After 2 s)", "could not connect: ...".
+    std::string text() const;
+};
+
+} // namespace zv
