@@ -99,6 +99,7 @@ TMainForm::TMainForm(TaskSession& session, MainFormServices services, QWidget* p
 TMainForm::~TMainForm()
 {
     Timer1.stop();
+    ProgressTimer.stop();
     // Workers end first, while everything their last reports reach still exists; then the
     // session forgets the window, whose widgets that listen to the table go.
     m_session.endWorkers();
@@ -136,6 +137,9 @@ void TMainForm::FormCreate()
     Timer1.setInterval(ScheduleWatch::IntervalMs);
     connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     Timer1.start();
+    ProgressTimer.setInterval(ProgressIntervalMs);
+    connect(&ProgressTimer, &QTimer::timeout, this, &TMainForm::ProgressTimerTimer);
+    ProgressTimer.start();
 }
 
 void TMainForm::createClient()
@@ -247,6 +251,7 @@ void TMainForm::createGrid()
                                       const GridDrawState& state) {
         GridOfFilesDrawCell(painter, column, row, rect, state);
     });
+    GridOfFiles->setOnRowTip([this](int row) { return m_session.progress().tip(row); });
     GridOfFiles->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(GridOfFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(GridOfFiles->viewport()->mapToGlobal(at));
@@ -386,6 +391,12 @@ void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
 void TMainForm::Open1Click() { showMainWindow(); }
 void TMainForm::Close1Click() { close(); }
 void TMainForm::TrayIconDblClick() { showMainWindow(); }
+void TMainForm::ProgressTimerTimer()
+{
+    m_session.progress().sample();
+    GridOfFiles->refreshTip();
+}
+
 void TMainForm::Timer1Timer()
 {
     m_session.scheduleWatch().Timer1Timer();
@@ -562,6 +573,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     m_closedForGood = true;
     m_session.endAfterSave();
     Timer1.stop();
+    ProgressTimer.stop();
     TrayIcon->setActive(false);
     event->accept();
     emit closedForGood();

@@ -59,6 +59,8 @@ class TMainForm final : public QMainWindow, private TaskSessionView, public Edit
 public:
     static constexpr int ClientWidth = 793;
     static constexpr int ClientHeight = 463;
+    // Twice a second: a shown tooltip is never more than half a second behind.
+    static constexpr int ProgressIntervalMs = 500;
 
     TMainForm(TaskSession& session, MainFormServices services, QWidget* parent = nullptr);
     // Ends the session's workers, their last reports landing while the window still exists.
@@ -92,6 +94,8 @@ public:
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     QTimer Timer1;
+    // Reads the running transfers' meters for the progress tooltip.
+    QTimer ProgressTimer;
     TTrayIcon* TrayIcon = nullptr;
     TAbout* About = nullptr;
     TForm2* Form2 = nullptr;          // the folder picker
@@ -141,6 +145,7 @@ public:
     void Close1Click();
     void TrayIconDblClick();
     void Timer1Timer();
+    void ProgressTimerTimer();
     void PlayDoneSound() override;
     void GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
                              const GridDrawState& state);

@@ -34,16 +34,16 @@ void TaskTable::setCell(int column, int row, std::string text)
     notify({TableChange::Kind::Cell, column, row, changed});
 }
 
-const std::string& TaskTable::runReason(int row) const
+const RunOutcome& TaskTable::runOutcome(int row) const
 {
-    static const std::string none;
-    return isTaskRow(row) ? m_rows[static_cast<std::size_t>(row)].runReason : none;
+    static const RunOutcome none;
+    return isTaskRow(row) ? m_rows[static_cast<std::size_t>(row)].runOutcome : none;
 }
 
-void TaskTable::setRunReason(int row, std::string reason)
+void TaskTable::setRunOutcome(int row, RunOutcome outcome)
 {
     if (isTaskRow(row))
-        m_rows[static_cast<std::size_t>(row)].runReason = std::move(reason);
+        m_rows[static_cast<std::size_t>(row)].runOutcome = std::move(outcome);
 }
 
 void TaskTable::setRowCount(int count)

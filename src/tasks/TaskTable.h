@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/threads/OwnerThread.h"
+#include "tasks/RunOutcome.h"
 
 #include <array>
 #include <functional>
@@ -54,10 +55,12 @@ public:
     // Writing outside the table does nothing.
     void setCell(int column, int row, std::string text);
 
-    // Why the row's last run ended without completing (empty when it completed or none ran).
-    // Kept in memory beside the cells: no column, never in the list file, gone with the row.
-    const std::string& runReason(int row) const;
-    void setRunReason(int row, std::string reason);
+    // How the row's last run ended (empty when none ran since the list was read). Kept in
+    // memory beside the cells: no column, never in the list file, gone with the row.
+    const RunOutcome& runOutcome(int row) const;
+    void setRunOutcome(int row, RunOutcome outcome);
+    // Why the last run ended without completing (empty when it completed or none ran).
+    const std::string& runReason(int row) const { return runOutcome(row).reason; }
 
     int rowCount() const
     {
@@ -102,7 +105,7 @@ public:
 private:
     struct Row {
         std::array<std::string, ColumnCount> cells;
-        std::string runReason;
+        RunOutcome runOutcome;
     };
 
     void notify(const TableChange& change);

@@ -34,7 +34,8 @@ void TfileThread::onTerminateRequested()
 
 void TfileThread::execute()
 {
-    Loaded = 0;
+    setLoaded(0);
+    Meter->setTotal(std::nullopt);
     m_reads = 0;
     m_appended = 0;
     m_createdFile = false;
@@ -54,8 +55,9 @@ void TfileThread::execute()
     } catch (...) {
         failed(FailureReason::of(FailureReason::Kind::Other, "an exception"));
     }
-    m_reason = completed ? std::string() : retries.endText(m_failure);
-    TransferLog::runEnd(Url, m_startedAt, m_appended, m_reason, retries.inAll());
+    m_outcome = {completed ? std::string() : retries.endText(m_failure),
+                 completed ? std::string() : m_failure.plainText(), retries.inAll(), m_appended};
+    TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
 }
@@ -73,7 +75,7 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
             return failedLocally(file);
         // A partial file that is gone (Missing) makes the run start afresh.
         if (opened == OutputFile::OpenResult::Opened)
-            Loaded = m_startedAt = file.sizeAtOpen();
+            setLoaded(m_startedAt = file.sizeAtOpen());
     }
     for (;;) {
         const std::uint64_t appendedBefore = m_appended;
@@ -82,6 +84,7 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         if (m_appended > appendedBefore)
             retries.progressed();
         const auto wait = retries.after(m_failure);
+        Meter->setRetries(retries.inAll());
         if (!wait || !waitBeforeRetry(*wait))
             return false;
     }
@@ -110,7 +113,7 @@ bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
         return closeCompleted(file);
     case SeekResult::StartsAfresh:
         // The server holds another resource than the partial file's: it is replaced.
-        Loaded = 0;
+        setLoaded(0);
         if (!createDestination(file))
             return false;
         break;
@@ -135,6 +138,7 @@ bool TfileThread::createDestination(OutputFile& file)
 bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
 {
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
+    Meter->setTotal(stream.total());
     char block[BlockSize];
     std::size_t count = 0;
     do {
@@ -144,7 +148,7 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
             return failed(FailureReason::of(FailureReason::Kind::Interrupted));
         if (!file.write(block, count))
             return failedLocally(file);
-        Loaded += count;
+        setLoaded(Loaded + count);
         m_appended += count;
         if (++m_reads % refreshEvery == 0)
             report(&TfileThread::ShowProgress);
@@ -189,6 +193,12 @@ bool TfileThread::failedLocally(const OutputFile& file)
     return failed(FailureReason::of(FailureReason::Kind::LocalFile, file.errorText()));
 }
 
+void TfileThread::setLoaded(std::uint64_t bytes)
+{
+    Loaded = bytes;
+    Meter->setHeld(bytes);
+}
+
 void TfileThread::report(void (TfileThread::*show)())
 {
     synchronize([this, show] { (this->*show)(); });
@@ -209,7 +219,7 @@ void TfileThread::ShowDone()
     table.setCell(ColStatus, Row, std::string(Status::Done));
     table.setCell(ColProcess, Row, std::string(Process::Finished));
     table.setCell(ColTimeOfEnd, Row, m_services.formats.timeStamp(m_services.clock.now()));
-    table.setRunReason(Row, m_reason);
+    table.setRunOutcome(Row, m_outcome);
     if (m_services.playDoneSound)
         m_services.playDoneSound();
 }
@@ -221,7 +231,7 @@ void TfileThread::ShowStopped()
     const bool nothingToResume = (CreateNew && !m_createdFile) || m_lostFile;
     m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
     m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
-    m_services.table.setRunReason(Row, m_reason);
+    m_services.table.setRunOutcome(Row, m_outcome);
 }
 
 } // namespace zv

@@ -3,10 +3,13 @@
 #include "platform/services/FailureReason.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
+#include "tasks/RunOutcome.h"
+#include "transfer/TransferMeter.h"
 #include "transfer/WorkerServices.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zv {
@@ -34,10 +37,12 @@ public:
     std::uint8_t Row = 0;
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
+    // Brought up to date after every read; the window reads it for the progress it shows.
+    std::shared_ptr<TransferMeter> Meter = std::make_shared<TransferMeter>();
 
     // Why the last run ended without completing its file, for people; empty after a run that
     // completed it. Read once the run has ended, or from its reports.
-    const std::string& lastRunReason() const { return m_reason; }
+    const std::string& lastRunReason() const { return m_outcome.reason; }
 
     // The reports; they run on the main thread while the worker waits.
     void ShowProgress();
@@ -59,6 +64,7 @@ private:
     bool waitBeforeRetry(std::chrono::milliseconds wait);
     bool failed(FailureReason reason);
     bool failedLocally(const OutputFile& file);
+    void setLoaded(std::uint64_t bytes);
     void report(void (TfileThread::*show)());
 
     WorkerServices m_services;
@@ -69,7 +75,7 @@ private:
     bool m_createdFile = false;
     bool m_lostFile = false; // its path no longer named the file written when the body ended
     FailureReason m_failure;  // of the last attempt
-    std::string m_reason;
+    RunOutcome m_outcome;
 };
 
 } // namespace zv

@@ -10,6 +10,7 @@
 #include "transfer/CopyNetTr.h"
 #include "transfer/FileNames.h"
 #include "transfer/ProbeRunner.h"
+#include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
 
 namespace zv {
@@ -148,6 +149,8 @@ void TaskOperations::launch(int row, std::uint64_t size, const std::string& file
     setCell(ColStatus, row, Status::Started);
     setCell(ColProcess, row, Process::Running);
     setCell(ColTimeOfBeginning, row, formats.timeStamp(m_services.worker.clock.now()));
+    if (m_services.progress)
+        m_services.progress->launched(row, worker->Meter);
     worker->resume();
 }
 

@@ -11,9 +11,11 @@ namespace zv {
 TaskSession::TaskSession(Services services)
     : m_services(std::move(services))
     , m_listFile(m_table, m_services.dialogs, m_services.listFolder)
+    , m_progress(m_table, m_slots, m_services.clock, m_services.formats)
     , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats, m_services.clock,
                      [this] { playDoneSound(); }},
-                    m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); }})
+                    m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); },
+                    &m_progress})
     , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs,
                        m_editorMode, *this, Paths::join(m_services.programDir, "pic"),
                        [this](int) { m_operations.startBySchedule(); }})

@@ -7,6 +7,7 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/ConnectionIndicator.h"
 #include "transfer/ProbeRunner.h"
+#include "transfer/ProgressBoard.h"
 #include "transfer/ScheduleWatch.h"
 #include "transfer/TaskOperations.h"
 
@@ -56,6 +57,7 @@ public:
     ProbeRunner& probes() { return *m_services.probes; }
     TaskOperations& operations() { return m_operations; }
     ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
+    ProgressBoard& progress() { return m_progress; }
     // Exists from loadAtStartUp() on.
     RecoveryCopy& recoveryCopy() { return *m_recovery; }
 
@@ -89,6 +91,7 @@ private:
     TaskListFile m_listFile;
     // After the table: workers end, on destruction, while the table their reports reach exists.
     WorkerSlots m_slots;
+    ProgressBoard m_progress;
     TaskOperations m_operations;
     ScheduleWatch m_scheduleWatch;
     std::unique_ptr<RecoveryCopy> m_recovery;

@@ -8,6 +8,7 @@ namespace zv {
 
 class Dialogs;
 class ProbeRunner;
+class ProgressBoard;
 class WorkerSlots;
 
 // What starting, stopping and cancelling tasks reaches; the main window passes it in.
@@ -18,6 +19,8 @@ struct TransferServices {
     ProbeRunner& probes;
     // The refresh-speed setting's selected item (-1 for none), read at every start.
     std::function<int()> refreshSpeedItem;
+    // Learns of every worker started, for the progress the window shows; none in some tests.
+    ProgressBoard* progress = nullptr;
 };
 
 } // namespace zv

@@ -6,7 +6,9 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace zv {
@@ -109,17 +111,54 @@ QString TaskGrid::cutText(const QModelIndex& index) const
     return fontMetrics().horizontalAdvance(text) > room ? text : QString();
 }
 
+QString TaskGrid::tipText(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    QStringList lines;
+    if (m_onRowTip) {
+        if (const std::string rowLines = m_onRowTip(index.row() + 1); !rowLines.empty())
+            lines << QString::fromStdString(rowLines);
+    }
+    if (const QString cut = cutText(index); !cut.isEmpty())
+        lines << cut;
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool TaskGrid::viewportEvent(QEvent* event)
 {
     if (event->type() != QEvent::ToolTip)
         return QTableView::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const QString text = cutText(indexAt(help->pos()));
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = tipText(index);
+    if (text.isEmpty()) {
+        m_tipIndex = QPersistentModelIndex();
+        QToolTip::hideText();
+        return true;
+    }
+    m_tipIndex = index;
+    m_tipPosition = help->globalPos();
+    showTip(text);
+    return true;
+}
+
+void TaskGrid::refreshTip()
+{
+    if (!m_tipIndex.isValid() || !QToolTip::isVisible())
+        return;
+    const QString text = tipText(m_tipIndex);
     if (text.isEmpty())
         QToolTip::hideText();
     else
-        QToolTip::showText(help->globalPos(), text, viewport());
-    return true;
+        showTip(text);
+}
+
+void TaskGrid::showTip(const QString& text)
+{
+    // As plain text: a URL or file name that looks like markup is shown as it is.
+    QToolTip::showText(m_tipPosition, Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), viewport(),
+                       visualRect(m_tipIndex));
 }
 
 void TaskGrid::mousePressEvent(QMouseEvent* event)

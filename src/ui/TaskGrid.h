@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPersistentModelIndex>
+#include <QPoint>
 #include <QTableView>
 
 #include <functional>
@@ -25,6 +27,8 @@ class TaskGrid final : public QTableView {
 public:
     using DrawCellHandler = std::function<void(QPainter& painter, int column, int row,
                                                const QRect& rect, const GridDrawState& state)>;
+    // The lines a task row's tooltip begins with (row numbers of the table); empty for none.
+    using RowTipHandler = std::function<std::string(int row)>;
 
     static constexpr int RowHeight = 20;
     static constexpr int TextOffset = 2;
@@ -33,6 +37,7 @@ public:
 
     void setOnDrawCell(DrawCellHandler handler) { m_onDrawCell = std::move(handler); }
     const DrawCellHandler& onDrawCell() const { return m_onDrawCell; }
+    void setOnRowTip(RowTipHandler handler) { m_onRowTip = std::move(handler); }
 
     TaskTable& table() const;
     // The column of the current cell (the focused one of the selected row).
@@ -41,6 +46,10 @@ public:
     // The whole shown text of a cell whose text the grid cuts at its right edge; empty when
     // it fits (its tooltip).
     QString cutText(const QModelIndex& index) const;
+    // A cell's tooltip as plain text: its row's lines, then the cell's text when it is cut.
+    QString tipText(const QModelIndex& index) const;
+    // Brings a shown tooltip up to date with its row (the window's progress timer calls it).
+    void refreshTip();
 
     // The standard look of a cell: background, then its text 2 pixels from the left and top.
     void drawStandardCell(QPainter& painter, const QRect& rect, const QString& text,
@@ -53,9 +62,13 @@ protected:
 
 private:
     void showTableCurrentRow(int row);
+    void showTip(const QString& text);
 
     TaskTableModel* m_model;
     DrawCellHandler m_onDrawCell;
+    RowTipHandler m_onRowTip;
+    QPersistentModelIndex m_tipIndex; // the cell whose tooltip is shown
+    QPoint m_tipPosition;
     bool m_syncing = false;
 };
 

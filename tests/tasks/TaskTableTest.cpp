@@ -54,7 +54,9 @@ TEST(TaskTableRows, CutRowsLeaveNoTextsBehind)
     table.appendRow();
     table.appendRow();
     table.setCell(ColUrl, 2, "http://old/x.zip");
-    table.setRunReason(2, "body cut short");
+    RunOutcome cutShort;
+    cutShort.reason = "body cut short";
+    table.setRunOutcome(2, cutShort);
     table.setRowCount(2);
     table.setRowCount(3);
     EXPECT_EQ(table.cell(ColUrl, 2), "");

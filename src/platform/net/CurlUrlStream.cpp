@@ -132,6 +132,21 @@ std::uint64_t CurlUrlStream::dataAvailable()
     return m_transfer->held();
 }
 
+std::optional<std::uint64_t> CurlUrlStream::total() const
+{
+    if (!m_transfer)
+        return std::nullopt;
+    const ContentRange range = contentRangeOf(*m_transfer);
+    if (range.total)
+        return range.total;
+    const auto length = m_transfer->announcedLength();
+    if (!length)
+        return std::nullopt;
+    // A part starts where its range says; any other answer at the first byte.
+    const std::uint64_t start = m_transfer->status() == 206 ? range.first.value_or(0) : 0;
+    return start + *length;
+}
+
 std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
 {
     if (!m_transfer)

@@ -23,6 +23,7 @@ public:
                                            Interrupter* interrupter, std::uint64_t offset);
 
     std::uint64_t dataAvailable() override;
+    std::optional<std::uint64_t> total() const override;
     std::size_t read(char* buffer, std::size_t size) override;
     FailureReason failure() const override;
     SeekResult setPosition(std::uint64_t offset) override;

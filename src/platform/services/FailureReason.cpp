@@ -43,6 +43,20 @@ const char* kindText(FailureReason::Kind kind)
     return "failed";
 }
 
+std::string plainStatus(int status)
+{
+    const std::string code = " (HTTP " + std::to_string(status) + ")";
+    if (status == 404 || status == 410)
+        return "the file is not on the server" + code;
+    if (status == 401 || status == 403 || status == 407)
+        return "the server refused access" + code;
+    if (status == 408 || status == 429 || status == 503)
+        return "the server was too busy" + code;
+    if (status >= 500)
+        return "the server had a fault" + code;
+    return "the server refused the request" + code;
+}
+
 } // namespace
 
 bool FailureReason::transient() const
@@ -73,6 +87,29 @@ std::string FailureReason::text() const
     if (!detail.empty())
         line += ": " + detail;
     return line;
+}
+
+std::string FailureReason::plainText() const
+{
+    switch (kind) {
+    case Kind::None:
+    case Kind::Interrupted: return {};
+    case Kind::Resolve: return "the server's name could not be found";
+    case Kind::Connect: return "the server could not be reached";
+    case Kind::ConnectTimeout: return "the server did not take the connection";
+    case Kind::Silence: return "the server stopped answering";
+    case Kind::ConnectionLost: return "the connection was lost";
+    case Kind::CutShort: return "the connection broke before the end";
+    case Kind::TlsCertificate: return "the server's certificate is not trusted";
+    case Kind::TlsHandshake: return "the secure connection failed";
+    case Kind::HttpStatus: return plainStatus(status);
+    case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";
+    case Kind::WrongPart: return "the server cannot go on where the file ends";
+    case Kind::Unsupported: return "the address is not an http or https address";
+    case Kind::LocalFile: return detail.empty() ? "the file could not be written" : "the file could not be written: " + detail;
+    case Kind::Other: return detail.empty() ? "something failed" : "something failed: " + detail;
+    }
+    return "something failed";
 }
 
 } // namespace zv

@@ -45,6 +45,9 @@ struct FailureReason {
     bool transient() const;
     // One line for people: "HTTP status 503 (Retry-After 2 s)", "could not connect: ...".
     std::string text() const;
+    // The same in plain words for people who never read a log: "the server stopped answering".
+    // Empty for no failure and for a stop, which the user made.
+    std::string plainText() const;
 };
 
 } // namespace zv

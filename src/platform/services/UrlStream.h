@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace zv {
 
@@ -24,6 +25,9 @@ public:
     // The resource's announced total size when the server gives one, else the bytes that
     // can be read at once.
     virtual std::uint64_t dataAvailable() = 0;
+    // The resource's whole size as the answer tells it: the total of its Content-Range, else
+    // where the body starts plus its announced length; nullopt when it tells neither.
+    virtual std::optional<std::uint64_t> total() const { return std::nullopt; }
     // size bytes, fewer only at the end of the body; 0 at the end, whether clean or broken.
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
     // After read gave 0: why the body did not end as announced (a reset, a time-out, a TLS

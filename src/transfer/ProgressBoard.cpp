@@ -1,0 +1,138 @@
+#include "transfer/ProgressBoard.h"
+
+#include "platform/services/Clock.h"
+#include "platform/text/FormatSettings.h"
+#include "tasks/CellFormats.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
+#include "transfer/ProgressTexts.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace zv {
+
+ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock,
+                             const FormatSettings& formats)
+    : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats)
+{
+    m_listener = m_table.addListener([this](const TableChange& change) { changed(change); });
+}
+
+ProgressBoard::~ProgressBoard()
+{
+    m_table.removeListener(m_listener);
+}
+
+void ProgressBoard::launched(int row, std::shared_ptr<const TransferMeter> meter)
+{
+    m_runs[row] = Run{std::move(meter), {}, m_clock.steadyNow(), std::nullopt};
+}
+
+void ProgressBoard::sample()
+{
+    const Time now = m_clock.steadyNow();
+    for (auto& [row, run] : m_runs) {
+        if (!run.endedAt)
+            run.speed.add(now, run.meter->held());
+    }
+}
+
+void ProgressBoard::changed(const TableChange& change)
+{
+    if (change.kind == TableChange::Kind::Rows) {
+        // Rows go all together or from the end: what was known of them goes with them.
+        std::erase_if(m_runs, [this](const auto& entry) { return !m_table.isTaskRow(entry.first); });
+        return;
+    }
+    if (change.kind != TableChange::Kind::Cell || change.column != ColProcess)
+        return;
+    const auto run = m_runs.find(change.row);
+    if (run != m_runs.end() && !run->second.endedAt && m_table.cell(ColProcess, change.row) != Process::Running)
+        run->second.endedAt = m_clock.steadyNow();
+}
+
+const ProgressBoard::Run* ProgressBoard::runOf(int row) const
+{
+    const auto run = m_runs.find(row);
+    return run == m_runs.end() ? nullptr : &run->second;
+}
+
+std::string ProgressBoard::tip(int row) const
+{
+    const std::string& status = m_table.cell(ColStatus, row);
+    if (status == Status::Cancelled)
+        return "Cancelled";
+    if (status == Status::Done)
+        return doneTip(row);
+    if (m_table.cell(ColProcess, row) == Process::Running) {
+        const Run* run = runOf(row);
+        return run && !run->endedAt && !m_slots.isEmpty(row) ? runningTip(*run) : NotRunningText;
+    }
+    if (status == Status::Started || !m_table.runReason(row).empty())
+        return stoppedTip(row);
+    if (status == Status::New)
+        return "Not started yet";
+    return {};
+}
+
+std::string ProgressBoard::runningTip(const Run& run) const
+{
+    const std::uint64_t held = run.meter->held();
+    const std::optional<std::uint64_t> total = run.meter->total();
+    const std::optional<double> speed = run.speed.bytesPerSecond();
+    std::string line;
+    if (total && *total > 0)
+        line = std::to_string(std::min<std::uint64_t>(held * 100 / *total, 100)) + " % of " + size(*total);
+    else if (held > 0)
+        line = size(held) + " loaded";
+    else
+        line = "Waiting for the server";
+    if (speed)
+        line += ", " + ProgressTexts::speed(*speed, m_formats.decimalSeparator());
+    if (total && speed && *speed > 0 && held < *total) {
+        const auto left = std::chrono::seconds(static_cast<long long>(static_cast<double>(*total - held) / *speed + 0.5));
+        line += ", about " + ProgressTexts::roughTime(left) + " left";
+    }
+    if (const int retries = run.meter->retries(); retries > 0)
+        line += "\n" + ProgressTexts::retries(retries) + " so far";
+    return line;
+}
+
+std::string ProgressBoard::stoppedTip(int row) const
+{
+    const RunOutcome& outcome = m_table.runOutcome(row);
+    std::string line = "Stopped";
+    if (!outcome.plainReason.empty())
+        line += ": " + outcome.plainReason;
+    if (outcome.retries > 0)
+        line += " (after " + ProgressTexts::retries(outcome.retries) + ")";
+    return line;
+}
+
+std::string ProgressBoard::doneTip(int row) const
+{
+    const Run* run = runOf(row);
+    if (!run || !run->endedAt) {
+        // Done before this program run: the cells are all that is known.
+        const std::string& loaded = m_table.cell(ColSizeLoaded, row);
+        return loaded.empty() ? "Done" : "Done: " + loaded;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(*run->endedAt - run->startedAt);
+    std::string line = "Done: " + size(run->meter->held()) + " in " + ProgressTexts::duration(took);
+    const std::uint64_t appended = m_table.runOutcome(row).appended;
+    if (took.count() > 0 && appended > 0) {
+        const double seconds = std::chrono::duration<double>(took).count();
+        line += ", " + ProgressTexts::speed(static_cast<double>(appended) / seconds, m_formats.decimalSeparator())
+              + " on average";
+    }
+    return line;
+}
+
+std::string ProgressBoard::size(std::uint64_t bytes) const
+{
+    return CellFormats::sizeText(bytes, m_formats.decimalSeparator());
+}
+
+} // namespace zv
