@@ -11,11 +11,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -293,18 +295,31 @@ TEST_F(MainFormTest, StatePicturesLookTheSameOnTheSelectedRowAsOnAnyOther)
         EXPECT_TRUE(picture(2, column) == picture(1, column)) << "column " << column;
 }
 
-TEST_F(MainFormTest, ACutCellShowsItsWholeTextInATooltipAndAHugeCellOnlyItsFirstBytes)
+TEST_F(MainFormTest, ARowsTooltipTellsItsStateThenTheWholeTextOfACutCellAndAHugeCellOnlyItsFirstBytes)
 {
     const int row = addTask(Status::New, Process::Idle);
-    const std::string longUrl = "http://127.0.0.1:1/" + std::string(200, 'a') + ".bin";
+    const std::string longUrl = "http://127.0.0.1:1/<b>" + std::string(200, 'a') + ".bin";
     form->table().setCell(ColUrl, row, longUrl);
     form->table().setCell(ColPath, row, std::string(5'000'000, 'p')); // a hand-made list
     form->show();
-    const auto index = [&](int column) { return form->GridOfFiles->model()->index(row - 1, column); };
-    EXPECT_EQ(form->GridOfFiles->cutText(index(ColFileName)), "");
-    EXPECT_EQ(form->GridOfFiles->cutText(index(ColUrl)).toStdString(), longUrl);
-    EXPECT_EQ(form->GridOfFiles->cutText(index(ColPath)).size(), 4096);
+    TaskGrid& grid = *form->GridOfFiles;
+    const auto index = [&](int column) { return grid.model()->index(row - 1, column); };
+    EXPECT_EQ(grid.tipText(index(ColFileName)), "Not started yet");
+    EXPECT_EQ(grid.tipText(index(ColUrl)).toStdString(), "Not started yet\n" + longUrl);
+    EXPECT_EQ(grid.cutText(index(ColPath)).size(), 4096);
     EXPECT_GT(pixelsOf(gridImage(), QColor(0, 179, 0)), 500); // drawn, selection and all
+
+    // Shown as plain text, and brought up to date while it is shown.
+    const QRect cell = grid.visualRect(index(ColUrl));
+    QHelpEvent hover(QEvent::ToolTip, cell.center(), grid.viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid.viewport(), &hover);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("&lt;b&gt;"))) << QToolTip::text().toStdString();
+    form->table().setCell(ColStatus, row, std::string(Status::Cancelled));
+    grid.refreshTip();
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("Cancelled"))) << QToolTip::text().toStdString();
+    EXPECT_FALSE(QToolTip::text().contains(QStringLiteral("Not started")));
+    QToolTip::hideText();
 }
 
 TEST_F(MainFormTest, MissingPicturesLeaveCellsBlankWithoutAMessage)

@@ -141,9 +141,12 @@ TEST_F(TfileThreadTest, AResumeAsksForTheRestAndNeverReportsLessThanThePartialFi
     server.serve("/f.bin", body);
     const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
     writeFile(destination("f.bin"), body.substr(0, 3000));
-    run(row, destination("f.bin"), 0, 1);
+    const TfileThread* worker = run(row, destination("f.bin"), 0, 1);
     EXPECT_EQ(fileAt("f.bin"), body);
     EXPECT_EQ(codes(row), "3/0");
+    // The meter the window reads: the whole from the answer's Content-Range, not its length.
+    EXPECT_EQ(worker->Meter->total(), body.size());
+    EXPECT_EQ(worker->Meter->held(), body.size());
     const auto requests = server.requestsFor("/f.bin");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].header("Range"), "bytes=3000-");
@@ -163,9 +166,10 @@ TEST_F(TfileThreadTest, AServerIgnoringRangesNeverGetsOtherBytesAppended)
     server.serve("/f.bin", resource);
     const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
     writeFile(destination("f.bin"), body.substr(0, 3000));
-    run(row, destination("f.bin"), 0);
+    const TfileThread* worker = run(row, destination("f.bin"), 0);
     EXPECT_EQ(fileAt("f.bin"), body);
     EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(worker->Meter->total(), body.size()); // a whole answer starts at the first byte
 }
 
 TEST_F(TfileThreadTest, AResourceShorterThanRefreshEveryReadsGivesOneSizeUpdate)
@@ -537,6 +541,8 @@ TEST_F(TfileThreadRetries, SixFailuresInARowWithoutANewByteEndTheRunAfterFiveRet
     EXPECT_THAT(table.runReason(row), HasSubstr("body cut short"));
     EXPECT_THAT(table.runReason(row), HasSubstr("gave up after 5 retries"));
     EXPECT_EQ(worker(row)->lastRunReason(), table.runReason(row));
+    EXPECT_EQ(table.runOutcome(row).plainReason, "the connection broke before the end");
+    EXPECT_EQ(table.runOutcome(row).retries, 5);
 
     // The developer's log: one line for the run's end, without the password.
     const auto lines = log.lines();

@@ -1,0 +1,127 @@
+#include "platform/text/FormatSettings.h"
+#include "platform/threads/HandOverQueue.h"
+#include "support/FixedClock.h"
+#include "tasks/TaskCodes.h"
+#include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
+#include "transfer/ProgressBoard.h"
+
+#include <gtest/gtest.h>
+
+using namespace zv;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::uint64_t MiB = 1024 * 1024;
+
+// Stands in a row's slot for a worker; never started.
+class IdleWorker final : public ThreadBase {
+public:
+    using ThreadBase::ThreadBase;
+    ~IdleWorker() override { stopAndWait(); }
+
+protected:
+    void execute() override {}
+};
+
+class ProgressBoardTest : public ::testing::Test {
+protected:
+    // A task row whose worker has just started, counting into a meter of its own.
+    int running()
+    {
+        const int row = table.appendRow();
+        table.setCell(ColStatus, row, std::string(Status::Started));
+        table.setCell(ColProcess, row, std::string(Process::Running));
+        slots.put(row, ThreadPtr(new IdleWorker(queue)));
+        meter = std::make_shared<TransferMeter>();
+        board.launched(row, meter);
+        return row;
+    }
+
+    // The window's timer, once per second, the file growing by bytesPerSecond.
+    void secondsPass(int seconds, std::uint64_t bytesPerSecond)
+    {
+        for (int second = 0; second < seconds; ++second) {
+            clock.steady += 1s;
+            meter->setHeld(meter->held() + bytesPerSecond);
+            board.sample();
+        }
+    }
+
+    void ends(int row, std::string_view status, std::string_view process, RunOutcome outcome = {})
+    {
+        table.setRunOutcome(row, std::move(outcome));
+        table.setCell(ColStatus, row, std::string(status));
+        table.setCell(ColProcess, row, std::string(process));
+        slots.destroy(row);
+    }
+
+    HandOverQueue queue;
+    TaskTable table;
+    WorkerSlots slots;
+    test::FixedClock clock;
+    FormatSettings formats;
+    ProgressBoard board{table, slots, clock, formats};
+    std::shared_ptr<TransferMeter> meter;
+};
+
+} // namespace
+
+TEST_F(ProgressBoardTest, ARunningRowTellsItsShareTheRecentSpeedAndTheTimeLeft)
+{
+    const int row = running();
+    meter->setTotal(100 * MiB);
+    board.sample();
+    EXPECT_EQ(board.tip(row), "0 % of 100.00 MB");
+    // A slow start is forgotten: the speed is that of the last five seconds.
+    secondsPass(6, 1 * MiB);
+    secondsPass(6, 4 * MiB);
+    EXPECT_EQ(board.tip(row), "30 % of 100.00 MB, 4.0 MB/s, about 18 s left");
+
+    meter->setRetries(2);
+    meter->setTotal(std::nullopt);
+    EXPECT_EQ(board.tip(row), "30.00 MB loaded, 4.0 MB/s\n2 retries so far");
+
+    // The file began afresh: no speed until samples of the new start span a second.
+    meter->setHeld(0);
+    board.sample();
+    meter->setHeld(100);
+    clock.steady += 500ms;
+    board.sample();
+    EXPECT_EQ(board.tip(row), "100 Byte loaded\n2 retries so far");
+
+    slots.destroy(row); // the program ended with the row running, and its list was read again
+    EXPECT_EQ(board.tip(row), ProgressBoard::NotRunningText);
+}
+
+TEST_F(ProgressBoardTest, AnEndedRowTellsHowItsLastRunEndedUntilTheListIsReadAgain)
+{
+    formats.setDecimalSeparator(",");
+    const int stopped = running();
+    ends(stopped, Status::Started, Process::Idle, {"body cut short (gave up after 5 retries)",
+                                                   "the connection broke before the end", 5, 0});
+    EXPECT_EQ(board.tip(stopped), "Stopped: the connection broke before the end (after 5 retries)");
+
+    const int done = running();
+    meter->setTotal(10 * MiB);
+    secondsPass(4, 2 * MiB);
+    meter->setHeld(10 * MiB); // resumed from a partial file of 2 MB
+    ends(done, Status::Done, Process::Finished, {"", "", 0, 8 * MiB});
+    clock.steady += 1h; // later, the tooltip still tells the run's own time
+    EXPECT_EQ(board.tip(done), "Done: 10,00 MB in 4 s, 2,0 MB/s on average");
+
+    const int cancelled = running();
+    ends(cancelled, Status::Cancelled, Process::Idle);
+    EXPECT_EQ(board.tip(cancelled), "Cancelled");
+
+    // What the last runs told is kept in memory only.
+    table.setRowCount(1);
+    table.setRowCount(3);
+    table.setCell(ColStatus, 1, std::string(Status::Started));
+    table.setCell(ColProcess, 1, std::string(Process::Idle));
+    table.setCell(ColStatus, 2, std::string(Status::Done));
+    table.setCell(ColSizeLoaded, 2, "1,50 MB");
+    EXPECT_EQ(board.tip(1), "Stopped");
+    EXPECT_EQ(board.tip(2), "Done: 1,50 MB");
+}
