@@ -1,12 +1,15 @@
 // Downloads one URL through TfileThread with the refresh speed "Normal", the main thread
-// waiting as a stop does (servicing the worker's reports), and prints the main thread's CPU.
+// waiting as a stop does (servicing the worker's reports) and reading the worker's meter for
+// the progress tooltip as often as the window does, and prints the main thread's CPU.
 #include "platform/net/CurlSessionFactory.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
 #include "platform/threads/SystemClock.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
+#include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
 
 #include <chrono>
@@ -39,26 +42,37 @@ int main(int argc, char** argv)
     FormatSettings formats;
     SystemClock clock;
     CurlSessionFactory internet;
+    WorkerSlots slots;
+    ProgressBoard progress(table, slots, clock, formats);
     int reports = 0;
     table.addListener([&](const TableChange&) { ++reports; });
+    std::string tip;
 
     const auto start = std::chrono::steady_clock::now();
     const double mainCpuBefore = threadCpuSeconds();
     {
-        ThreadPtr owner(new TfileThread(WorkerServices{mainThread, internet, table, formats, clock, {}}));
-        auto* worker = static_cast<TfileThread*>(owner.get());
+        auto* worker = new TfileThread(WorkerServices{mainThread, internet, table, formats, clock, {}});
+        slots.put(row, ThreadPtr(worker));
         worker->Url = argv[1];
         worker->DestFile = argv[2];
         worker->Row = static_cast<std::uint8_t>(row);
         worker->CreateNew = 1;
         worker->RefreshEvery = RefreshSpeed::readsBetweenReports(RefreshSpeed::DefaultItem);
+        table.setCell(ColProcess, row, std::string(Process::Running));
+        progress.launched(row, worker->Meter);
         worker->resume();
-        mainThread.waitUntil([worker] { return worker->finished(); });
+        const auto interval = std::chrono::milliseconds(500); // the window's progress timer
+        while (!mainThread.waitUntil([worker] { return worker->finished(); }, std::chrono::steady_clock::now() + interval)) {
+            progress.sample();
+            tip = progress.tip(row);
+        }
+        slots.destroy(row);
     }
     const double mainCpu = threadCpuSeconds() - mainCpuBefore;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("status %s/%s, size loaded %s, %d cell writes\n", table.cell(ColStatus, row).c_str(),
                 table.cell(ColProcess, row).c_str(), table.cell(ColSizeLoaded, row).c_str(), reports);
+    std::printf("last tooltip while running: %s\n", tip.c_str());
     std::printf("main thread: %.4f s CPU over %.3f s wall (%.3f%%)\n", mainCpu, wall, 100.0 * mainCpu / wall);
     return table.cell(ColStatus, row) == Status::Done ? 0 : 1;
 }

@@ -43,6 +43,12 @@ std::string ProgressTexts::roughTime(std::chrono::seconds time)
     const long long seconds = std::max<long long>(time.count(), 1);
     if (seconds < 60)
         return std::to_string(seconds) + " s";
+    if (seconds < 600) {
+        // To ten seconds: finer would only flicker.
+        const long long tens = (seconds + 5) / 10;
+        const long long rest = tens % 6 * 10;
+        return std::to_string(tens / 6) + " min" + (rest ? " " + std::to_string(rest) + " s" : std::string());
+    }
     const long long minutes = (seconds + 30) / 60;
     if (minutes < 60)
         return std::to_string(minutes) + " min";

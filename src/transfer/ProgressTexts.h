@@ -10,7 +10,7 @@ namespace zv {
 namespace ProgressTexts {
 // "512 Byte/s", "3.4 KB/s", "12.3 MB/s".
 std::string speed(double bytesPerSecond, std::string_view decimalSeparator);
-// A rough time, for what is left: "30 s", "4 min", "1 h 20 min".
+// A rough time, for what is left: "30 s", "1 min 30 s", "14 min", "1 h 20 min".
 std::string roughTime(std::chrono::seconds time);
 // A measured time: "under a second", "51 s", "3 min 20 s", "1 h 5 min".
 std::string duration(std::chrono::milliseconds time);

@@ -156,9 +156,10 @@ void TaskGrid::refreshTip()
 
 void TaskGrid::showTip(const QString& text)
 {
-    // As plain text: a URL or file name that looks like markup is shown as it is.
-    QToolTip::showText(m_tipPosition, Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), viewport(),
-                       visualRect(m_tipIndex));
+    // Always as plain text: a first line that looks like markup (a URL or file name of a
+    // hand-made list) would make the tooltip read the whole as rich text, so it is escaped then.
+    const QString shown = Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+    QToolTip::showText(m_tipPosition, shown, viewport(), visualRect(m_tipIndex));
 }
 
 void TaskGrid::mousePressEvent(QMouseEvent* event)

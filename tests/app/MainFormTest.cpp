@@ -309,16 +309,17 @@ TEST_F(MainFormTest, ARowsTooltipTellsItsStateThenTheWholeTextOfACutCellAndAHuge
     EXPECT_EQ(grid.cutText(index(ColPath)).size(), 4096);
     EXPECT_GT(pixelsOf(gridImage(), QColor(0, 179, 0)), 500); // drawn, selection and all
 
-    // Shown as plain text, and brought up to date while it is shown.
+    // Shown as plain text also when it begins with what looks like markup (a row of a hand-made
+    // list with no state to tell), and brought up to date while it is shown.
+    form->table().setCell(ColStatus, row, "");
     const QRect cell = grid.visualRect(index(ColUrl));
     QHelpEvent hover(QEvent::ToolTip, cell.center(), grid.viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(grid.viewport(), &hover);
     ASSERT_TRUE(QToolTip::isVisible());
-    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("&lt;b&gt;"))) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("/&lt;b&gt;aaa"))) << QToolTip::text().toStdString();
     form->table().setCell(ColStatus, row, std::string(Status::Cancelled));
     grid.refreshTip();
-    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("Cancelled"))) << QToolTip::text().toStdString();
-    EXPECT_FALSE(QToolTip::text().contains(QStringLiteral("Not started")));
+    EXPECT_EQ(QToolTip::text().toStdString(), "Cancelled\n" + longUrl);
     QToolTip::hideText();
 }
 

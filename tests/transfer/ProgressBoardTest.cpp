@@ -5,6 +5,7 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/ProgressBoard.h"
+#include "transfer/ProgressTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -124,4 +125,13 @@ TEST_F(ProgressBoardTest, AnEndedRowTellsHowItsLastRunEndedUntilTheListIsReadAga
     table.setCell(ColSizeLoaded, 2, "1,50 MB");
     EXPECT_EQ(board.tip(1), "Stopped");
     EXPECT_EQ(board.tip(2), "Done: 1,50 MB");
+}
+
+TEST(ProgressTexts, TimesAreRoundedAsPeopleReadThem)
+{
+    EXPECT_EQ(ProgressTexts::roughTime(88s), "1 min 30 s");
+    EXPECT_EQ(ProgressTexts::roughTime(599s), "10 min");
+    EXPECT_EQ(ProgressTexts::roughTime(3725s), "1 h 2 min");
+    EXPECT_EQ(ProgressTexts::duration(200'400ms), "3 min 20 s");
+    EXPECT_EQ(ProgressTexts::duration(999ms), "under a second");
 }
