@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include <sys/resource.h>
+
 using namespace zv;
 
 namespace {
@@ -25,6 +27,11 @@ double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double seconds(const timeval& time)
+{
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
 } // namespace
@@ -47,6 +54,8 @@ int main(int argc, char** argv)
     int reports = 0;
     table.addListener([&](const TableChange&) { ++reports; });
     std::string tip;
+    int samples = 0;
+    double samplingCpu = 0;
 
     const auto start = std::chrono::steady_clock::now();
     const double mainCpuBefore = threadCpuSeconds();
@@ -63,8 +72,11 @@ int main(int argc, char** argv)
         worker->resume();
         const auto interval = std::chrono::milliseconds(500); // the window's progress timer
         while (!mainThread.waitUntil([worker] { return worker->finished(); }, std::chrono::steady_clock::now() + interval)) {
+            const double before = threadCpuSeconds();
             progress.sample();
             tip = progress.tip(row);
+            samplingCpu += threadCpuSeconds() - before;
+            ++samples;
         }
         slots.destroy(row);
     }
@@ -72,7 +84,12 @@ int main(int argc, char** argv)
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("status %s/%s, size loaded %s, %d cell writes\n", table.cell(ColStatus, row).c_str(),
                 table.cell(ColProcess, row).c_str(), table.cell(ColSizeLoaded, row).c_str(), reports);
-    std::printf("last tooltip while running: %s\n", tip.c_str());
-    std::printf("main thread: %.4f s CPU over %.3f s wall (%.3f%%)\n", mainCpu, wall, 100.0 * mainCpu / wall);
+    std::printf("tooltip sampling: %d samples, %.1f us CPU in all; last tooltip while running: %s\n", samples,
+                samplingCpu * 1e6, tip.c_str());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double processCpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    std::printf("main thread: %.4f s CPU over %.3f s wall (%.3f%%), %.3f%% of the process's %.3f s CPU\n", mainCpu,
+                wall, 100.0 * mainCpu / wall, 100.0 * mainCpu / processCpu, processCpu);
     return table.cell(ColStatus, row) == Status::Done ? 0 : 1;
 }

@@ -13,17 +13,13 @@
 
 namespace zv {
 
-ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock,
-                             const FormatSettings& formats)
+ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats)
     : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats)
 {
     m_listener = m_table.addListener([this](const TableChange& change) { changed(change); });
 }
 
-ProgressBoard::~ProgressBoard()
-{
-    m_table.removeListener(m_listener);
-}
+ProgressBoard::~ProgressBoard() { m_table.removeListener(m_listener); }
 
 void ProgressBoard::launched(int row, std::shared_ptr<const TransferMeter> meter)
 {

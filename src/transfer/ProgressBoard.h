@@ -21,8 +21,7 @@ struct TableChange;
 // why a stopped one stopped, how a done one went. Main thread only, like the table.
 class ProgressBoard {
 public:
-    static constexpr const char* NotRunningText =
-        "Not running since the program was restarted: press Stop, then Start to resume";
+    static constexpr const char* NotRunningText = "Not running since the program was restarted: press Stop, then Start to resume";
 
     ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats);
     ~ProgressBoard();

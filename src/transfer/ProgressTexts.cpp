@@ -69,9 +69,6 @@ std::string ProgressTexts::duration(std::chrono::milliseconds time)
     return hoursAndMinutes(seconds / 60);
 }
 
-std::string ProgressTexts::retries(int count)
-{
-    return std::to_string(count) + (count == 1 ? " retry" : " retries");
-}
+std::string ProgressTexts::retries(int count) { return std::to_string(count) + (count == 1 ? " retry" : " retries"); }
 
 } // namespace zv

@@ -16,7 +16,10 @@ public:
     std::uint64_t held() const { return m_held.load(std::memory_order_relaxed); }
 
     // The resource's whole size as the answer tells it; nullopt when it does not.
-    void setTotal(std::optional<std::uint64_t> bytes) { m_total.store(bytes.value_or(Unknown), std::memory_order_relaxed); }
+    void setTotal(std::optional<std::uint64_t> bytes)
+    {
+        m_total.store(bytes.value_or(Unknown), std::memory_order_relaxed);
+    }
     std::optional<std::uint64_t> total() const
     {
         const std::uint64_t bytes = m_total.load(std::memory_order_relaxed);

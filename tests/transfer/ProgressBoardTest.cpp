@@ -100,8 +100,8 @@ TEST_F(ProgressBoardTest, AnEndedRowTellsHowItsLastRunEndedUntilTheListIsReadAga
 {
     formats.setDecimalSeparator(",");
     const int stopped = running();
-    ends(stopped, Status::Started, Process::Idle, {"body cut short (gave up after 5 retries)",
-                                                   "the connection broke before the end", 5, 0});
+    ends(stopped, Status::Started, Process::Idle,
+         {"body cut short (gave up after 5 retries)", "the connection broke before the end", 5, 0});
     EXPECT_EQ(board.tip(stopped), "Stopped: the connection broke before the end (after 5 retries)");
 
     const int done = running();

@@ -106,7 +106,8 @@ std::string FailureReason::plainText() const
     case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";
     case Kind::WrongPart: return "the server cannot go on where the file ends";
     case Kind::Unsupported: return "the address is not an http or https address";
-    case Kind::LocalFile: return detail.empty() ? "the file could not be written" : "the file could not be written: " + detail;
+    case Kind::LocalFile:
+        return detail.empty() ? "the file could not be written" : "the file could not be written: " + detail;
     case Kind::Other: return detail.empty() ? "something failed" : "something failed: " + detail;
     }
     return "something failed";
