@@ -80,7 +80,8 @@ std::string ProgressBoard::runningTip(const Run& run) const
     const std::optional<double> speed = run.speed.bytesPerSecond();
     std::string line;
     if (total && *total > 0)
-        line = std::to_string(std::min<std::uint64_t>(held * 100 / *total, 100)) + " % of " + size(*total);
+        line = std::to_string(std::min<std::uint64_t>(held * 100 / *total, 100)) + " % of " + size(*total) + " ("
+             + size(held) + ")";
     else if (held > 0)
         line = size(held) + " loaded";
     else

@@ -74,11 +74,11 @@ TEST_F(ProgressBoardTest, ARunningRowTellsItsShareTheRecentSpeedAndTheTimeLeft)
     const int row = running();
     meter->setTotal(100 * MiB);
     board.sample();
-    EXPECT_EQ(board.tip(row), "0 % of 100.00 MB");
+    EXPECT_EQ(board.tip(row), "0 % of 100.00 MB (0 Byte)");
     // A slow start is forgotten: the speed is that of the last five seconds.
     secondsPass(6, 1 * MiB);
     secondsPass(6, 4 * MiB);
-    EXPECT_EQ(board.tip(row), "30 % of 100.00 MB, 4.0 MB/s, about 18 s left");
+    EXPECT_EQ(board.tip(row), "30 % of 100.00 MB (30.00 MB), 4.0 MB/s, about 18 s left");
 
     meter->setRetries(2);
     meter->setTotal(std::nullopt);
