@@ -115,10 +115,12 @@ TEST_F(EndToEndTest, AFinishedDownloadIsToldToTheDesktopsNotificationServer)
     program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
     program.start();
     // The stand-in answers from this thread's event loop.
-    ASSERT_TRUE(waitFor([&] {
-        QCoreApplication::processEvents();
-        return !notifications.calls.empty();
-    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return !notifications.calls.empty();
+        },
+        std::chrono::seconds(60)));
     EXPECT_TRUE(fileArrived());
     const NotificationServerStandIn::Call& call = notifications.calls.front();
     EXPECT_EQ(call.appName, "Zare Vantrel");

@@ -8,10 +8,7 @@
 
 namespace zv::test {
 
-bool PrivateSessionBus::available()
-{
-    return std::system("command -v dbus-daemon >/dev/null 2>&1") == 0;
-}
+bool PrivateSessionBus::available() { return std::system("command -v dbus-daemon >/dev/null 2>&1") == 0; }
 
 PrivateSessionBus::PrivateSessionBus()
 {
