@@ -16,7 +16,7 @@ RealServices::RealServices()
 TaskSession::Services RealServices::forSession(const std::string& folder)
 {
     return {m_mainThread, m_internet, std::make_unique<ThreadedProbeRunner>(m_mainThread, m_internet), m_formats,
-            m_clock, m_dialogs, m_online, m_deferrer, folder, folder};
+            m_clock, m_dialogs, m_online, m_deferrer, m_notifier, folder, folder};
 }
 
 MainFormServices RealServices::forMainForm(const std::string& folder)

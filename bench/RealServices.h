@@ -3,11 +3,13 @@
 #include "app/MainFormU.h"
 #include "platform/sound/AlsaSound.h"
 #include "platform/net/CurlSessionFactory.h"
+#include "platform/desktop/DbusNotifier.h"
 #include "platform/desktop/DesktopShell.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/desktop/QtNotifyIconShell.h"
+#include "platform/files/Paths.h"
 #include "platform/threads/SystemClock.h"
 #include "platform/net/SystemOnlineQuery.h"
 #include "platform/threads/QtDeferrer.h"
@@ -46,6 +48,7 @@ private:
     AlsaSound m_sound;
     const SystemOnlineQuery m_online;
     QtDeferrer m_deferrer;
+    DbusNotifier m_notifier{m_shell, DbusNotifier::iconFor(Paths::executableDir())};
 };
 
 } // namespace zv::bench

@@ -2,6 +2,7 @@
 #include "platform/sound/AlsaSound.h"
 #include "platform/text/ApplicationTitle.h"
 #include "platform/net/CurlSessionFactory.h"
+#include "platform/desktop/DbusNotifier.h"
 #include "platform/desktop/DesktopShell.h"
 #include "platform/desktop/FontSubstitutes.h"
 #include "platform/text/FormatSettings.h"
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     zv::AlsaSound sound;
     const zv::SystemOnlineQuery online;
     zv::QtDeferrer deferrer;
+    zv::DbusNotifier notifier(shell, zv::DbusNotifier::iconFor(programDir));
 
     // Installed before the window exists: a signal while a start-up box is shown closes the
     // box, and the program then ends as after "Exit".
@@ -75,7 +77,7 @@ int main(int argc, char* argv[])
     // The tasks outlive the window: it ends their workers before it goes, and no report reaches
     // it afterwards.
     zv::TaskSession session({mainThread, internet, std::make_unique<zv::ThreadedProbeRunner>(mainThread, internet),
-                             formats, clock, dialogs, online, deferrer, programDir, listFolder});
+                             formats, clock, dialogs, online, deferrer, notifier, programDir, listFolder});
     zv::TMainForm mainForm(session, {formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
                                      programDir, &zv::Paths::defaultDownloadFolder});
     window = &mainForm;

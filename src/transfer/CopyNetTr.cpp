@@ -220,8 +220,8 @@ void TfileThread::ShowDone()
     table.setCell(ColProcess, Row, std::string(Process::Finished));
     table.setCell(ColTimeOfEnd, Row, m_services.formats.timeStamp(m_services.clock.now()));
     table.setRunOutcome(Row, m_outcome);
-    if (m_services.playDoneSound)
-        m_services.playDoneSound();
+    if (m_services.completed)
+        m_services.completed(DestFile);
 }
 
 void TfileThread::ShowStopped()

@@ -11,9 +11,10 @@ namespace zv {
 TaskSession::TaskSession(Services services)
     : m_services(std::move(services))
     , m_listFile(m_table, m_services.dialogs, m_services.listFolder)
+    , m_doneNotices(m_services.notifier, m_services.deferrer)
     , m_progress(m_table, m_slots, m_services.clock, m_services.formats)
     , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats, m_services.clock,
-                     [this] { playDoneSound(); }},
+                     [this](const std::string& destFile) { completed(destFile); }},
                     m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); },
                     &m_progress})
     , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs,
@@ -73,10 +74,11 @@ int TaskSession::refreshSpeedItem() const
     return m_view ? m_view->refreshSpeedItem() : RefreshSpeed::DefaultItem;
 }
 
-void TaskSession::playDoneSound()
+void TaskSession::completed(const std::string& destFile)
 {
     if (m_view)
         m_view->PlayDoneSound();
+    m_doneNotices.completed(destFile);
 }
 
 } // namespace zv

@@ -6,6 +6,7 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/ConnectionIndicator.h"
+#include "transfer/DoneNotices.h"
 #include "transfer/ProbeRunner.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/ScheduleWatch.h"
@@ -18,6 +19,7 @@ namespace zv {
 
 class Clock;
 class Deferrer;
+class DesktopNotifier;
 class Dialogs;
 class FormatSettings;
 class HandOverQueue;
@@ -26,9 +28,9 @@ class OnlineQuery;
 class TaskSessionView;
 
 // The tasks of a run, apart from any window: the table, the worker slots, the list file, the
-// operations on tasks with their probes, the schedule watch and the recovery copy. main()
-// makes it and hands it to the window, which shows it (setView) and calls its operations.
-// Main thread only, like the table.
+// operations on tasks with their probes, the schedule watch, the recovery copy and the desktop's
+// notices of completed downloads. main() makes it and hands it to the window, which shows it
+// (setView) and calls its operations. Main thread only, like the table.
 class TaskSession final : private ConnectionIndicator {
 public:
     struct Services {
@@ -39,7 +41,8 @@ public:
         const Clock& clock;
         Dialogs& dialogs;
         const OnlineQuery& online;
-        Deferrer& deferrer; // times the recovery copy's writes
+        Deferrer& deferrer;        // times the recovery copy's writes and the notices of completions
+        DesktopNotifier& notifier; // tells the desktop of completed downloads
         std::string programDir; // holds the "pic" folder
         std::string listFolder; // holds the default list, its recovery copy and ".bad" copies
     };
@@ -83,12 +86,14 @@ public:
 private:
     bool showPictureFile(const std::string& path) override;
     int refreshSpeedItem() const;
-    void playDoneSound();
+    void completed(const std::string& destFile);
 
     Services m_services;
     TaskTable m_table;
     EditorMode m_editorMode;
     TaskListFile m_listFile;
+    // Before the slots: a worker's last report, when the slots end it, may tell of a completion.
+    DoneNotices m_doneNotices;
     // After the table: workers end, on destruction, while the table their reports reach exists.
     WorkerSlots m_slots;
     ProgressBoard m_progress;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace zv {
 
@@ -17,14 +18,15 @@ class OutputFile;
 class TaskTable;
 
 // What a transfer worker reaches: the network, and (from its main-thread reports only)
-// the table, the formats, the clock and the done sound.
+// the table, the formats, the clock and what a completed download sets off.
 struct WorkerServices {
     HandOverQueue& mainThread;
     InternetSessionFactory& internet;
     TaskTable& table;
     const FormatSettings& formats;
     const Clock& clock;
-    std::function<void()> playDoneSound;
+    // A run has completed its file, given by its path: the done sound and the desktop's notice.
+    std::function<void(const std::string& destFile)> completed;
     // Makes the object the destination is written through; empty for the plain file. Kept by
     // the worker, so an abandoned worker still has it when it wakes.
     std::function<std::unique_ptr<OutputFile>()> makeOutputFile = {};

@@ -9,6 +9,7 @@
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"
+#include "support/RecordingNotifier.h"
 #include "support/RecordingNotifyIconShell.h"
 #include "support/RecordingShell.h"
 #include "support/RecordingSound.h"
@@ -48,7 +49,7 @@ protected:
         session.reset();
         session = std::make_unique<TaskSession>(TaskSession::Services{
             queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs, online,
-            deferrer, programDir.path().string(), programDir.path().string()});
+            deferrer, notifier, programDir.path().string(), programDir.path().string()});
         form = std::make_unique<TMainForm>(*session, MainFormServices{
             formats, clock, dialogs, editorDialogs, shell, trayShell, sound, programDir.path().string(),
             [this] { return programDir.file("dl"); }});
@@ -91,6 +92,7 @@ protected:
     RecordingSound sound;
     FixedOnline online;
     QtDeferrer deferrer;
+    RecordingNotifier notifier;
     std::unique_ptr<TaskSession> session;
     std::unique_ptr<TMainForm> form;
 };

@@ -1,10 +1,14 @@
 #include "ProgramRun.h"
 
+#include "support/NotificationServerStandIn.h"
+#include "support/PrivateSessionBus.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 #include "tasks/TaskListReader.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +101,33 @@ TEST_F(EndToEndTest, ScheduledTaskDownloadsAndSigtermSavesTheList)
     EXPECT_EQ(saved.cell(ColStatus, 1), "3");
     EXPECT_EQ(saved.cell(ColProcess, 1), "0");
     EXPECT_FALSE(saved.cell(ColTimeOfEnd, 1).empty());
+}
+
+TEST_F(EndToEndTest, AFinishedDownloadIsToldToTheDesktopsNotificationServer)
+{
+    if (!PrivateSessionBus::available())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    PrivateSessionBus bus;
+    ASSERT_FALSE(bus.address().empty());
+    NotificationServerStandIn notifications(bus.address(), {"actions", "body"});
+    ASSERT_TRUE(notifications.registered());
+    writeScheduledList();
+    program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    program.start();
+    // The stand-in answers from this thread's event loop.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return !notifications.calls.empty();
+        },
+        std::chrono::seconds(60)));
+    EXPECT_TRUE(fileArrived());
+    const NotificationServerStandIn::Call& call = notifications.calls.front();
+    EXPECT_EQ(call.appName, "Zare Vantrel");
+    EXPECT_EQ(call.summary, "Download finished");
+    EXPECT_EQ(call.body.toStdString(), "archive.zip\nin " + (dir.path() / "dl").string());
+    EXPECT_EQ(call.actions, QStringList({"default", "Open folder", "open-folder", "Open folder"}));
+    EXPECT_EQ(program.stop(SIGTERM), 0);
 }
 
 TEST_F(EndToEndTest, SigtermWhileDownloadingKeepsTheRowRunningAndThePartialFile)

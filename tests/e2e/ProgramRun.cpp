@@ -68,6 +68,8 @@ void ProgramRun::startOnce()
         ::setenv("LC_ALL", "C", 1);
         ::setenv("HOME", home.c_str(), 1);
         ::unsetenv("SESSION_MANAGER");
+        for (const auto& [name, value] : m_environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
         if (fileSizeLimit) {
             // An ignored signal stays ignored across exec.
             ::signal(SIGXFSZ, SIG_IGN);

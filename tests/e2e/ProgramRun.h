@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     void setFileSizeLimit(std::optional<std::uint64_t> bytes) { m_fileSizeLimit = bytes; }
     // For the next starts: HOME and the working folder (else the program's folder).
     void setHome(const std::filesystem::path& folder) { m_home = folder; }
+    // For the next starts: an environment variable the program gets besides the test's own.
+    void setEnvironment(const std::string& name, const std::string& value) { m_environment[name] = value; }
     // For the next starts: standard error goes to this file (appended to).
     void setStandardError(const std::filesystem::path& file) { m_standardError = file; }
     // Starts the program and waits until it has reached the X server (has a window). Under
@@ -57,6 +60,7 @@ private:
     std::optional<std::uint64_t> m_fileSizeLimit;
     std::filesystem::path m_standardError;
     std::filesystem::path m_home;
+    std::map<std::string, std::string> m_environment;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.

@@ -38,8 +38,8 @@ TEST_F(ScheduleWatchServerTest, DueTaskWithASilentServerIsProbedAgainAtEveryTick
     CurlSessionFactory quickProbe{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60),
                                                  std::chrono::milliseconds(200)}};
     ImmediateProbeRunner quickProbes{quickProbe};
-    TaskOperations quick{TransferServices{
-        WorkerServices{queue, quickProbe, table, formats, clock, [] {}}, slots, dialogs, quickProbes, [] { return 1; }}};
+    TaskOperations quick{TransferServices{WorkerServices{queue, quickProbe, table, formats, clock, {}}, slots, dialogs,
+                                          quickProbes, [] { return 1; }}};
     ScheduleWatch quickWatch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
                               [&quick](int) { quick.startBySchedule(); }}};
     TestResource silent;

@@ -6,6 +6,7 @@
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
 #include "support/RecordingDialogs.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 #include "tasks/TaskCodes.h"
@@ -39,7 +40,7 @@ public:
 
 } // namespace
 
-TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskAndSavesTheListAtTheClose)
+TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTheListAtTheClose)
 {
     TestServer server;
     const std::string body = TestServer::pattern(20'000);
@@ -55,9 +56,10 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskAndSavesTheListAtTheClose
     RecordingDialogs dialogs;
     Online online;
     FakeDeferrer deferrer;
+    RecordingNotifier notifier;
     CountingView view;
     TaskSession session({queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs,
-                         online, deferrer, programDir.path().string(), programDir.path().string()});
+                         online, deferrer, notifier, programDir.path().string(), programDir.path().string()});
     session.setView(&view);
 
     session.loadAtStartUp();
@@ -72,6 +74,11 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskAndSavesTheListAtTheClose
     EXPECT_EQ(view.doneSounds, 1);
     EXPECT_EQ(readFile(programDir.path() / "f.bin"), body);
     EXPECT_TRUE(session.recoveryCopy().isPending());
+    EXPECT_TRUE(notifier.notices.empty()); // told once no other completion follows
+    deferrer.fireAll();
+    ASSERT_EQ(notifier.notices.size(), 1u);
+    EXPECT_EQ(notifier.notices[0].summary, "Download finished");
+    EXPECT_EQ(notifier.notices[0].body, "f.bin\nin " + programDir.path().string());
 
     ASSERT_TRUE(session.saveAtUserClose());
     session.endAfterSave();

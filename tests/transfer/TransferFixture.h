@@ -75,10 +75,10 @@ protected:
 
     TransferServices services()
     {
-        return TransferServices{
-            WorkerServices{queue, internet, table, formats, clock, [this] { ++doneSounds; }, outputFiles, retries,
-                           waitBeforeRetry},
-            slots, dialogs, probes, [this] { return speedItem; }};
+        return TransferServices{WorkerServices{queue, internet, table, formats, clock,
+                                               [this](const std::string&) { ++doneSounds; }, outputFiles, retries,
+                                               waitBeforeRetry},
+                                slots, dialogs, probes, [this] { return speedItem; }};
     }
 
     TestServer server;
