@@ -119,6 +119,8 @@ void TMainForm::FormCreate()
     setWindowIcon(QIcon(QPixmap::fromImage(Resources::image(QStringLiteral("ZVICON")))));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Progress is read at a glance while another window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     m_session.editorMode().setAdd();
     ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
     createClient();
