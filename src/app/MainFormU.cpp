@@ -354,7 +354,7 @@ QAction* TMainForm::action(const QString& name) const
     return found == m_actions.end() ? nullptr : found->second;
 }
 
-// Handlers.
+// Handlers. The buttons and the grid's menu run the Tasks menu's handlers.
 void TMainForm::Opendatabase1Click() { m_session.listFile().openDatabase(); }
 void TMainForm::Newdatabase1Click() { m_session.listFile().newDatabase(); }
 void TMainForm::Savedatabaseas1Click() { m_session.listFile().saveDatabaseAs(); }
@@ -373,20 +373,20 @@ void TMainForm::Productpage1Click() { m_services.shell.openAddress(ProductPage);
 void TMainForm::About1Click() { showAboutBox(); }
 void TMainForm::QelButton1Click() { Newtask1Click(); }
 void TMainForm::QelButton2Click() { Edittask1Click(); }
-void TMainForm::QelButton3Click() { m_session.operations().startCurrentTask(); }
-void TMainForm::QelButton4Click() { m_session.operations().startAllTasks(); }
-void TMainForm::QelButton5Click() { m_session.operations().stopCurrentTask(); }
-void TMainForm::QelButton6Click() { m_session.operations().stopAllTasks(); }
-void TMainForm::QelButton7Click() { m_session.operations().cancelCurrentTask(); }
-void TMainForm::QelButton8Click() { m_session.operations().cancelAllTasks(); }
+void TMainForm::QelButton3Click() { Start1Click(); }
+void TMainForm::QelButton4Click() { Startall1Click(); }
+void TMainForm::QelButton5Click() { Pause1Click(); }
+void TMainForm::QelButton6Click() { Pauseall1Click(); }
+void TMainForm::QelButton7Click() { Delete1Click(); }
+void TMainForm::QelButton8Click() { Deleteall1Click(); }
 void TMainForm::QelButton9Click() { Form2->exec(); }
 void TMainForm::QelButton10Click() { clearTheList(table(), m_services.dialogs); }
-void TMainForm::Startcopy1Click() { m_session.operations().startCurrentTask(); }
-void TMainForm::Startcopingforall1Click() { m_session.operations().startAllTasks(); }
-void TMainForm::Stoptask1Click() { m_session.operations().stopCurrentTask(); }
-void TMainForm::Stopalltask1Click() { m_session.operations().stopAllTasks(); }
-void TMainForm::Cancelthetask1Click() { m_session.operations().cancelCurrentTask(); }
-void TMainForm::Clearalltasks1Click() { m_session.operations().cancelAllTasks(); }
+void TMainForm::Startcopy1Click() { Start1Click(); }
+void TMainForm::Startcopingforall1Click() { Startall1Click(); }
+void TMainForm::Stoptask1Click() { Pause1Click(); }
+void TMainForm::Stopalltask1Click() { Pauseall1Click(); }
+void TMainForm::Cancelthetask1Click() { Delete1Click(); }
+void TMainForm::Clearalltasks1Click() { Deleteall1Click(); }
 void TMainForm::Edit1Click() { Edittask1Click(); }
 void TMainForm::Opendownloadedfile1Click() { openDownloadedFile(); }
 void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }

@@ -18,11 +18,21 @@ std::string oneDecimal(double value, std::string_view decimalSeparator)
     return text;
 }
 
+// "3 min" or "3 min 20 s": the larger unit, then the smaller one unless it is 0.
+std::string twoUnits(long long large, const char* largeUnit, long long small, const char* smallUnit)
+{
+    std::string text = std::to_string(large) + largeUnit;
+    if (small != 0) {
+        text += ' ';
+        text += std::to_string(small);
+        text += smallUnit;
+    }
+    return text;
+}
+
 std::string hoursAndMinutes(long long minutes)
 {
-    const long long hours = minutes / 60;
-    const long long rest = minutes % 60;
-    return std::to_string(hours) + " h" + (rest ? " " + std::to_string(rest) + " min" : std::string());
+    return twoUnits(minutes / 60, " h", minutes % 60, " min");
 }
 
 } // namespace
@@ -46,8 +56,7 @@ std::string ProgressTexts::roughTime(std::chrono::seconds time)
     if (seconds < 600) {
         // To ten seconds: finer would only flicker.
         const long long tens = (seconds + 5) / 10;
-        const long long rest = tens % 6 * 10;
-        return std::to_string(tens / 6) + " min" + (rest ? " " + std::to_string(rest) + " s" : std::string());
+        return twoUnits(tens / 6, " min", tens % 6 * 10, " s");
     }
     const long long minutes = (seconds + 30) / 60;
     if (minutes < 60)
@@ -62,10 +71,8 @@ std::string ProgressTexts::duration(std::chrono::milliseconds time)
         return "under a second";
     if (seconds < 60)
         return std::to_string(seconds) + " s";
-    if (seconds < 3600) {
-        const long long rest = seconds % 60;
-        return std::to_string(seconds / 60) + " min" + (rest ? " " + std::to_string(rest) + " s" : std::string());
-    }
+    if (seconds < 3600)
+        return twoUnits(seconds / 60, " min", seconds % 60, " s");
     return hoursAndMinutes(seconds / 60);
 }
 

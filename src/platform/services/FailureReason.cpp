@@ -1,5 +1,7 @@
 #include "platform/services/FailureReason.h"
 
+#include <utility>
+
 namespace zv {
 
 namespace {
@@ -57,6 +59,16 @@ std::string plainStatus(int status)
     return "the server refused the request" + code;
 }
 
+// "line: detail", or the line alone when there is no detail.
+std::string withDetail(std::string line, const std::string& detail)
+{
+    if (!detail.empty()) {
+        line += ": ";
+        line += detail;
+    }
+    return line;
+}
+
 } // namespace
 
 bool FailureReason::transient() const
@@ -84,9 +96,7 @@ std::string FailureReason::text() const
         line += " " + std::to_string(status);
     if (retryAfter)
         line += " (Retry-After " + std::to_string(retryAfter->count()) + " s)";
-    if (!detail.empty())
-        line += ": " + detail;
-    return line;
+    return withDetail(std::move(line), detail);
 }
 
 std::string FailureReason::plainText() const
@@ -106,9 +116,8 @@ std::string FailureReason::plainText() const
     case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";
     case Kind::WrongPart: return "the server cannot go on where the file ends";
     case Kind::Unsupported: return "the address is not an http or https address";
-    case Kind::LocalFile:
-        return detail.empty() ? "the file could not be written" : "the file could not be written: " + detail;
-    case Kind::Other: return detail.empty() ? "something failed" : "something failed: " + detail;
+    case Kind::LocalFile: return withDetail("the file could not be written", detail);
+    case Kind::Other: return withDetail("something failed", detail);
     }
     return "something failed";
 }
