@@ -30,10 +30,7 @@ std::string twoUnits(long long large, const char* largeUnit, long long small, co
     return text;
 }
 
-std::string hoursAndMinutes(long long minutes)
-{
-    return twoUnits(minutes / 60, " h", minutes % 60, " min");
-}
+std::string hoursAndMinutes(long long minutes) { return twoUnits(minutes / 60, " h", minutes % 60, " min"); }
 
 } // namespace
 
