@@ -13,6 +13,7 @@
 #include "tasks/CellFormats.h"
 #include "tasks/ClearList.h"
 #include "tasks/TaskCodes.h"
+#include "transfer/FileNames.h"
 #include "transfer/RefreshSpeed.h"
 #include "transfer/TaskSession.h"
 #include "ui/BrowseForFolders.h"
@@ -475,8 +476,11 @@ void TMainForm::openDownloadedFile()
     const int row = tasks.currentRow();
     if (!tasks.hasTasks() || row == 0 || tasks.cell(ColStatus, row) != Status::Done)
         return;
-    m_services.shell.openFile(CellFormats::localFileLocation(tasks.cell(ColPath, row),
-                                                             tasks.cell(ColFileName, row)));
+    // The file the download wrote, by the name rules of its start; a file that is gone opens nothing.
+    const std::string file = FileNames::destinationOf(tasks, row);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error))
+        m_services.shell.openFile(file);
 }
 
 void TMainForm::openDestinationDirectory()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -11,6 +12,13 @@ struct RunOutcome {
     std::string plainReason;    // the same in plain words for the window; empty for a stop of the user's
     int retries = 0;            // retries made during the run
     std::uint64_t appended = 0; // bytes the run wrote to the file
+    // The resource's exact total as the run's answers told it: what the next start compares
+    // the server's total with, so that another file is never glued to the partial one.
+    std::optional<std::uint64_t> total;
+    // The start was refused before any worker ran; reason and plainReason say why.
+    bool notStarted = false;
+    // The file the run wrote to; empty when no worker ran.
+    std::string destination;
 };
 
 } // namespace zv

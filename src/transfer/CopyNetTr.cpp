@@ -8,6 +8,7 @@
 #include "tasks/CellFormats.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
+#include "transfer/FileNames.h"
 #include "transfer/Retries.h"
 #include "transfer/TransferLog.h"
 
@@ -40,6 +41,10 @@ void TfileThread::execute()
     m_appended = 0;
     m_createdFile = false;
     m_lostFile = false;
+    m_answered = false;
+    m_fileIsHtml = false;
+    m_validator.clear();
+    m_exactTotal.reset();
     m_failure = {};
     m_startedAt = 0;
     Retries retries(m_services.retries);
@@ -56,7 +61,12 @@ void TfileThread::execute()
         failed(FailureReason::of(FailureReason::Kind::Other, "an exception"));
     }
     m_outcome = {completed ? std::string() : retries.endText(m_failure),
-                 completed ? std::string() : m_failure.plainText(), retries.inAll(), m_appended};
+                 completed ? std::string() : m_failure.plainText(),
+                 retries.inAll(),
+                 m_appended,
+                 m_exactTotal ? m_exactTotal : Known.exact,
+                 false,
+                 DestFile};
     TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -71,8 +81,8 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
     OutputFile& file = *destination;
     if (!CreateNew) {
         const auto opened = file.openAtEnd(DestFile);
-        if (opened == OutputFile::OpenResult::Failed)
-            return failedLocally(file);
+        if (opened == OutputFile::OpenResult::Failed || opened == OutputFile::OpenResult::InUse)
+            return failedToOpen(file, opened);
         // A partial file that is gone (Missing) makes the run start afresh.
         if (opened == OutputFile::OpenResult::Opened)
             setLoaded(m_startedAt = file.sizeAtOpen());
@@ -81,8 +91,12 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         const std::uint64_t appendedBefore = m_appended;
         if (attempt(session, file))
             return true;
-        if (m_appended > appendedBefore)
+        const bool progressed = m_appended > appendedBefore;
+        if (progressed)
             retries.progressed();
+        // An answer that ended cleanly short of the total goes on from its end at once.
+        if (progressed && m_failure.kind == FailureReason::Kind::ShortAnswer && !terminated())
+            continue;
         const auto wait = retries.after(m_failure);
         Meter->setRetries(retries.inAll());
         if (!wait || !waitBeforeRetry(*wait))
@@ -98,13 +112,13 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
     const auto stream = session.openUrl(Url);
     if (!stream)
         return failed(session.lastFailure());
-    return createDestination(file) && copyFrom(*stream, file);
+    return createDestination(file) && copyFrom(*stream, file, true);
 }
 
 // The file is open at its end; one range request goes on from there.
 bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 {
-    const auto resumed = session.resumeUrl(Url, Loaded);
+    const auto resumed = session.resumeUrl(Url, Loaded, knownFile());
     switch (resumed.position) {
     case SeekResult::Failed:
         // Never append bytes from another offset; the partial file stays as it is.
@@ -112,16 +126,40 @@ bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
     case SeekResult::AlreadyWhole:
         return closeCompleted(file);
     case SeekResult::StartsAfresh:
-        // The server holds another resource than the partial file's: it is replaced.
+        // A whole answer that may be the partial file's resource: the file starts afresh
+        // from its body, so no byte of another version is glued to it.
         setLoaded(0);
         if (!createDestination(file))
             return false;
-        break;
+        return copyFrom(*resumed.stream, file, true);
     case SeekResult::Continues:
     case SeekResult::Skipped:
         break;
     }
-    return copyFrom(*resumed.stream, file);
+    return copyFrom(*resumed.stream, file, false);
+}
+
+KnownFile TfileThread::knownFile() const
+{
+    KnownFile known;
+    if (m_exactTotal)
+        known.sameTotal = [total = *m_exactTotal](std::uint64_t bytes) { return bytes == total; };
+    else if (Known.known())
+        known.sameTotal = [before = Known](std::uint64_t bytes) { return before.matches(bytes); };
+    known.htmlExpected = m_answered ? m_fileIsHtml : ProbedHtml;
+    known.validator = m_validator;
+    return known;
+}
+
+void TfileThread::noteAnswer(const UrlStream& stream, bool startsFile)
+{
+    if (startsFile || !m_answered) {
+        m_answered = true;
+        m_fileIsHtml = stream.isHtml();
+        m_validator = stream.validator();
+    }
+    if (const auto total = stream.total())
+        m_exactTotal = total;
 }
 
 bool TfileThread::createDestination(OutputFile& file)
@@ -129,16 +167,17 @@ bool TfileThread::createDestination(OutputFile& file)
     // An abandoned worker leaves the file to its row's next run.
     if (abandoned())
         return failed(FailureReason::of(FailureReason::Kind::Interrupted));
-    if (file.create(DestFile) != OutputFile::OpenResult::Opened)
-        return failedLocally(file);
+    if (const auto created = file.create(DestFile); created != OutputFile::OpenResult::Opened)
+        return failedToOpen(file, created);
     m_createdFile = true;
     return true;
 }
 
-bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
+bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
 {
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
-    Meter->setTotal(stream.total());
+    noteAnswer(stream, startsFile);
+    Meter->setTotal(m_exactTotal ? m_exactTotal : AnnouncedTotal);
     char block[BlockSize];
     std::size_t count = 0;
     do {
@@ -161,7 +200,19 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file)
         return failed(FailureReason::of(FailureReason::Kind::Interrupted));
     if (FailureReason broken = stream.failure(); broken.failed())
         return failed(std::move(broken));
-    return closeCompleted(file);
+    return completesTheTotal(file);
+}
+
+bool TfileThread::completesTheTotal(OutputFile& file)
+{
+    using Kind = FailureReason::Kind;
+    const auto total = m_exactTotal ? m_exactTotal : AnnouncedTotal;
+    if (!total || Loaded == *total)
+        return closeCompleted(file);
+    const std::string held = std::to_string(Loaded) + " of " + std::to_string(*total) + " bytes";
+    if (Loaded < *total)
+        return failed(FailureReason::of(Kind::ShortAnswer, held));
+    return failed(FailureReason::of(Kind::ChangedFile, held));
 }
 
 bool TfileThread::closeCompleted(OutputFile& file)
@@ -186,6 +237,13 @@ bool TfileThread::failed(FailureReason reason)
 {
     m_failure = std::move(reason);
     return false;
+}
+
+bool TfileThread::failedToOpen(const OutputFile& file, OutputFile::OpenResult result)
+{
+    if (result == OutputFile::OpenResult::InUse)
+        return failed(FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(DestFile)));
+    return failedLocally(file);
 }
 
 bool TfileThread::failedLocally(const OutputFile& file)
@@ -231,6 +289,9 @@ void TfileThread::ShowStopped()
     const bool nothingToResume = (CreateNew && !m_createdFile) || m_lostFile;
     m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
     m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
+    // The probe's size was another file's: the row keeps the size of the partial file's own.
+    if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
+        m_services.table.setCell(ColSize, Row, Known.sizeText);
     m_services.table.setRunOutcome(Row, m_outcome);
 }
 

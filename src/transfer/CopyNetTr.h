@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/files/OutputFile.h"
 #include "platform/services/FailureReason.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
 #include "tasks/RunOutcome.h"
+#include "transfer/KnownTotal.h"
 #include "transfer/TransferMeter.h"
 #include "transfer/WorkerServices.h"
 
@@ -15,9 +17,9 @@
 namespace zv {
 
 class InternetSession;
-class OutputFile;
 class Retries;
 class UrlStream;
+struct KnownFile;
 
 // Copies one URL into one local file on a thread of its own and reports into its task's
 // row through the main thread. A transient failure (a dropped connection, a busy server) is
@@ -37,6 +39,11 @@ public:
     std::uint8_t Row = 0;
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
+    // What the task knew of its file's total before this start, and what its probe told: the
+    // total the probe's answer announced, and whether that answer was a page (text/html).
+    KnownTotal Known;
+    std::optional<std::uint64_t> AnnouncedTotal;
+    bool ProbedHtml = false;
     // Brought up to date after every read; the window reads it for the progress it shows.
     std::shared_ptr<TransferMeter> Meter = std::make_shared<TransferMeter>();
 
@@ -59,11 +66,18 @@ private:
     bool attempt(InternetSession& session, OutputFile& file);
     bool resumeDownload(InternetSession& session, OutputFile& file);
     bool createDestination(OutputFile& file);
-    bool copyFrom(UrlStream& stream, OutputFile& file);
+    // startsFile: the answer delivers the file from its first byte.
+    bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
+    // What the run knows of the file a range request goes on with.
+    KnownFile knownFile() const;
+    void noteAnswer(const UrlStream& stream, bool startsFile);
+    // Done only with the whole total when one is known; a short answer goes on from its end.
+    bool completesTheTotal(OutputFile& file);
     bool closeCompleted(OutputFile& file);
     bool waitBeforeRetry(std::chrono::milliseconds wait);
     bool failed(FailureReason reason);
     bool failedLocally(const OutputFile& file);
+    bool failedToOpen(const OutputFile& file, OutputFile::OpenResult result);
     void setLoaded(std::uint64_t bytes);
     void report(void (TfileThread::*show)());
 
@@ -74,6 +88,10 @@ private:
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;
     bool m_lostFile = false; // its path no longer named the file written when the body ended
+    bool m_answered = false;  // an answer of this run has delivered bytes of the file
+    bool m_fileIsHtml = false;  // that answer (or the one that started the file afresh) was a page
+    std::string m_validator;    // its ETag or Last-Modified, sent as If-Range by later requests
+    std::optional<std::uint64_t> m_exactTotal; // the total the run's answers told
     FailureReason m_failure;  // of the last attempt
     RunOutcome m_outcome;
 };

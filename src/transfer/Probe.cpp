@@ -5,18 +5,21 @@
 
 namespace zv {
 
-std::uint64_t Probe::bytesAvailable(InternetSessionFactory& internet, const std::string& url,
-                                    Interrupter* interrupter)
+ProbeResult Probe::run(InternetSessionFactory& internet, const std::string& url, Interrupter* interrupter)
 {
+    ProbeResult result;
     const auto session = internet.openSession(Agent, SessionUse::Probe, interrupter);
     if (!session) {
-        TransferLog::probe(url, 0, FailureReason::of(FailureReason::Kind::Other, "no Internet session"));
-        return 0;
+        result.failure = FailureReason::of(FailureReason::Kind::Other, "no Internet session");
+    } else if (const auto stream = session->openUrl(url)) {
+        result.bytes = stream->dataAvailable();
+        result.total = stream->total();
+        result.html = stream->isHtml();
+    } else {
+        result.failure = session->lastFailure();
     }
-    const auto stream = session->openUrl(url);
-    const std::uint64_t bytes = stream ? stream->dataAvailable() : 0;
-    TransferLog::probe(url, bytes, session->lastFailure());
-    return bytes;
+    TransferLog::probe(url, result.bytes, result.failure);
+    return result;
 }
 
 } // namespace zv

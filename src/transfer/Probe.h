@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "transfer/ProbeResult.h"
+
 #include <string>
 
 namespace zv {
@@ -13,10 +14,9 @@ namespace Probe {
 inline constexpr const char* Agent = "Vantrel";
 
 // The resource's announced size, else the bytes available at once; 0 on any failure
-// (no connection, a bad or unsupported address, an error status, no body).
+// (no connection, a bad or unsupported address, an error status, no body), with why.
 // An interrupter, when given, ends a probe that waits on the network at once.
-std::uint64_t bytesAvailable(InternetSessionFactory& internet, const std::string& url,
-                             Interrupter* interrupter = nullptr);
+ProbeResult run(InternetSessionFactory& internet, const std::string& url, Interrupter* interrupter = nullptr);
 } // namespace Probe
 
 } // namespace zv

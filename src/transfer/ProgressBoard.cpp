@@ -66,6 +66,8 @@ std::string ProgressBoard::tip(int row) const
         const Run* run = runOf(row);
         return run && !run->endedAt && !m_slots.isEmpty(row) ? runningTip(*run) : NotRunningText;
     }
+    if (const RunOutcome& outcome = m_table.runOutcome(row); outcome.notStarted)
+        return "Not started: " + outcome.plainReason;
     if (status == Status::Started || !m_table.runReason(row).empty())
         return stoppedTip(row);
     if (status == Status::New)

@@ -67,7 +67,7 @@ void TaskOperations::startBySchedule()
     startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named);
 }
 
-void TaskOperations::probeThenStart(int row, std::function<void(std::uint64_t size)> start)
+void TaskOperations::probeThenStart(int row, Start start)
 {
     // One probe per row at a time: a second start of a waiting row does nothing. A start
     // left from before the row changed is no longer waited for.
@@ -75,31 +75,34 @@ void TaskOperations::probeThenStart(int row, std::function<void(std::uint64_t si
     if (const auto pending = m_pending.find(row); pending != m_pending.end() && pending->second == token)
         return;
     m_pending[row] = token;
-    m_services.probes.ask(cell(ColUrl, row), [this, row, token, start = std::move(start)](std::uint64_t size) {
-        answered(row, token, start, size);
+    // Read before the probe's answer writes its size into the cell.
+    KnownTotal known = KnownTotal::ofRow(table(), row, m_services.worker.formats);
+    m_services.probes.ask(cell(ColUrl, row), [this, row, token, start = std::move(start),
+                                              known = std::move(known)](const ProbeResult& probe) {
+        answered(row, token, start, known, probe);
     });
 }
 
-void TaskOperations::answered(int row, std::uint64_t token, const std::function<void(std::uint64_t)>& start,
-                              std::uint64_t size)
+void TaskOperations::answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known,
+                              const ProbeResult& probe)
 {
     const auto pending = m_pending.find(row);
     if (pending == m_pending.end() || pending->second != token)
         return; // dropped meanwhile; a newer start of the row may wait for its own answer
     m_pending.erase(pending);
     if (m_tokens.of(row) == token && table().isTaskRow(row))
-        start(size);
+        start(probe, known);
 }
 
 void TaskOperations::startSingle(int row, const std::string& fileName)
 {
-    probeThenStart(row, [this, row, fileName](std::uint64_t size) {
+    probeThenStart(row, [this, row, fileName](const ProbeResult& probe, const KnownTotal& known) {
         if (cell(ColStatus, row) == Status::Done) {
             m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
             return;
         }
-        if (size > 0)
-            launch(row, size, fileName, ThreadPriority::BelowNormal);
+        if (probe.bytes > 0)
+            launch(row, probe, known, fileName, ThreadPriority::BelowNormal);
     });
 }
 
@@ -110,9 +113,9 @@ void TaskOperations::startAllTasks()
         if (cell(ColProcess, row) != Process::Idle || cell(ColSchedule, row) != Schedule::None ||
             cell(ColStatus, row) == Status::Done || m_services.workerSlots.isEnding(row))
             continue;
-        probeThenStart(row, [this, row](std::uint64_t size) {
-            if (size > 0)
-                launch(row, size, cell(ColFileName, row), ThreadPriority::AboveNormal);
+        probeThenStart(row, [this, row](const ProbeResult& probe, const KnownTotal& known) {
+            if (probe.bytes > 0)
+                launch(row, probe, known, cell(ColFileName, row), ThreadPriority::AboveNormal);
         });
     }
 }
@@ -129,10 +132,16 @@ void TaskOperations::dropPendingStarts()
     m_services.probes.cancelAll();
 }
 
-void TaskOperations::launch(int row, std::uint64_t size, const std::string& fileName, ThreadPriority priority)
+void TaskOperations::launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
+                            ThreadPriority priority)
 {
+    const std::string dest = FileNames::destinationPath(cell(ColPath, row), fileName);
+    if (const auto taken = destinationTaken(row, dest)) {
+        refuseStart(row, *taken);
+        return;
+    }
     const FormatSettings& formats = m_services.worker.formats;
-    setCell(ColSize, row, CellFormats::sizeText(size, formats.decimalSeparator()));
+    setCell(ColSize, row, CellFormats::sizeText(probe.bytes, formats.decimalSeparator()));
 
     auto* worker = new TfileThread(m_services.worker);
     ThreadPtr owner(worker);
@@ -143,7 +152,10 @@ void TaskOperations::launch(int row, std::uint64_t size, const std::string& file
     const int speedItem = m_services.refreshSpeedItem ? m_services.refreshSpeedItem() : RefreshSpeed::DefaultItem;
     worker->RefreshEvery = RefreshSpeed::readsBetweenReports(speedItem);
     worker->CreateNew = cell(ColStatus, row) == Status::New ? 1 : 0;
-    worker->DestFile = CellFormats::localFileLocation(cell(ColPath, row), FileNames::destinationName(fileName));
+    worker->DestFile = dest;
+    worker->Known = known;
+    worker->AnnouncedTotal = probe.total;
+    worker->ProbedHtml = probe.html;
     m_services.workerSlots.put(row, std::move(owner));
 
     setCell(ColStatus, row, Status::Started);
@@ -152,6 +164,37 @@ void TaskOperations::launch(int row, std::uint64_t size, const std::string& file
     if (m_services.progress)
         m_services.progress->launched(row, worker->Meter);
     worker->resume();
+}
+
+std::optional<std::string> TaskOperations::destinationTaken(int row, const std::string& dest) const
+{
+    const WorkerSlots& slots = m_services.workerSlots;
+    for (int other = 1; other < table().rowCount(); ++other) {
+        if (other == row)
+            continue;
+        const auto* worker = dynamic_cast<const TfileThread*>(slots.at(other));
+        const bool writing = worker && !worker->finished();
+        const bool done = cell(ColStatus, other) == Status::Done;
+        if (!writing && !done && !slots.isEnding(other))
+            continue;
+        // An abandoned worker is out of reach; its row's cells tell where it writes.
+        if (!FileNames::sameFile(writing ? worker->DestFile : FileNames::destinationOf(table(), other), dest))
+            continue;
+        if (done && !writing)
+            return "\"" + FileNames::baseName(dest) + "\" is another task's finished download";
+        return FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(dest)).plainText();
+    }
+    return std::nullopt;
+}
+
+void TaskOperations::refuseStart(int row, const std::string& why)
+{
+    RunOutcome outcome;
+    outcome.reason = "not started: " + why;
+    outcome.plainReason = why;
+    outcome.notStarted = true;
+    outcome.total = table().runOutcome(row).total;
+    table().setRunOutcome(row, std::move(outcome));
 }
 
 void TaskOperations::stopWorker(int row)

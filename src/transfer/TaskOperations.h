@@ -1,11 +1,14 @@
 #pragma once
 
 #include "platform/threads/ThreadBase.h"
+#include "transfer/KnownTotal.h"
+#include "transfer/ProbeResult.h"
 #include "transfer/StartTokens.h"
 #include "transfer/TransferServices.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -54,12 +57,19 @@ private:
     int currentTask() const;
     bool mayStart(int row) const;
 
+    // What a start goes on with once its probe has answered: the answer, and what the row
+    // knew of its file's total before the probe.
+    using Start = std::function<void(const ProbeResult& probe, const KnownTotal& known)>;
     // Asks for the row's probe; start goes on with its answer if the row is still that task.
-    void probeThenStart(int row, std::function<void(std::uint64_t size)> start);
-    void answered(int row, std::uint64_t token, const std::function<void(std::uint64_t)>& start,
-                  std::uint64_t size);
+    void probeThenStart(int row, Start start);
+    void answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
     void startSingle(int row, const std::string& fileName);
-    void launch(int row, std::uint64_t size, const std::string& fileName, ThreadPriority priority);
+    void launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
+                ThreadPriority priority);
+    // Why the row may not write dest: another row's worker writes it, or it is another row's
+    // finished download, whose row would still say done once a start had replaced it.
+    std::optional<std::string> destinationTaken(int row, const std::string& dest) const;
+    void refuseStart(int row, const std::string& why);
     void cancelRow(int row);
 
     TransferServices m_services;

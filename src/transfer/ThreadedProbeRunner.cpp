@@ -23,7 +23,7 @@ std::string serverOf(const std::string& url)
 class ThreadedProbeRunner::ProbeThread final : public ThreadBase {
 public:
     ProbeThread(HandOverQueue& mainThread, InternetSessionFactory& internet, std::string url,
-                std::function<void(std::uint64_t)> onAnswer)
+                std::function<void(const ProbeResult&)> onAnswer)
         : ThreadBase(mainThread), m_internet(internet), m_url(std::move(url)), m_server(serverOf(m_url)),
           m_onAnswer(std::move(onAnswer))
     {
@@ -36,11 +36,11 @@ public:
 protected:
     void execute() override
     {
-        const std::uint64_t bytes = Probe::bytesAvailable(m_internet, m_url, &m_interrupter);
-        synchronize([this, bytes] {
+        const ProbeResult result = Probe::run(m_internet, m_url, &m_interrupter);
+        synchronize([this, &result] {
             // Its place is free for the next probe while the answer runs.
             m_answered = true;
-            m_onAnswer(bytes);
+            m_onAnswer(result);
         });
     }
     void onTerminateRequested() override { m_interrupter.interrupt(); }
@@ -49,7 +49,7 @@ private:
     InternetSessionFactory& m_internet;
     const std::string m_url;
     const std::string m_server;
-    const std::function<void(std::uint64_t)> m_onAnswer;
+    const std::function<void(const ProbeResult&)> m_onAnswer;
     Interrupter m_interrupter;
     std::atomic<bool> m_answered{false};
 };
@@ -109,8 +109,8 @@ void ThreadedProbeRunner::startWaiting()
             ++request;
             continue;
         }
-        auto onAnswer = [this, generation = m_generation, answer = std::move(request->answer)](std::uint64_t bytes) {
-            deliver(generation, answer, bytes);
+        auto onAnswer = [this, generation = m_generation, answer = std::move(request->answer)](const ProbeResult& result) {
+            deliver(generation, answer, result);
         };
         auto* thread = new ProbeThread(m_mainThread, m_internet, request->url, std::move(onAnswer));
         request = m_waiting.erase(request);
@@ -119,10 +119,10 @@ void ThreadedProbeRunner::startWaiting()
     }
 }
 
-void ThreadedProbeRunner::deliver(std::uint64_t generation, const Answer& answer, std::uint64_t bytes)
+void ThreadedProbeRunner::deliver(std::uint64_t generation, const Answer& answer, const ProbeResult& result)
 {
     if (generation == m_generation)
-        answer(bytes);
+        answer(result);
     startWaiting();
 }
 

@@ -39,7 +39,7 @@ private:
     };
 
     void startWaiting();
-    void deliver(std::uint64_t generation, const Answer& answer, std::uint64_t bytes);
+    void deliver(std::uint64_t generation, const Answer& answer, const ProbeResult& result);
     void releaseEnded();
     // Probes in flight, to one server (its "host:port" as the URL names it) or in all.
     std::size_t inFlight(const std::string* server = nullptr) const;

@@ -329,11 +329,11 @@ void TEditTaskForm::askServer(const std::string& url, std::function<void(std::ui
     if (m_waiting)
         return;
     m_waiting = std::make_shared<BusyWindow>(*this, *QelButton6);
-    m_services.probes.ask(url, [this, asked = std::weak_ptr(m_waiting), then = std::move(then)](std::uint64_t bytes) {
+    m_services.probes.ask(url, [this, asked = std::weak_ptr(m_waiting), then = std::move(then)](const ProbeResult& result) {
         if (asked.expired())
             return;
         m_waiting.reset();
-        then(bytes);
+        then(result.bytes);
     });
 }
 

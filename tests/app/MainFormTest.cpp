@@ -160,18 +160,20 @@ TEST_F(MainFormTest, TypingIntoTheRefreshSpeedChangesNothing)
     EXPECT_EQ(form->refreshSpeedItem(), 2);
 }
 
-TEST_F(MainFormTest, OpenDownloadedFileOnlyForDoneRows)
+TEST_F(MainFormTest, OpenDownloadedFileOpensTheFileTheDownloadWroteOnlyForDoneRows)
 {
-    const int row = addTask(Status::Started, Process::Idle, "x.zip");
-    for (const char* status : {"1", "2", "4"}) {
+    // A name the start cannot use was saved as url.htm; the name itself would lead elsewhere.
+    const int row = addTask(Status::Started, Process::Idle, "sub/file.bin");
+    std::filesystem::create_directories(programDir.file("dl/sub"));
+    writeFile(programDir.file("dl/sub/file.bin"), "not the download");
+    for (const char* status : {"1", "2", "4", "3"}) {
         form->table().setCell(ColStatus, row, status);
-        form->action("Opendownloadedfile1")->trigger();
+        form->action("Opendownloadedfile1")->trigger(); // "3": no url.htm yet, nothing to open
     }
     EXPECT_TRUE(shell.calls.empty());
-    form->table().setCell(ColStatus, row, "3");
-    form->table().setCell(ColPath, row, "/data/files/");
+    writeFile(programDir.file("dl/url.htm"), "the download");
     form->action("Opendownloadedfile1")->trigger();
-    EXPECT_EQ(shell.calls, std::vector<std::string>{"open /data/files/x.zip"});
+    EXPECT_EQ(shell.calls, std::vector<std::string>{"open " + programDir.file("dl/url.htm")});
 }
 
 TEST_F(MainFormTest, OpenDestinationDirectoryInAnyState)

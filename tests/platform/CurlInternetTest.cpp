@@ -288,7 +288,7 @@ TEST_F(CurlInternet, SetPositionAsksForTheRestWithARangeRequest)
     EXPECT_EQ(requests[1].header("Accept"), "*/*");
 }
 
-TEST_F(CurlInternet, SetPositionSkipsWhenTheServerIgnoresRanges)
+TEST_F(CurlInternet, SetPositionTakesAWholeAnswerFromItsFirstByteWhenTheServerIgnoresRanges)
 {
     TestResource resource;
     resource.body = body;
@@ -296,8 +296,8 @@ TEST_F(CurlInternet, SetPositionSkipsWhenTheServerIgnoresRanges)
     server.serve("/f.bin", resource);
     auto stream = open(server.url("/f.bin"));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->setPosition(3000), SeekResult::Skipped);
-    EXPECT_EQ(readAll(*stream), body.substr(3000));
+    EXPECT_EQ(stream->setPosition(3000), SeekResult::StartsAfresh);
+    EXPECT_EQ(readAll(*stream), body);
     EXPECT_TRUE(stream->endedCleanly());
 }
 
@@ -316,21 +316,18 @@ TEST_F(CurlInternet, WhereTheServerCannotGoOnTheResourcesTotalDecides)
     const auto resume = [&](const std::string& path, std::uint64_t offset) {
         return factory.openSession("Zare Vantrel", SessionUse::Download)->resumeUrl(server.url(path), offset);
     };
-    // A 416 tells the total: another one than the offset's starts afresh.
+    // A resource shorter than the partial file is another file: a 416 telling its total, or a
+    // server without ranges whose resource shrank.
     server.serve("/f.bin", body);
-    auto beyond = resume("/f.bin", body.size() + 1);
-    ASSERT_EQ(beyond.position, SeekResult::StartsAfresh);
-    EXPECT_EQ(readAll(*beyond.stream), body);
-    EXPECT_TRUE(beyond.stream->endedCleanly());
-
-    // A server without ranges whose resource shrank.
+    EXPECT_EQ(resume("/f.bin", body.size() + 1).failure.kind, FailureReason::Kind::ChangedFile);
     TestResource shorter;
     shorter.body = body.substr(0, 2000);
     shorter.ranges = false;
     server.serve("/short.bin", shorter);
-    auto shrunk = resume("/short.bin", 3000);
-    ASSERT_EQ(shrunk.position, SeekResult::StartsAfresh);
-    EXPECT_EQ(readAll(*shrunk.stream), shorter.body);
+    const auto shrunk = resume("/short.bin", 3000);
+    EXPECT_EQ(shrunk.position, SeekResult::Failed);
+    EXPECT_EQ(shrunk.failure.kind, FailureReason::Kind::ChangedFile);
+    EXPECT_FALSE(shrunk.failure.transient());
 
     // A 206 from before the offset is skipped up to it; one from after it is another total.
     TestResource early;
@@ -369,6 +366,45 @@ TEST_F(CurlInternet, WhereTheServerCannotGoOnTheResourcesTotalDecides)
     EXPECT_EQ(busy.position, SeekResult::Failed);
     EXPECT_EQ(busy.failure.status, 503);
     EXPECT_TRUE(busy.failure.transient());
+}
+
+TEST_F(CurlInternet, AResumeOfAKnownFileTakesNoBytesOfAnotherVersion)
+{
+    const auto resume = [&](const std::string& path, std::uint64_t offset, const KnownFile& known) {
+        return factory.openSession("Zare Vantrel", SessionUse::Download)->resumeUrl(server.url(path), offset, known);
+    };
+    KnownFile known;
+    known.sameTotal = [&](std::uint64_t total) { return total == body.size(); };
+    known.validator = "\"v1\"";
+
+    // The range is asked for only if the version is still the first answer's.
+    TestResource same;
+    same.body = body;
+    same.etag = "\"v1\"";
+    server.serve("/f.bin", same);
+    auto going = resume("/f.bin", 3000, known);
+    ASSERT_EQ(going.position, SeekResult::Continues);
+    EXPECT_EQ(readAll(*going.stream), body.substr(3000));
+    EXPECT_EQ(server.requestsFor("/f.bin").back().header("If-Range"), "\"v1\"");
+
+    // Another version of the same length comes whole (a 200 to If-Range) and starts afresh.
+    TestResource newer = same;
+    newer.body = TestServer::patternBytes(7, body.size());
+    newer.etag = "\"v2\"";
+    server.serve("/f.bin", newer);
+    auto afresh = resume("/f.bin", 3000, known);
+    ASSERT_EQ(afresh.position, SeekResult::StartsAfresh);
+    EXPECT_EQ(readAll(*afresh.stream), newer.body);
+
+    // Another total in a 206, and a page in place of the file, are another file.
+    server.serve("/bigger.bin", body + "more");
+    EXPECT_EQ(resume("/bigger.bin", 3000, known).failure.kind, FailureReason::Kind::ChangedFile);
+    TestResource page = TestResource::page(200, std::string(body.size(), 'x'));
+    page.ranges = false;
+    page.contentType = "text/html; charset=utf-8";
+    server.serve("/page.bin", page);
+    EXPECT_EQ(resume("/page.bin", 3000, known).failure.kind, FailureReason::Kind::ChangedFile);
+    EXPECT_EQ(resume("/page.bin", 3000, {}).failure.kind, FailureReason::Kind::ChangedFile);
 }
 
 TEST_F(CurlInternet, EveryFailedOpenTellsItsReasonAndWhetherItMayHeal)

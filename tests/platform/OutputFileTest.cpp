@@ -28,3 +28,18 @@ TEST(OutputFile, IsStillAtItsPathOnlyWhileThePathNamesThatVeryFile)
     fs::rename(dir.path() / "moved", dir.path() / "folder");
     EXPECT_TRUE(file.isStillAtItsPath());
 }
+
+TEST(OutputFile, OneWriterAtATimeAndASecondLeavesTheFileUntouched)
+{
+    TempDir dir;
+    const std::string path = (dir.path() / "f.bin").string();
+    OutputFile first;
+    ASSERT_EQ(first.create(path), OutputFile::OpenResult::Opened);
+    ASSERT_TRUE(first.write("held", 4));
+    OutputFile second;
+    EXPECT_EQ(second.create(path), OutputFile::OpenResult::InUse);
+    EXPECT_EQ(second.openAtEnd(path), OutputFile::OpenResult::InUse);
+    EXPECT_EQ(readFile(path), "held"); // the refused create truncated nothing
+    ASSERT_TRUE(first.close());
+    EXPECT_EQ(second.openAtEnd(path), OutputFile::OpenResult::Opened);
+}

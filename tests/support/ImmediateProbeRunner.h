@@ -11,7 +11,7 @@ class ImmediateProbeRunner final : public ProbeRunner {
 public:
     explicit ImmediateProbeRunner(InternetSessionFactory& internet) : m_internet(internet) {}
 
-    void ask(const std::string& url, Answer answer) override { answer(Probe::bytesAvailable(m_internet, url)); }
+    void ask(const std::string& url, Answer answer) override { answer(Probe::run(m_internet, url)); }
     void cancelAll() override {}
 
 private:

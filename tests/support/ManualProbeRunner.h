@@ -24,11 +24,12 @@ public:
     }
 
     // Answers the index-th pending probe (in the order asked) and forgets it.
-    void answer(std::size_t index, std::uint64_t bytes)
+    void answer(std::size_t index, std::uint64_t bytes) { answer(index, ProbeResult{bytes, {}, false, {}}); }
+    void answer(std::size_t index, const ProbeResult& result)
     {
         Answer given = std::move(pending.at(index).answer);
         pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(index));
-        given(bytes);
+        given(result);
     }
 
     std::vector<Pending> pending;

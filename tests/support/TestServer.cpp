@@ -234,10 +234,14 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         response.set_header("Location", resource.location);
     if (!resource.retryAfter.empty() && response.status >= 400)
         response.set_header("Retry-After", resource.retryAfter);
+    if (!resource.etag.empty())
+        response.set_header("ETag", resource.etag);
 
     const std::uint64_t length = resource.generatedLength > 0 ? resource.generatedLength : resource.body.size();
     Span span{0, length};
-    const auto asked = request.has_header("Range") ? rangeStart(request.get_header_value("Range")) : std::nullopt;
+    const bool sameVersion = !request.has_header("If-Range") || request.get_header_value("If-Range") == resource.etag;
+    const auto asked = request.has_header("Range") && sameVersion ? rangeStart(request.get_header_value("Range"))
+                                                                  : std::nullopt;
     const std::uint64_t start = resource.partialFrom.value_or(asked ? resource.rangesFrom.value_or(*asked) : 0);
     if (resource.ranges && (asked || resource.partialFrom) && response.status == 200) {
         if (start >= length) {
@@ -249,8 +253,10 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         }
         response.status = 206;
         span.first = start;
+        if (resource.rangeLength)
+            span.end = std::min(length, start + *resource.rangeLength);
         response.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" +
-                                                 std::to_string(length - 1) + "/" + std::to_string(length));
+                                                 std::to_string(span.end - 1) + "/" + std::to_string(length));
     }
     std::optional<std::uint64_t> cutAt;
     if (resource.dropAt && entry.dropsLeft > 0 && *resource.dropAt >= span.first && *resource.dropAt < span.end) {
@@ -267,18 +273,18 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
     switch (resource.framing) {
     case BodyFraming::Length:
         if (span.end == span.first) {
-            response.set_content("", "application/octet-stream");
+            response.set_content("", resource.contentType);
             break;
         }
         response.set_content_provider(
-            static_cast<std::size_t>(span.end - span.first), "application/octet-stream",
+            static_cast<std::size_t>(span.end - span.first), resource.contentType,
             [provider](std::size_t offset, std::size_t, httplib::DataSink& sink) { return provider(offset, sink); });
         break;
     case BodyFraming::Chunked:
-        response.set_chunked_content_provider("application/octet-stream", provider);
+        response.set_chunked_content_provider(resource.contentType, provider);
         break;
     case BodyFraming::Close:
-        response.set_content_provider("application/octet-stream", provider);
+        response.set_content_provider(resource.contentType, provider);
         break;
     }
 }

@@ -30,6 +30,11 @@ struct TestResource {
     std::optional<std::uint64_t> rangesFrom;
     // Every request, ranged or not, is answered with a 206 from this offset.
     std::optional<std::uint64_t> partialFrom;
+    // A 206 carries at most this many bytes; its Content-Range still tells the whole length.
+    std::optional<std::uint64_t> rangeLength;
+    std::string contentType = "application/octet-stream";
+    // Sent as ETag; a Range request whose If-Range names another tag gets the whole body.
+    std::string etag;
     BodyFraming framing = BodyFraming::Length;
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status

@@ -82,6 +82,7 @@ protected:
         thread->DestFile = destFile;
         thread->CreateNew = createNew;
         thread->RefreshEvery = refreshEvery;
+        thread->Known = known;
         table.setCell(ColStatus, row, "2");
         table.setCell(ColProcess, row, "2");
         thread->resume();
@@ -113,6 +114,7 @@ protected:
     }
 
     const std::string body = TestServer::pattern(50'000);
+    KnownTotal known; // what the row knew of the total before the start
     std::vector<std::string> waits; // written by the worker in its waits, read once it has ended
 };
 
@@ -218,13 +220,15 @@ TEST_F(TfileThreadTest, AResumeOfAWholeFileCompletesAndLeavesItUntouched)
 
 TEST_F(TfileThreadTest, AResumeTheServerCannotContinueRestartsCompletesOrStopsAsItsTotalSays)
 {
-    // A resource shorter than the partial file (a 416 with its total) replaces it in the same run.
+    // A resource shorter than the partial file (a 416 with its total) is another file: the
+    // partial file stays as it is until the user says otherwise.
     server.serve("/short.bin", body.substr(0, 2000));
     const int shorter = addTask(server.url("/short.bin"), "short.bin", Status::Started);
     writeFile(destination("short.bin"), body.substr(0, 3000));
     run(shorter, destination("short.bin"), 0);
-    EXPECT_EQ(codes(shorter), "3/0");
-    EXPECT_EQ(fileAt("short.bin"), body.substr(0, 2000));
+    EXPECT_EQ(codes(shorter), "2/1");
+    EXPECT_EQ(fileAt("short.bin"), body.substr(0, 3000));
+    EXPECT_THAT(table.runOutcome(shorter).plainReason, HasSubstr("a different file (Edit, then OK"));
 
     // A 206 from another offset tells another total: the file starts afresh.
     TestResource wrong;
@@ -248,6 +252,72 @@ TEST_F(TfileThreadTest, AResumeTheServerCannotContinueRestartsCompletesOrStopsAs
     run(unknown, destination("silent.bin"), 0);
     EXPECT_EQ(codes(unknown), "2/1");
     EXPECT_EQ(fileAt("silent.bin"), body + "more than the resource");
+}
+
+TEST_F(TfileThreadTest, DoneOnlyWithTheWholeTotalAndAPageNeverReplacesAPartialFile)
+{
+    // Every 206 ends short of its total, the first answer (a 200) is cut at 50,000: each
+    // short answer goes on at once from its end, and only the whole total is done.
+    const std::string whole = TestServer::pattern(200'000);
+    TestResource pieces;
+    pieces.body = whole;
+    pieces.rangeLength = 30'000;
+    pieces.dropAt = 50'000;
+    server.serve("/pieces.bin", pieces);
+    recordRetries("/pieces.bin");
+    const int row = addTask(server.url("/pieces.bin"), "pieces.bin");
+    run(row, destination("pieces.bin"), 1);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("pieces.bin"), whole);
+    EXPECT_EQ(ranges("/pieces.bin"), (std::vector<std::string>{"", "bytes=50000-", "bytes=80000-", "bytes=110000-",
+                                                                "bytes=140000-", "bytes=170000-"}));
+    EXPECT_EQ(waits, std::vector<std::string>{"1000 ms after 1 requests"}); // the cut only
+
+    // A login page answering the resume of a partial file whose size the row knew.
+    TestResource page = TestResource::page(200, "<html>please log in</html>");
+    page.ranges = false;
+    page.contentType = "text/html";
+    server.serve("/page.bin", page);
+    const int resumed = addTask(server.url("/page.bin"), "page.bin", Status::Started);
+    writeFile(destination("page.bin"), whole.substr(0, 100'000));
+    known.sizeText = "195.31 KB";
+    run(resumed, destination("page.bin"), 0);
+    EXPECT_EQ(codes(resumed), "2/1");
+    EXPECT_EQ(fileAt("page.bin"), whole.substr(0, 100'000));
+}
+
+TEST_F(TfileThreadTest, AChangedFileIsNeverGlued)
+{
+    // Replaced by a version of the same size between a cut and the retry: If-Range brings it
+    // whole, and it starts the file afresh.
+    const std::string newer = TestServer::patternBytes(11, body.size());
+    TestResource first;
+    first.body = body;
+    first.etag = "\"v1\"";
+    first.dropAt = 20'000;
+    server.serve("/f.bin", first);
+    recordRetries("/f.bin", [&] {
+        TestResource second;
+        second.body = newer;
+        second.etag = "\"v2\"";
+        server.serve("/f.bin", second);
+    });
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, destination("f.bin"), 1);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("f.bin"), newer);
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].header("If-Range"), "\"v1\"");
+
+    // Grown between a stop and a resume: another total is another file.
+    server.serve("/grown.bin", body + newer);
+    const int grown = addTask(server.url("/grown.bin"), "grown.bin", Status::Started);
+    writeFile(destination("grown.bin"), body.substr(0, 3000));
+    known.sizeText = "48.83 KB";
+    run(grown, destination("grown.bin"), 0);
+    EXPECT_EQ(codes(grown), "2/1");
+    EXPECT_EQ(fileAt("grown.bin"), body.substr(0, 3000));
 }
 
 TEST_F(TfileThreadTest, ABrokenBodyEndsStoppedWithoutRetriesAndWithThemGoesOnWhereTheFileEnds)

@@ -5,6 +5,7 @@
 #include "support/TestCertificate.h"
 #include "tasks/CellFormats.h"
 #include "transfer/FileNames.h"
+#include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
 
 #include <condition_variable>
@@ -131,7 +132,7 @@ TEST_F(TaskOperationsTest, AnErrorPageProbesAsZeroAndStartsNothing)
     EXPECT_EQ(codes(row), "1/1");
     EXPECT_EQ(table.cell(ColSize, row), "7 Byte");
     EXPECT_FALSE(exists("gone.bin"));
-    EXPECT_EQ(Probe::bytesAvailable(internet, server.url("/gone.bin")), 0u);
+    EXPECT_EQ(Probe::run(internet, server.url("/gone.bin")).bytes, 0u);
 }
 
 TEST_F(TaskOperationsTest, OnlyHttpAndHttpsAreFetched)
@@ -174,10 +175,40 @@ TEST_F(TaskOperationsTest, DestinationsStayInsideThePathFolder)
         ASSERT_NE(worker(row), nullptr) << name;
         EXPECT_EQ(worker(row)->DestFile, (inner / "url.htm").string()) << name;
         waitForWorker(row);
+        table.setCell(ColStatus, row, std::string(Status::Cancelled)); // frees url.htm for the next row
     }
     EXPECT_EQ(readFile(inner / "url.htm"), body);
     EXPECT_FALSE(exists("x.bin"));
     EXPECT_FALSE(std::filesystem::exists(inner / "a"));
+}
+
+TEST_F(TaskOperationsTest, TwoRowsWithOneDestinationNeverShareTheFile)
+{
+    serveStalling("/a.bin");
+    server.serve("/b.bin", TestServer::pattern(20'000));
+    ProgressBoard board(table, slots, clock, formats);
+    const int first = addTask(server.url("/a.bin"), "same.bin");
+    const int second = addTask(server.url("/b.bin"), "same.bin");
+    operations.startAllTasks();
+    ASSERT_TRUE(server.waitUntilStalling());
+    EXPECT_EQ(codes(first), "2/2");
+    EXPECT_EQ(codes(second), "1/1");
+    EXPECT_TRUE(slots.isEmpty(second));
+    EXPECT_EQ(board.tip(second), "Not started: \"same.bin\" is being written by another task");
+
+    // Once the other is done, its file is still its own.
+    operations.stopAllTasks();
+    server.releaseStalls();
+    server.serve("/a.bin", body);
+    table.setCurrentRow(first);
+    operations.startCurrentTask();
+    waitForWorker(first);
+    EXPECT_EQ(codes(first), "3/0");
+    operations.startAllTasks();
+    EXPECT_EQ(codes(second), "1/1");
+    EXPECT_EQ(board.tip(second), "Not started: \"same.bin\" is another task's finished download");
+    EXPECT_EQ(fileAt("same.bin"), body);
+    EXPECT_TRUE(server.requestsFor("/b.bin").size() <= 2u); // probes only
 }
 
 TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)

@@ -36,7 +36,7 @@ TEST_F(ThreadedProbeRunnerTest, AnswersOnTheMainThreadKeepsEightInFlightPerServe
     ThreadedProbeRunner runner(queue, internet);
 
     std::vector<std::pair<std::uint64_t, std::thread::id>> answers;
-    const auto record = [&](std::uint64_t bytes) { answers.emplace_back(bytes, std::this_thread::get_id()); };
+    const auto record = [&](const ProbeResult& result) { answers.emplace_back(result.bytes, std::this_thread::get_id()); };
     runner.ask(server.url("/live.bin"), record);
     queue.waitUntil([&] { return !answers.empty(); });
     ASSERT_EQ(answers.size(), 1u);

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -99,6 +100,12 @@ OutputFile::OpenResult OutputFile::open(const std::string& path, int flags)
     }
     if (!isPlainFile(file.get()))
         return failWith(NotStorage);
+    // Taken before anything is truncated; the kernel lets it go when the descriptor closes.
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        failWith(error);
+        return error == EWOULDBLOCK ? OpenResult::InUse : OpenResult::Failed;
+    }
     m_file = std::move(file);
     m_path = path;
     return OpenResult::Opened;

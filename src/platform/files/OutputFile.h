@@ -8,13 +8,15 @@
 
 namespace zv {
 
-// A destination file written block by block straight to the system, without buffering.
+// A destination file written block by block straight to the system, without buffering, under
+// an exclusive advisory lock held while it is open, so that two writers never share one file.
 // Only regular files on storage are written: a pipe, a device or a socket could block the
 // writer or never fill, and a file under /proc or /sys is one of the kernel's controls.
 // Virtual so that tests can stand in a file whose system calls block.
 class OutputFile {
 public:
-    enum class OpenResult { Opened, Missing, Failed };
+    // InUse: another writer holds the file's lock (this program's other task, or another copy).
+    enum class OpenResult { Opened, Missing, Failed, InUse };
 
     OutputFile() = default;
     virtual ~OutputFile() = default;

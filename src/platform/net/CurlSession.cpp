@@ -48,12 +48,13 @@ std::unique_ptr<UrlStream> CurlSession::openUrl(const std::string& url)
     return CurlUrlStream::open(request->first, request->second, m_interrupter, m_lastFailure);
 }
 
-InternetSession::Resumed CurlSession::resumeUrl(const std::string& url, std::uint64_t offset)
+InternetSession::Resumed CurlSession::resumeUrl(const std::string& url, std::uint64_t offset,
+                                                const KnownFile& known)
 {
     const auto request = requestFor(url);
     if (!request)
         return {SeekResult::Failed, nullptr, m_lastFailure};
-    Resumed resumed = CurlUrlStream::resume(request->first, request->second, m_interrupter, offset);
+    Resumed resumed = CurlUrlStream::resume(request->first, request->second, m_interrupter, offset, known);
     m_lastFailure = resumed.failure;
     return resumed;
 }

@@ -15,7 +15,7 @@ public:
     CurlSession(TransferSettings settings, ProxyResolver& proxies, Interrupter* interrupter);
 
     std::unique_ptr<UrlStream> openUrl(const std::string& url) override;
-    Resumed resumeUrl(const std::string& url, std::uint64_t offset) override;
+    Resumed resumeUrl(const std::string& url, std::uint64_t offset, const KnownFile& known = {}) override;
     FailureReason lastFailure() const override { return m_lastFailure; }
 
     // Only http and https URLs are ever fetched.

@@ -81,7 +81,7 @@ std::string_view trimmed(std::string_view text)
 } // namespace
 
 CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& settings,
-                           std::uint64_t rangeFrom, Interrupter* interrupter)
+                           std::uint64_t rangeFrom, Interrupter* interrupter, const std::string& ifRange)
     : m_interrupter(interrupter), m_silenceLimit(settings.limits.silence)
 {
     curl::initializeOnce();
@@ -91,7 +91,7 @@ CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& setti
         endWith(CURLE_OUT_OF_MEMORY);
         return;
     }
-    if (!configure(url, settings, rangeFrom)) {
+    if (!configure(url, settings, rangeFrom, ifRange)) {
         // Without the limit to http and https nothing is fetched.
         endWith(CURLE_UNSUPPORTED_PROTOCOL);
         return;
@@ -121,12 +121,17 @@ bool CurlTransfer::limitProtocols(void* easy, const char* protocols)
 }
 
 bool CurlTransfer::configure(const std::string& url, const TransferSettings& settings,
-                             std::uint64_t rangeFrom)
+                             std::uint64_t rangeFrom, const std::string& ifRange)
 {
     CURL* easy = m_easy.get();
     static_assert(sizeof m_errorText >= CURL_ERROR_SIZE);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText.data());
     m_headers.reset(curl_slist_append(nullptr, "Accept: */*"));
+    // A validator holding a line break would add a header of its own: it is not sent. Without
+    // memory for it the request is not made, since the range could then be of another version.
+    if (rangeFrom > 0 && !ifRange.empty() && ifRange.find_first_of("\r\n") == std::string::npos &&
+        !curl_slist_append(m_headers.get(), ("If-Range: " + ifRange).c_str()))
+        return false;
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get());

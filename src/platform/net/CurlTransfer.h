@@ -28,9 +28,10 @@ struct TransferSettings {
 // only driven while the reader waits for bytes, so at most one batch is held in memory.
 class CurlTransfer {
 public:
-    // rangeFrom above 0 asks for the bytes from that offset on.
+    // rangeFrom above 0 asks for the bytes from that offset on, with If-Range: ifRange when
+    // that is not empty (the whole resource comes back if it is no longer that version).
     CurlTransfer(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom,
-                 Interrupter* interrupter);
+                 Interrupter* interrupter, const std::string& ifRange = {});
     ~CurlTransfer();
 
     CurlTransfer(const CurlTransfer&) = delete;
@@ -66,7 +67,8 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
 
     // False when the handle cannot be set up safely.
-    bool configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom);
+    bool configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom,
+                   const std::string& ifRange);
     void collectResult();
     void endWith(int result);
     void resumeReceiving();

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <optional>
 #include <string_view>
+#include <strings.h>
 
 namespace zv {
 
@@ -42,6 +43,15 @@ ContentRange parseContentRange(std::string_view text)
         range.last = parseNumber(span.substr(dash + 1));
     }
     return range;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
 }
 
 ContentRange contentRangeOf(const CurlTransfer& transfer)
@@ -108,7 +118,8 @@ std::unique_ptr<CurlUrlStream> CurlUrlStream::open(const std::string& url, const
 }
 
 InternetSession::Resumed CurlUrlStream::resume(const std::string& url, const TransferSettings& settings,
-                                               Interrupter* interrupter, std::uint64_t offset)
+                                               Interrupter* interrupter, std::uint64_t offset,
+                                               const KnownFile& known)
 {
     if (offset == 0) {
         FailureReason failure;
@@ -117,12 +128,13 @@ InternetSession::Resumed CurlUrlStream::resume(const std::string& url, const Tra
         return {position, std::move(stream), failure};
     }
     auto stream = std::make_unique<CurlUrlStream>(url, settings, interrupter, nullptr);
-    const SeekResult position = stream->setPosition(offset);
+    const SeekResult position = stream->setPosition(offset, known);
     const FailureReason failure = stream->failure();
     if (position == SeekResult::Failed || position == SeekResult::AlreadyWhole)
         stream.reset();
     return {position, std::move(stream), position == SeekResult::Failed ? failure : FailureReason{}};
 }
+
 std::uint64_t CurlUrlStream::dataAvailable()
 {
     if (!m_transfer)
@@ -145,6 +157,23 @@ std::optional<std::uint64_t> CurlUrlStream::total() const
     // A part starts where its range says; any other answer at the first byte.
     const std::uint64_t start = m_transfer->status() == 206 ? range.first.value_or(0) : 0;
     return start + *length;
+}
+
+bool CurlUrlStream::isHtml() const
+{
+    const std::string type = m_transfer ? m_transfer->header("Content-Type").value_or("") : "";
+    const std::string_view media = trimmed(std::string_view(type).substr(0, type.find(';')));
+    return media.size() == 9 && ::strncasecmp(media.data(), "text/html", 9) == 0;
+}
+
+std::string CurlUrlStream::validator() const
+{
+    if (!m_transfer)
+        return {};
+    // A weak tag may not stand in If-Range.
+    if (auto tag = m_transfer->header("ETag"); tag && !tag->empty() && tag->rfind("W/", 0) != 0)
+        return *tag;
+    return m_transfer->header("Last-Modified").value_or("");
 }
 
 std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
@@ -173,48 +202,40 @@ FailureReason CurlUrlStream::failure() const
     return m_transfer->failure();
 }
 
-SeekResult CurlUrlStream::setPosition(std::uint64_t offset)
+SeekResult CurlUrlStream::setPosition(std::uint64_t offset, const KnownFile& known)
 {
     if (m_transfer && offset == m_position)
         return SeekResult::Continues;
     // Close the old connection before the ranged one opens.
     m_transfer.reset();
     m_failure = {};
-    m_transfer = std::make_unique<CurlTransfer>(m_url, m_settings, offset, m_interrupter);
+    m_transfer = std::make_unique<CurlTransfer>(m_url, m_settings, offset, m_interrupter, known.validator);
     m_transfer->waitForBody();
-    return answerFrom(offset);
+    return answerFrom(offset, known);
 }
 
-SeekResult CurlUrlStream::answerFrom(std::uint64_t offset)
+SeekResult CurlUrlStream::answerFrom(std::uint64_t offset, const KnownFile& known)
 {
     const long status = m_transfer->status();
     const ContentRange range = contentRangeOf(*m_transfer);
-    if (status == 206) {
-        if (range.first == offset) {
+    if (status == 206 || status == 416) {
+        // Another total is another file, wherever its part starts.
+        if (range.total && known.sameTotal && !known.sameTotal(*range.total))
+            return changedFile();
+        if (status == 206 && range.first == offset) {
             m_position = offset;
             return SeekResult::Continues;
         }
-        if (range.first && *range.first < offset)
-            return skipFrom(*range.first, offset);
-        return decideByTotal(range.total, offset);
+        if (status == 206 && range.first && *range.first < offset)
+            return skipFrom(*range.first, offset, known);
+        return decideByTotal(range.total, offset, known);
     }
-    if (status == 416)
-        return decideByTotal(range.total, offset);
     if (!isSuccess(status))
         return fail(failureOfAnswer(*m_transfer));
-    // The server ignored the range and sends the whole resource.
-    const auto length = m_transfer->announcedLength();
-    if (length && *length == offset)
-        return alreadyWhole();
-    if (length && *length < offset) {
-        // Nothing read yet: the shorter resource is delivered from its first byte.
-        m_position = 0;
-        return SeekResult::StartsAfresh;
-    }
-    return skipFrom(0, offset);
+    return wholeAnswer(offset, known);
 }
 
-SeekResult CurlUrlStream::skipFrom(std::uint64_t first, std::uint64_t offset)
+SeekResult CurlUrlStream::skipFrom(std::uint64_t first, std::uint64_t offset, const KnownFile& known)
 {
     m_position = first;
     char scratch[64 * 1024];
@@ -224,25 +245,40 @@ SeekResult CurlUrlStream::skipFrom(std::uint64_t first, std::uint64_t offset)
             continue;
         // The body ended before the offset: cleanly, it told the resource's total.
         if (m_transfer && m_transfer->endedCleanly())
-            return decideByTotal(m_position, offset);
+            return decideByTotal(m_position, offset, known);
         return fail(m_transfer ? m_transfer->failure() : m_failure);
     }
     return SeekResult::Skipped;
 }
 
-SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset)
+SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset,
+                                        const KnownFile& known)
 {
     if (total == offset)
         return alreadyWhole();
     if (!restartUnranged())
         return fail(failureOfAnswer(*m_transfer));
-    if (!total) {
-        total = m_transfer->announcedLength();
-        if (!total)
-            return fail(FailureReason::of(FailureReason::Kind::WrongPart, "the resource's total is not told"));
-        if (*total == offset)
-            return alreadyWhole();
-    }
+    return wholeAnswer(offset, known);
+}
+
+// The transfer delivers the whole resource from its first byte. It is taken for the partial
+// file's resource only when it can be that: of the known total (else no shorter than the
+// partial file), and no page unless a page was expected. Nothing of it is glued: it starts
+// the file afresh, or completes a partial file of its exact length.
+SeekResult CurlUrlStream::wholeAnswer(std::uint64_t offset, const KnownFile& known)
+{
+    const auto length = m_transfer->announcedLength();
+    if (isHtml() && !known.htmlExpected)
+        return changedFile();
+    if (known.sameTotal && (!length || !known.sameTotal(*length)))
+        return changedFile();
+    if (!length)
+        return fail(FailureReason::of(FailureReason::Kind::WrongPart, "the resource's total is not told"));
+    if (*length < offset && !known.sameTotal)
+        return changedFile();
+    if (*length == offset)
+        return alreadyWhole();
+    m_position = 0;
     return SeekResult::StartsAfresh;
 }
 
@@ -260,6 +296,11 @@ SeekResult CurlUrlStream::alreadyWhole()
     m_transfer.reset();
     m_failure = {};
     return SeekResult::AlreadyWhole;
+}
+
+SeekResult CurlUrlStream::changedFile()
+{
+    return fail(FailureReason::of(FailureReason::Kind::ChangedFile));
 }
 
 SeekResult CurlUrlStream::fail(FailureReason why)

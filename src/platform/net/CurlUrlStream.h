@@ -20,25 +20,31 @@ public:
                                                Interrupter* interrupter, FailureReason& failure);
     // Opened to go on at offset, as setPosition decides.
     static InternetSession::Resumed resume(const std::string& url, const TransferSettings& settings,
-                                           Interrupter* interrupter, std::uint64_t offset);
+                                           Interrupter* interrupter, std::uint64_t offset,
+                                           const KnownFile& known);
 
     std::uint64_t dataAvailable() override;
     std::optional<std::uint64_t> total() const override;
     std::size_t read(char* buffer, std::size_t size) override;
     FailureReason failure() const override;
-    SeekResult setPosition(std::uint64_t offset) override;
+    bool isHtml() const override;
+    std::string validator() const override;
+    SeekResult setPosition(std::uint64_t offset, const KnownFile& known = {}) override;
 
     CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,
                   std::unique_ptr<CurlTransfer> transfer);
 
 private:
     // The transfer asked for the bytes from offset on; its answer decides.
-    SeekResult answerFrom(std::uint64_t offset);
+    SeekResult answerFrom(std::uint64_t offset, const KnownFile& known);
     // The body delivers from first on: the bytes before offset are dropped.
-    SeekResult skipFrom(std::uint64_t first, std::uint64_t offset);
+    SeekResult skipFrom(std::uint64_t first, std::uint64_t offset, const KnownFile& known);
     // The server cannot go on at offset: the resource's total, learned from one unranged
-    // request when not given, says whether the partial file is whole or stale.
-    SeekResult decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset);
+    // request when not given, says whether the partial file is whole or another file's.
+    SeekResult decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset, const KnownFile& known);
+    // The transfer sends the whole resource: whether it may replace the partial file.
+    SeekResult wholeAnswer(std::uint64_t offset, const KnownFile& known);
+    SeekResult changedFile();
     // Replaces the transfer by an unranged one; false unless it answers for the whole.
     bool restartUnranged();
     SeekResult alreadyWhole();

@@ -37,6 +37,9 @@ const char* kindText(FailureReason::Kind kind)
     case Kind::HttpStatus: return "HTTP status";
     case Kind::Redirect: return "redirect not followable";
     case Kind::WrongPart: return "the server cannot continue at the offset";
+    case Kind::ChangedFile: return "the server now sends a different file";
+    case Kind::ShortAnswer: return "the answer ended before the file's end";
+    case Kind::FileInUse: return "the file is being written by another writer";
     case Kind::Unsupported: return "not an http or https address";
     case Kind::LocalFile: return "local file error";
     case Kind::Interrupted: return "interrupted by a stop";
@@ -80,6 +83,7 @@ bool FailureReason::transient() const
     case Kind::Silence:
     case Kind::ConnectionLost:
     case Kind::CutShort:
+    case Kind::ShortAnswer:
     case Kind::TlsHandshake:
         return true;
     case Kind::HttpStatus:
@@ -115,6 +119,9 @@ std::string FailureReason::plainText() const
     case Kind::HttpStatus: return plainStatus(status);
     case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";
     case Kind::WrongPart: return "the server cannot go on where the file ends";
+    case Kind::ChangedFile: return "the server now sends a different file (Edit, then OK, downloads it again)";
+    case Kind::ShortAnswer: return "the server did not send the whole file";
+    case Kind::FileInUse: return "\"" + detail + "\" is being written by another task";
     case Kind::Unsupported: return "the address is not an http or https address";
     case Kind::LocalFile: return withDetail("the file could not be written", detail);
     case Kind::Other: return withDetail("something failed", detail);

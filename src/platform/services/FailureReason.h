@@ -21,6 +21,9 @@ struct FailureReason {
         HttpStatus,     // an answer with an error status
         Redirect,       // a redirect that cannot be followed
         WrongPart,      // the answer is for other bytes than asked, and the resume rules end it
+        ChangedFile,    // the server now sends another file than the one the partial file began
+        ShortAnswer,    // the answer ended cleanly before the resource's total
+        FileInUse,      // another writer holds the destination file; detail: its name
         Unsupported,    // not an http or https address
         LocalFile,      // the destination file failed
         Interrupted,    // a stop

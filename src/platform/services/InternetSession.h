@@ -27,7 +27,7 @@ public:
     // UrlStream::setPosition decides (one more, unranged, request only when the answer
     // does not tell the resource's total). A final status of 300 or above other than 416,
     // or no answer, is Failed.
-    virtual Resumed resumeUrl(const std::string& url, std::uint64_t offset) = 0;
+    virtual Resumed resumeUrl(const std::string& url, std::uint64_t offset, const KnownFile& known = {}) = 0;
 
     // Why the last openUrl or resumeUrl failed; None after one that did not.
     virtual FailureReason lastFailure() const = 0;
