@@ -262,20 +262,21 @@ SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std:
 }
 
 // The transfer delivers the whole resource from its first byte. It is taken for the partial
-// file's resource only when it can be that: of the known total (else no shorter than the
-// partial file), and no page unless a page was expected. Nothing of it is glued: it starts
-// the file afresh, or completes a partial file of its exact length.
+// file's resource only when it can be that: of the known total and no page unless a page was
+// expected; with no total known, no page and no shorter than the partial file. Nothing of it
+// is glued: it starts the file afresh, or completes a partial file of its exact length.
 SeekResult CurlUrlStream::wholeAnswer(std::uint64_t offset, const KnownFile& known)
 {
     const auto length = m_transfer->announcedLength();
-    if (isHtml() && !known.htmlExpected)
+    const bool html = isHtml();
+    if (known.sameTotal) {
+        if (!length || !known.sameTotal(*length) || (html && !known.htmlExpected))
+            return changedFile();
+    } else if (html || (length && *length < offset)) {
         return changedFile();
-    if (known.sameTotal && (!length || !known.sameTotal(*length)))
-        return changedFile();
-    if (!length)
+    } else if (!length) {
         return fail(FailureReason::of(FailureReason::Kind::WrongPart, "the resource's total is not told"));
-    if (*length < offset && !known.sameTotal)
-        return changedFile();
+    }
     if (*length == offset)
         return alreadyWhole();
     m_position = 0;
