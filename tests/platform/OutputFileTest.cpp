@@ -43,3 +43,13 @@ TEST(OutputFile, OneWriterAtATimeAndASecondLeavesTheFileUntouched)
     ASSERT_TRUE(first.close());
     EXPECT_EQ(second.openAtEnd(path), OutputFile::OpenResult::Opened);
 }
+
+TEST(OutputFile, CreateEmptiesAnExistingFile)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "f.bin";
+    writeFile(path, "an earlier download");
+    OutputFile file;
+    ASSERT_EQ(file.create(path.string()), OutputFile::OpenResult::Opened);
+    EXPECT_EQ(fs::file_size(path), 0u);
+}

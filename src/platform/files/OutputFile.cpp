@@ -42,6 +42,12 @@ bool isPlainFile(int fd)
     return ::fstat(fd, &info) == 0 && ::fstatfs(fd, &system) == 0 && isPlainFile(info, system);
 }
 
+bool isEmpty(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_size == 0;
+}
+
 // Opening a device can act by itself, so an existing path is looked at before it is opened.
 bool namesSomethingElse(const std::string& path)
 {
@@ -60,7 +66,9 @@ OutputFile::OpenResult OutputFile::create(const std::string& path)
     const OpenResult opened = open(path, O_CREAT);
     if (opened != OpenResult::Opened)
         return opened;
-    if (::ftruncate(m_file.get(), 0) != 0) {
+    // A new, empty file is left as it is: ext4 writes a file truncated to nothing back in
+    // full when it is closed, and the worker would wait for the disk.
+    if (!isEmpty(m_file.get()) && ::ftruncate(m_file.get(), 0) != 0) {
         const int error = errno;
         close();
         return failWith(error);
