@@ -14,11 +14,11 @@ struct RunOutcome {
     std::uint64_t appended = 0; // bytes the run wrote to the file
     // The resource's exact total as the run's answers told it: what the next start compares
     // the server's total with, so that another file is never glued to the partial one.
-    std::optional<std::uint64_t> total;
+    std::optional<std::uint64_t> total = {};
     // The start was refused before any worker ran; reason and plainReason say why.
     bool notStarted = false;
     // The file the run wrote to; empty when no worker ran.
-    std::string destination;
+    std::string destination = {};
 };
 
 } // namespace zv
