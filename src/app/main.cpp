@@ -8,6 +8,7 @@
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
 #include "platform/files/ListFolder.h"
+#include "platform/files/ListFolderLock.h"
 #include "platform/files/Paths.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/desktop/QtNotifyIconShell.h"
@@ -24,6 +25,32 @@
 #include <QSessionManager>
 
 #include <iostream>
+#include <optional>
+
+namespace {
+
+// Nothing when this start is the only copy on its list folder and goes on; else its exit
+// status. A second copy beside the same list would write its table over the first's at close.
+std::optional<int> exitUnlessOnlyCopy(const zv::ListFolderLock& lock, zv::SingleInstance& instance,
+                                      const std::string& listFolder)
+{
+    using Forward = zv::SingleInstance::Forward;
+    if (lock.state() == zv::ListFolderLock::State::Unavailable)
+        std::cerr << zv::ApplicationTitle
+                  << " cannot lock its list folder, so only the socket keeps a second copy out: " << lock.problem()
+                  << std::endl;
+    if (lock.state() != zv::ListFolderLock::State::InUse)
+        return instance.claim() ? std::nullopt : std::optional<int>(0);
+    // The copy holding the list may run with another runtime folder, where we cannot reach it.
+    const Forward forwarded = instance.forwardToRunningCopy();
+    if (forwarded == Forward::Shown)
+        return 0;
+    std::cerr << zv::ApplicationTitle << ": the task list in \"" << listFolder << "\" is in use by another running copy"
+              << (forwarded == Forward::NoAnswer ? ", which does not answer." : ".") << std::endl;
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -33,12 +60,13 @@ int main(int argc, char* argv[])
     const std::string programDir = zv::Paths::executableDir();
     // Beside the program, unless a package installed it where the user may not write.
     const std::string listFolder = zv::ListFolder::forProgramIn(programDir);
-    // A second copy beside the same list would write its table over ours at close: it shows
-    // the running window instead, before it has read or could write anything.
+    // Decided before anything is read or written: a second copy shows the running window
+    // instead, or says that the list is in use.
+    zv::ListFolderLock folderLock(listFolder);
     zv::SingleInstance singleInstance(zv::SingleInstance::serverNameFor(QString::fromStdString(listFolder)),
                                       zv::RuntimeFolder::find());
-    if (!singleInstance.claim())
-        return 0;
+    if (const auto exitCode = exitUnlessOnlyCopy(folderLock, singleInstance, listFolder))
+        return *exitCode;
     zv::FontSubstitutes::install();
 
     zv::HandOverQueue mainThread;
@@ -87,6 +115,7 @@ int main(int argc, char* argv[])
                      &zv::TMainForm::showMainWindow);
     // Once the list is written, a new start may run on its own.
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &singleInstance, &zv::SingleInstance::release);
+    QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, [&folderLock] { folderLock.release(); });
     QObject::connect(&mainForm, &zv::TMainForm::closedForGood, &application, [&mainForm] {
         if (!mainForm.exitReport().empty())
             std::cerr << mainForm.exitReport() << std::endl;

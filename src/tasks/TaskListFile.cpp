@@ -3,16 +3,16 @@
 #include "platform/text/ApplicationTitle.h"
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/Paths.h"
+#include "platform/files/PrivateFile.h"
 #include "tasks/ClearList.h"
 #include "tasks/InOutError.h"
+#include "tasks/OwnFiles.h"
 #include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListReader.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace zv {
 
@@ -91,14 +91,7 @@ bool TaskListFile::isOwnListName(const std::string& name) const
     const std::string defaultName = fs::path(m_defaultListFile).filename().string();
     if (name == defaultName || name == fs::path(recoveryFile()).filename().string())
         return true;
-    // "vt_tasks_recovered.log", or that name with a number after a dot.
-    const std::string_view recovered = RecoveredFileName;
-    if (!name.starts_with(recovered))
-        return false;
-    const std::string_view number = std::string_view(name).substr(recovered.size());
-    return number.empty()
-        || (number.size() > 1 && number.front() == '.'
-            && std::all_of(number.begin() + 1, number.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    return OwnFiles::isNumbered(name, RecoveredFileName);
 }
 
 bool TaskListFile::restoreRecoveryCopy()
@@ -154,9 +147,9 @@ void TaskListFile::loadDefaultList()
 {
     std::error_code error;
     if (!fs::exists(m_defaultListFile, error)) {
-        // Appending creates the file without emptying one that appeared meanwhile; a folder
-        // that refuses it is not reported.
-        std::ofstream create(m_defaultListFile, std::ios::app | std::ios::binary);
+        // Private, as every later write keeps its mode; one that appeared meanwhile is not
+        // emptied, and a folder that refuses it is not reported.
+        PrivateFile::createIfMissing(m_defaultListFile);
         return;
     }
     try {
@@ -205,13 +198,11 @@ std::optional<std::string> TaskListFile::keepBadCopy(const std::string& file)
         const std::string copy = badCopyName(file, number);
         if (isTaken(copy))
             continue;
-        std::error_code error;
-        if (fs::copy_file(file, copy, fs::copy_options::none, error))
+        const std::error_code error = PrivateFile::copyAsNew(file, copy);
+        if (!error)
             return copy;
         if (error == std::errc::file_exists)
             continue;
-        // A copy broken off part-way would only mislead.
-        fs::remove(copy, error);
         return std::nullopt;
     }
     return std::nullopt;
@@ -241,7 +232,7 @@ void TaskListFile::openDatabase()
         return;
     const auto chosen = m_dialogs.openFileName(fileDialogRequest());
     // A scheduled start may have begun while the dialog was open.
-    if (!chosen || refusedWhileTasksRun(m_table, m_dialogs))
+    if (!chosen || refusedWhileTasksRun(m_table, m_dialogs) || refusedAsOwnFile(*chosen))
         return;
     readFrom(*chosen);
     m_table.fixHeaderIfTasks();
@@ -256,10 +247,18 @@ void TaskListFile::newDatabase()
 void TaskListFile::saveDatabaseAs()
 {
     const auto chosen = m_dialogs.saveFileName(fileDialogRequest());
-    if (!chosen)
+    if (!chosen || refusedAsOwnFile(*chosen))
         return;
     setCurrent(*chosen);
     writeTo(m_currentListFile);
+}
+
+bool TaskListFile::refusedAsOwnFile(const std::string& file)
+{
+    if (!OwnFiles::isOwnFile(file))
+        return false;
+    m_dialogs.reportError(OwnFiles::refusalText(file));
+    return true;
 }
 
 void TaskListFile::readFrom(const std::string& file)
@@ -286,6 +285,8 @@ std::optional<std::string> TaskListFile::tryWrite(const std::string& file)
             + "\" could not be read whole at start-up and could not be copied, so it is not"
               " overwritten. Save the list under another name with \"Save database as..\"";
     }
+    if (m_beforeWrite)
+        m_beforeWrite();
     try {
         TaskListWriter::writeList(m_table, file);
         return std::nullopt;

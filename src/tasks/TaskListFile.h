@@ -45,7 +45,11 @@ public:
     std::optional<std::string> trySaveAtClose();
     // Called whenever the current list file changes.
     void setOnCurrentChanged(std::function<void()> listener) { m_onCurrentChanged = std::move(listener); }
-    // Reads a chosen list into the table; the current list file stays as it was.
+    // Called before every write of a list: a write in place that is cut leaves the list
+    // unreadable, so the table must be in a copy first.
+    void setBeforeWrite(std::function<void()> action) { m_beforeWrite = std::move(action); }
+    // Reads a chosen list into the table; the current list file stays as it was. The
+    // program's own files (OwnFiles) are refused here and by saveDatabaseAs.
     void openDatabase();
     // Clears the list and makes "vt_tasks_new.log" the current list file.
     void newDatabase();
@@ -68,6 +72,8 @@ private:
     // Returns the name of the copy, or nullopt when no copy could be made.
     static std::optional<std::string> keepBadCopy(const std::string& file);
     bool isProtected(const std::string& file) const;
+    // The recovery copy, a ".bad" copy, a temporary file or the folder's lock: reported.
+    bool refusedAsOwnFile(const std::string& file);
     void readFrom(const std::string& file);
     bool writeTo(const std::string& file);
     std::optional<std::string> tryWrite(const std::string& file);
@@ -79,6 +85,7 @@ private:
     // A default list file that could be neither read whole nor copied is never written.
     std::string m_protectedFile;
     std::function<void()> m_onCurrentChanged;
+    std::function<void()> m_beforeWrite;
 };
 
 } // namespace zv

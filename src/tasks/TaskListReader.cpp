@@ -1,5 +1,6 @@
 #include "tasks/TaskListReader.h"
 
+#include "platform/files/AtomicFileWriter.h"
 #include "platform/files/ByteSource.h"
 #include "platform/files/InputFile.h"
 #include "tasks/InOutError.h"
@@ -99,7 +100,11 @@ void takeEmptyRows(TaskTable& table, int rowCount)
 bool readLines(TaskTable& table, ByteSource& source, bool whole, std::optional<std::string>* trailer)
 {
     LineReader lines(source);
-    const long long columns = readCount(lines);
+    const std::string first = lines.next(MaxCountLine);
+    // A write in place that never finished: its cells may stand over older ones.
+    if (first.starts_with(AtomicFileWriter::UnfinishedMark))
+        throw InOutError::incompleteList();
+    const long long columns = TaskListReader::parseCount(first);
     if (columns <= 1)
         return !whole;
     if (columns != ListFileColumns)

@@ -13,7 +13,9 @@ class TaskTable;
 // less means there is nothing to read and leaves the table as it was; a list the table cannot
 // hold (another column count, more tasks than it takes) is refused before anything changes.
 // Otherwise the table takes the announced rows and the cells in column-major order; lines
-// missing at the end read as empty cells. A failure part-way keeps what was read so far.
+// missing at the end read as empty cells. A failure part-way keeps what was read so far. A
+// list whose write in place never finished (AtomicFileWriter::UnfinishedMark first) throws
+// InOutError::incompleteList() before anything changes.
 namespace TaskListReader {
 // Throws InOutError.
 void read(TaskTable& table, ByteSource& source);

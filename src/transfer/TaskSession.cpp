@@ -41,6 +41,13 @@ void TaskSession::loadAtStartUp()
                                                 m_listFile.recoveryFile(),
                                                 [this] { return m_listFile.currentListFile(); });
     m_listFile.setOnCurrentChanged([this] { m_recovery->markChanged(); });
+    // A change waiting for the copy is written before the list, and the copy stays until the
+    // close: a list write cut part-way is restored from it.
+    // A failure here shows no box: the copy's own retries report it.
+    m_listFile.setBeforeWrite([this] {
+        if (m_recovery->isPending())
+            m_recovery->bringUpToDate();
+    });
 }
 
 bool TaskSession::saveAtUserClose()

@@ -144,3 +144,44 @@ TEST_F(SingleInstanceEndToEndTest, WithoutAPrivateFolderForItsSocketTheProgramSt
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+TEST_F(SingleInstanceEndToEndTest, AStartWithAnotherRuntimeFolderOnTheSameListSaysTheListIsInUseAndEnds)
+{
+    const fs::path runtimes[] = {dir.path() / "runtime-1", dir.path() / "runtime-2"};
+    for (const auto& runtime : runtimes) {
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+    }
+    ProgramRun first(dir.path() / "program");
+    writeList(first.folder());
+    const std::string list = readFile(first.folder() / "vt_tasks.log");
+    first.setEnvironment("XDG_RUNTIME_DIR", runtimes[0].string());
+    startAndWaitForWindow(first);
+    const fs::path standardError = dir.path() / "stderr.txt";
+    // A second start that cannot reach the first; then one that reaches it stopped.
+    const auto laterStart = [&](const fs::path& runtime) {
+        ProgramRun later(first.folder());
+        later.setEnvironment("XDG_RUNTIME_DIR", runtime.string());
+        later.setStandardError(standardError);
+        later.start();
+        return later.waitForExit(std::chrono::seconds(15));
+    };
+
+    const int unreachable = laterStart(runtimes[1]);
+    ASSERT_EQ(::kill(first.pid(), SIGSTOP), 0);
+    const int frozen = laterStart(runtimes[0]);
+    ASSERT_EQ(::kill(first.pid(), SIGCONT), 0);
+
+    for (const int status : {unreachable, frozen}) {
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+    }
+    const std::string said = readFile(standardError);
+    EXPECT_NE(said.find("is in use by another running copy.\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("is in use by another running copy, which does not answer.\n"), std::string::npos) << said;
+    EXPECT_EQ(readFile(first.folder() / "vt_tasks.log"), list);
+    ASSERT_TRUE(first.running());
+    const int status = first.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}

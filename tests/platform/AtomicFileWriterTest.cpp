@@ -53,14 +53,14 @@ struct stat statOf(const std::string& path)
 
 } // namespace
 
-TEST(AtomicFileWriter, ANewFileGetsTheUsualPermissions)
+TEST(AtomicFileWriter, ANewFileIsReadableByItsOwnerOnly)
 {
     TempDir dir;
     const mode_t old = ::umask(022);
     replace(dir.file("new.log"), "abc");
     ::umask(old);
     EXPECT_EQ(readFile(dir.file("new.log")), "abc");
-    EXPECT_EQ(statOf(dir.file("new.log")).st_mode & 07777, 0644u);
+    EXPECT_EQ(statOf(dir.file("new.log")).st_mode & 07777, 0600u);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"new.log"});
 }
 

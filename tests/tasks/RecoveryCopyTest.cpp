@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <utility>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -248,6 +249,56 @@ TEST_F(RecoveryCopyWrites, ANormalCloseRemovesTheCopyAndWritesNoMore)
     table.setCell(ColProcess, 2, std::string(Process::Idle));
     EXPECT_TRUE(deferrer.calls.empty());
     copy.flushNow();
+    EXPECT_FALSE(fs::exists(copyFile()));
+}
+
+TEST_F(RecoveryCopyWrites, TheListAndItsCopyAreCreatedReadableByTheirOwnerOnly)
+{
+    const mode_t oldMask = ::umask(022);
+    const auto modeOf = [](const std::string& file) { return fs::status(file).permissions() & fs::perms::all; };
+    listFile.loadAtStartUp();
+    addTask(table, namedCells(3));
+    deferrer.fireAll();
+    const bool saved = listFile.saveAtClose();
+    const fs::perms copyMode = modeOf(copyFile());
+    const fs::perms listMode = modeOf(listFile.defaultListFile());
+    // A rewrite keeps the mode the user gave the file.
+    fs::permissions(listFile.defaultListFile(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const bool savedAgain = listFile.saveAtClose();
+    ::umask(oldMask);
+
+    ASSERT_TRUE(saved && savedAgain);
+    EXPECT_EQ(copyMode, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(listMode, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(modeOf(listFile.defaultListFile()), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(RecoveryCopyWrites, TheProgramsOwnFilesAreRefusedAsListsAndTheNextCloseLosesNothing)
+{
+    listFile.loadAtStartUp();
+    const std::string before = listBytes(table);
+    for (const std::string& name : {std::string("vt_tasks.log.recover"), std::string(".vt_tasks.lock"),
+                                    std::string(".vt_tasks.log.tmp-0123abcd"), std::string("vt_tasks.log.bad.2")}) {
+        const std::string own = dir.file(name);
+        writeFile(own, before);
+        dialogs.messages.clear();
+        dialogs.fileAnswers = {own, own};
+        listFile.saveDatabaseAs();
+        listFile.openDatabase();
+
+        const std::string refusal = "\"" + own
+                                  + "\" is a file Zare Vantrel keeps for itself, not a task list. Choose another file.";
+        ASSERT_EQ(dialogs.messages.size(), 2u) << name;
+        EXPECT_EQ(dialogs.messages[0].text, refusal);
+        EXPECT_EQ(dialogs.messages[1].text, refusal);
+        EXPECT_EQ(listFile.currentListFile(), listFile.defaultListFile()) << name;
+        EXPECT_EQ(readFile(own), before) << name;
+        fs::remove(own);
+    }
+    addTask(table, namedCells(3));
+
+    ASSERT_TRUE(saveAtUserClose(listFile, copy));
+    EXPECT_EQ(readFile(listFile.defaultListFile()), listBytes(table));
     EXPECT_FALSE(fs::exists(copyFile()));
 }
 

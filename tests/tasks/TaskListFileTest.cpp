@@ -4,11 +4,19 @@
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCodes.h"
+#include "tasks/InOutError.h"
 #include "tasks/TaskListFile.h"
+#include "tasks/TaskListWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <random>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zv;
 using namespace zv::test;
@@ -188,6 +196,47 @@ TEST_F(TaskListStartUp, AListThatCanBeNeitherReadNorCopiedIsNeverWrittenOver)
     EXPECT_TRUE(file.saveAtClose());
     EXPECT_EQ(readFile(defaultFile()), oversized);
     EXPECT_EQ(readFile(dir.file("elsewhere.log")), "10\r\n1\r\n");
+}
+
+TEST_F(TaskListStartUp, AListWrittenInPlaceAndCutAtAnyByteIsKeptAsideAndNeverLoadedWithShiftedCells)
+{
+    // The old list is longer: a cut leaves enough old lines after the new ones to fill every cell.
+    writeFile(defaultFile(), listBytes(tableWithTasks(6)));
+    const TaskTable shorter = tableWithTasks(3);
+    const std::size_t size = listBytes(shorter).size();
+    std::random_device seed;
+    const std::size_t cut = 1 + std::uniform_int_distribution<std::size_t>(0, size - 2)(seed);
+    SCOPED_TRACE("cut at byte " + std::to_string(cut));
+    {
+        const LockedFolder locked(dir.path());
+        if (!locked.refusesNewFiles())
+            GTEST_SKIP() << "this file system cannot make a folder refuse new files";
+        // The write fails at the cut as on a full disk, in a child so that the limit stays there.
+        const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{cut, cut};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                TaskListWriter::writeList(shorter, defaultFile());
+            } catch (const InOutError&) {
+                ::_exit(0);
+            }
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not cut";
+    }
+    const std::string torn = readFile(defaultFile());
+
+    file.loadAtStartUp();
+
+    expectOnlyErrorReport("The task list ends before its last task. A copy of the list file was kept as \""
+                          + defaultFile() + ".bad\".");
+    EXPECT_EQ(table.rowCount(), 1);
+    EXPECT_EQ(readFile(defaultFile() + ".bad"), torn);
 }
 
 using TaskListClose = ListFileFixture;

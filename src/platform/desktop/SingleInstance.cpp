@@ -19,9 +19,12 @@ namespace zv {
 namespace {
 
 const QByteArray ShowRequest = "show\n";
+const QByteArray ShownAnswer = "shown\n";
 // A running copy answers at once; one that does not is hung, and a second copy must not wait long.
 constexpr int ConnectMs = 1000;
-constexpr int WriteMs = 2000;
+constexpr int WriteMs = 1000;
+// A stopped copy's socket still takes connections; only the answer tells it is alive.
+constexpr int AnswerMs = 2000;
 constexpr int LockMs = 5000;
 
 // Only root could have put another user's socket into our folder; it answers for nobody here.
@@ -70,25 +73,36 @@ bool SingleInstance::claim()
     // refusing to start.
     if (!lock.tryLock(LockMs))
         qWarning("single instance: %s stays locked", qPrintable(lock.fileName()));
-    if (forwardToRunningCopy())
+    // As ever, a listener that takes the request counts as the running copy.
+    if (sendShowRequest(false) != Forward::NobodyThere)
         return false;
     return listen();
 }
 
-bool SingleInstance::forwardToRunningCopy()
+SingleInstance::Forward SingleInstance::forwardToRunningCopy() { return sendShowRequest(true); }
+
+SingleInstance::Forward SingleInstance::sendShowRequest(bool awaitAnswer)
 {
+    if (m_socketPath.isEmpty())
+        return Forward::NobodyThere;
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(ConnectMs))
-        return false; // nobody there, or a socket file whose copy has died
+        return Forward::NobodyThere; // nobody there, or a socket file whose copy has died
     if (!peerIsThisUser(socket.socketDescriptor()))
-        return false;
+        return Forward::NobodyThere;
     socket.write(ShowRequest);
     socket.waitForBytesWritten(WriteMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(WriteMs);
-    return true;
+    if (!awaitAnswer) {
+        socket.disconnectFromServer();
+        if (socket.state() != QLocalSocket::UnconnectedState)
+            socket.waitForDisconnected(WriteMs);
+        return Forward::Shown;
+    }
+    while (!socket.canReadLine() && socket.waitForReadyRead(AnswerMs)) {}
+    const bool shown = socket.canReadLine() && socket.readLine() == ShownAnswer;
+    socket.abort();
+    return shown ? Forward::Shown : Forward::NoAnswer;
 }
 
 bool SingleInstance::listen()
@@ -143,8 +157,10 @@ void SingleInstance::acceptConnections()
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     while (socket->canReadLine()) {
-        if (socket->readLine() == ShowRequest)
+        if (socket->readLine() == ShowRequest) {
             emit activationRequested();
+            socket->write(ShownAnswer);
+        }
     }
     // Anything else a stranger sends is dropped, and never piles up.
     if (socket->bytesAvailable() > ShowRequest.size())

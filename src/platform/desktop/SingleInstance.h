@@ -34,6 +34,12 @@ public:
     // standard error); false when another copy runs here and has been asked to show its window.
     // A socket left by a copy that crashed, or held by another user, is taken over.
     bool claim();
+    // What a start found at the running copy's socket: a copy that came forward, one that
+    // took the request but never answered (stopped, frozen), or none at all.
+    enum class Forward { Shown, NoAnswer, NobodyThere };
+    // Asks the running copy to show its window and waits for its answer, a few seconds at
+    // most.
+    Forward forwardToRunningCopy();
     // Stops answering later starts, so they become the running copy themselves.
     void release();
     bool isRunningCopy() const;
@@ -43,7 +49,8 @@ signals:
     void activationRequested();
 
 private:
-    bool forwardToRunningCopy();
+    // Without awaitAnswer, a request taken counts as Shown.
+    Forward sendShowRequest(bool awaitAnswer);
     bool listen();
     static bool runUnguarded(const QString& reason);
     void acceptConnections();

@@ -1,5 +1,6 @@
 #include "platform/files/AtomicFileWriter.h"
 
+#include "platform/files/PrivateFile.h"
 #include "platform/files/SystemErrors.h"
 
 #include <fcntl.h>
@@ -98,7 +99,8 @@ int AtomicFileWriter::createTemporary()
     const std::string folder = folderOf(m_target);
     for (int attempt = 0; attempt < MaxTemporaryAttempts; ++attempt) {
         const std::string name = (folder == "/" ? folder : folder + "/") + stem + randomSuffix();
-        FileDescriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        // Private until it takes the old file's mode: the list may hold passwords.
+        FileDescriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, PrivateFile::Mode));
         if (file.isOpen()) {
             m_file = std::move(file);
             m_temporary = name;
@@ -129,6 +131,8 @@ void AtomicFileWriter::write(std::string_view bytes)
 
 void AtomicFileWriter::flushBuffer()
 {
+    if (writesInPlace() && m_regular && m_written == 0 && !m_buffer.empty())
+        markUnfinished();
     std::string_view rest = m_buffer;
     while (!rest.empty()) {
         const ssize_t written = ::write(m_file.get(), rest.data(), rest.size());
@@ -143,6 +147,23 @@ void AtomicFileWriter::flushBuffer()
     m_buffer.clear();
 }
 
+void AtomicFileWriter::markUnfinished()
+{
+    if (::pwrite(m_file.get(), &UnfinishedMark, 1, 0) != 1 || ::fsync(m_file.get()) != 0
+        || ::lseek(m_file.get(), 1, SEEK_SET) != 1)
+        throw SystemErrors::fromErrno();
+    m_firstByte = m_buffer.front();
+    m_buffer.erase(0, 1);
+    m_written = 1;
+}
+
+void AtomicFileWriter::writeFirstByte()
+{
+    // Everything after it is on the disk before the mark goes.
+    if (::fsync(m_file.get()) != 0 || ::pwrite(m_file.get(), &*m_firstByte, 1, 0) != 1)
+        throw SystemErrors::fromErrno();
+}
+
 void AtomicFileWriter::commit()
 {
     if (m_committed)
@@ -150,6 +171,8 @@ void AtomicFileWriter::commit()
     flushBuffer();
     if (writesInPlace() && m_regular && ::ftruncate(m_file.get(), static_cast<off_t>(m_written)) != 0)
         throw SystemErrors::fromErrno();
+    if (m_firstByte)
+        writeFirstByte();
     syncAndClose();
     if (!writesInPlace()) {
         if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)

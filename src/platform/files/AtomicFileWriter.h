@@ -11,12 +11,21 @@ namespace zv {
 
 // Replaces a file's content so that a failure part-way leaves the old file whole. The bytes
 // go to a temporary file in the folder of the real target (symlinks followed), which takes
-// the old file's permissions; commit() flushes and syncs it and renames it over the target.
+// the old file's permissions (a new file is readable by its owner only); commit() flushes
+// and syncs it and renames it over the target.
 // Where that folder refuses new files but the target itself is writable, and for targets
-// that are not regular files (devices), the target is written in place instead.
+// that are not regular files (devices), the target is written in place instead. A regular
+// file written in place starts with UnfinishedMark until commit() has written and synced
+// everything else, and gets its real first byte last: a write cut at any point leaves either
+// the old file or one that says it is unfinished, never new bytes over old ones that read
+// as whole.
 // Failures throw std::system_error carrying the errno value; a directory fails with EISDIR.
 class AtomicFileWriter final : public ByteSink {
 public:
+    // The first byte of a file while it is written in place (for content that does not
+    // start with it).
+    static constexpr char UnfinishedMark = '#';
+
     explicit AtomicFileWriter(const std::string& target);
     // Without commit() the target stays exactly as it was (unless written in place).
     ~AtomicFileWriter() override;
@@ -42,6 +51,9 @@ private:
     int createTemporary();
     void openInPlace(bool regular);
     void flushBuffer();
+    // Before the first byte written in place: the mark goes first, synced.
+    void markUnfinished();
+    void writeFirstByte();
     void syncAndClose();
 
     std::string m_target;
@@ -50,6 +62,7 @@ private:
     std::string m_buffer;
     std::uint64_t m_written = 0;
     bool m_regular = true;
+    std::optional<char> m_firstByte; // kept back while the mark stands
     bool m_committed = false;
 };
 
