@@ -20,6 +20,7 @@ struct FailureReason {
         TlsHandshake,   // the TLS handshake broke
         HttpStatus,     // an answer with an error status
         Redirect,       // a redirect that cannot be followed
+        InsecureRedirect, // a redirect from https to http, refused
         WrongPart,      // the answer is for other bytes than asked, and the resume rules end it
         ChangedFile,    // the server now sends another file than the one the partial file began
         ShortAnswer,    // the answer ended cleanly before the resource's total
