@@ -14,8 +14,8 @@
 
 namespace zv {
 
-ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats,
-                             const ScheduleBackoff* backoff)
+ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock,
+                             const FormatSettings& formats, const ScheduleBackoff* backoff)
     : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats), m_backoff(backoff)
 {
     m_listener = m_table.addListener([this](const TableChange& change) { changed(change); });

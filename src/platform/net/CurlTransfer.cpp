@@ -74,9 +74,8 @@ bool hasScheme(std::string_view url, std::string_view scheme)
 {
     if (url.size() < scheme.size() + 3 || url.substr(scheme.size(), 3) != "://")
         return false;
-    return std::equal(scheme.begin(), scheme.end(), url.begin(), [](char wanted, char given) {
-        return wanted == std::tolower(static_cast<unsigned char>(given));
-    });
+    return std::equal(scheme.begin(), scheme.end(), url.begin(),
+                      [](char wanted, char given) { return wanted == std::tolower(static_cast<unsigned char>(given)); });
 }
 
 std::string_view trimmed(std::string_view text)

@@ -44,8 +44,7 @@ std::pair<std::size_t, std::size_t> passwordSpan(std::string_view url, std::size
 
 bool carriesSecret(std::string_view name)
 {
-    static constexpr std::array<std::string_view, 4> exact{"sig", "signature", "x-amz-signature",
-                                                           "x-goog-signature"};
+    static constexpr std::array<std::string_view, 4> exact{"sig", "signature", "x-amz-signature", "x-goog-signature"};
     const std::string lower = lowered(name);
     return std::ranges::find(exact, lower) != exact.end() || lower.ends_with("token") || lower.ends_with("key");
 }
