@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@ struct RunOutcome {
     bool notStarted = false;
     // The file the run wrote to; empty when no worker ran.
     std::string destination = {};
+    // How long the server asked to wait (Retry-After) in the answer the run ended with.
+    std::optional<std::chrono::seconds> retryAfter = {};
 };
 
 } // namespace zv

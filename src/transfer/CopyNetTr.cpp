@@ -66,7 +66,8 @@ void TfileThread::execute()
                  m_appended,
                  m_exactTotal ? m_exactTotal : Known.exact,
                  false,
-                 DestFile};
+                 DestFile,
+                 completed ? std::nullopt : m_failure.retryAfter};
     TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -293,6 +294,8 @@ void TfileThread::ShowStopped()
     if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
         m_services.table.setCell(ColSize, Row, Known.sizeText);
     m_services.table.setRunOutcome(Row, m_outcome);
+    if (m_services.stopped)
+        m_services.stopped(Row, m_outcome);
 }
 
 } // namespace zv

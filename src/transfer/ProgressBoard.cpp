@@ -7,14 +7,16 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/ProgressTexts.h"
+#include "transfer/ScheduleBackoff.h"
 
 #include <algorithm>
 #include <chrono>
 
 namespace zv {
 
-ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats)
-    : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats)
+ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock,
+                             const FormatSettings& formats, const ScheduleBackoff* backoff)
+    : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats), m_backoff(backoff)
 {
     m_listener = m_table.addListener([this](const TableChange& change) { changed(change); });
 }
@@ -56,6 +58,25 @@ const ProgressBoard::Run* ProgressBoard::runOf(int row) const
 }
 
 std::string ProgressBoard::tip(int row) const
+{
+    const std::string state = stateTip(row);
+    const std::string nextTry = nextTryTip(row);
+    if (state.empty() || nextTry.empty())
+        return state + nextTry;
+    return state + "\n" + nextTry;
+}
+
+std::string ProgressBoard::nextTryTip(int row) const
+{
+    const std::optional<LocalDateTime> next = m_backoff ? m_backoff->nextTry(row) : std::nullopt;
+    if (!next)
+        return {};
+    // The time alone today; a Retry-After may put it on another day.
+    const bool today = next->date == m_clock.now().date;
+    return "Next try at " + (today ? m_formats.formatTime(next->time) : m_formats.timeStamp(*next));
+}
+
+std::string ProgressBoard::stateTip(int row) const
 {
     const std::string& status = m_table.cell(ColStatus, row);
     if (status == Status::Cancelled)

@@ -12,6 +12,7 @@ namespace zv {
 
 class Clock;
 class FormatSettings;
+class ScheduleBackoff;
 class TaskTable;
 class WorkerSlots;
 struct TableChange;
@@ -23,7 +24,9 @@ class ProgressBoard {
 public:
     static constexpr const char* NotRunningText = "Not running since the program was restarted: press Stop, then Start to resume";
 
-    ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats);
+    // backoff, when given, tells when the schedule tries a failed task again.
+    ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats,
+                  const ScheduleBackoff* backoff = nullptr);
     ~ProgressBoard();
     ProgressBoard(const ProgressBoard&) = delete;
     ProgressBoard& operator=(const ProgressBoard&) = delete;
@@ -46,6 +49,8 @@ private:
 
     void changed(const TableChange& change);
     const Run* runOf(int row) const;
+    std::string stateTip(int row) const;
+    std::string nextTryTip(int row) const;
     std::string runningTip(const Run& run) const;
     std::string stoppedTip(int row) const;
     std::string doneTip(int row) const;
@@ -55,6 +60,7 @@ private:
     const WorkerSlots& m_slots;
     const Clock& m_clock;
     const FormatSettings& m_formats;
+    const ScheduleBackoff* m_backoff;
     std::map<int, Run> m_runs; // by row, from its last start in this program run
     int m_listener = 0;
 };

@@ -12,6 +12,7 @@
 #include "transfer/ProbeRunner.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
+#include "transfer/ScheduleBackoff.h"
 
 namespace zv {
 
@@ -53,18 +54,19 @@ void TaskOperations::startCurrentTask()
     const int row = currentTask();
     if (row == 0 || !mayStart(row) || cell(ColSchedule, row) != Schedule::None)
         return;
-    startSingle(row, cell(ColFileName, row));
+    startSingle(row, cell(ColFileName, row), nullptr);
 }
 
 void TaskOperations::startBySchedule()
 {
     const int row = currentTask();
-    if (row == 0 || !mayStart(row))
+    ScheduleBackoff* backoff = m_services.scheduleBackoff;
+    if (row == 0 || !mayStart(row) || (backoff && backoff->holdsBack(row)))
         return;
     // The name the grid shows, as the other starts use; a row the editor never named falls
     // back to the URL's name.
     const std::string& named = cell(ColFileName, row);
-    startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named);
+    startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named, backoff);
 }
 
 void TaskOperations::probeThenStart(int row, Start start)
@@ -94,15 +96,17 @@ void TaskOperations::answered(int row, std::uint64_t token, const Start& start, 
         start(probe, known);
 }
 
-void TaskOperations::startSingle(int row, const std::string& fileName)
+void TaskOperations::startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff)
 {
-    probeThenStart(row, [this, row, fileName](const ProbeResult& probe, const KnownTotal& known) {
+    probeThenStart(row, [this, row, fileName, backoff](const ProbeResult& probe, const KnownTotal& known) {
         if (cell(ColStatus, row) == Status::Done) {
             m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
             return;
         }
         if (probe.bytes > 0)
             launch(row, probe, known, fileName, ThreadPriority::BelowNormal);
+        else if (backoff)
+            backoff->startFailed(row, probe.failure.retryAfter);
     });
 }
 
@@ -205,13 +209,18 @@ void TaskOperations::stopWorker(int row)
 void TaskOperations::stopCurrentTask()
 {
     const int row = currentTask();
-    if (row != 0)
-        dropPendingStart(row);
-    if (row == 0 || cell(ColProcess, row) != Process::Running)
+    if (row == 0)
         return;
-    stopWorker(row);
-    // Written after the worker's last reports: the stopper's code wins.
-    setCell(ColProcess, row, Process::Idle);
+    dropPendingStart(row);
+    if (cell(ColProcess, row) == Process::Running) {
+        stopWorker(row);
+        // Written after the worker's last reports: the stopper's code wins.
+        setCell(ColProcess, row, Process::Idle);
+    }
+    // After the worker's last report, whatever it ended with: the schedule starts the row
+    // again at its next tick.
+    if (m_services.scheduleBackoff)
+        m_services.scheduleBackoff->forget(row);
 }
 
 void TaskOperations::stopAllTasks()
@@ -225,6 +234,8 @@ void TaskOperations::stopAllTasks()
         stopWorker(row);
         setCell(ColProcess, row, Process::Idle);
     }
+    if (m_services.scheduleBackoff)
+        m_services.scheduleBackoff->forgetAll();
 }
 
 void TaskOperations::cancelCurrentTask()

@@ -13,6 +13,7 @@
 
 namespace zv {
 
+class ScheduleBackoff;
 class TaskTable;
 
 // Puts tasks into motion, stops and cancels them. Main thread only: it is the one writer
@@ -63,7 +64,8 @@ private:
     // Asks for the row's probe; start goes on with its answer if the row is still that task.
     void probeThenStart(int row, Start start);
     void answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
-    void startSingle(int row, const std::string& fileName);
+    // A failed probe makes backoff, when given, hold the row back.
+    void startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff);
     void launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
                 ThreadPriority priority);
     // Why the row may not write dest: another row's worker writes it, or it is another row's

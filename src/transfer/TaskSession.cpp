@@ -9,20 +9,35 @@
 namespace zv {
 
 TaskSession::TaskSession(Services services)
-    : m_services(std::move(services))
-    , m_listFile(m_table, m_services.dialogs, m_services.listFolder)
-    , m_doneNotices(m_services.notifier, m_services.deferrer)
-    , m_progress(m_table, m_slots, m_services.clock, m_services.formats)
-    , m_operations({{m_services.mainThread, m_services.internet, m_table, m_services.formats, m_services.clock,
-                     [this](const std::string& destFile) { completed(destFile); }},
-                    m_slots, m_services.dialogs, *m_services.probes, [this] { return refreshSpeedItem(); },
-                    &m_progress})
-    , m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs,
-                       m_editorMode, *this, Paths::join(m_services.programDir, "pic"),
-                       [this](int) { m_operations.startBySchedule(); }})
+    : m_services(std::move(services)), m_backoff(m_table, m_services.clock),
+      m_listFile(m_table, m_services.dialogs, m_services.listFolder),
+      m_doneNotices(m_services.notifier, m_services.deferrer),
+      m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff),
+      m_operations({{m_services.mainThread,
+                     m_services.internet,
+                     m_table,
+                     m_services.formats,
+                     m_services.clock,
+                     [this](const std::string& destFile) { completed(destFile); },
+                     {},
+                     {},
+                     {},
+                     [this](int row, const RunOutcome& outcome) { m_backoff.runStopped(row, outcome); }},
+                    m_slots,
+                    m_services.dialogs,
+                    *m_services.probes,
+                    [this] { return refreshSpeedItem(); },
+                    &m_progress,
+                    &m_backoff}),
+      m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs, m_editorMode,
+                       *this, Paths::join(m_services.programDir, "pic"), [this](int) { m_operations.startBySchedule(); }})
 {
-    // A start waiting for its probe never goes on under the editor.
-    m_editorMode.setOnModify([this](int row) { m_operations.dropPendingStart(row); });
+    // A start waiting for its probe never goes on under the editor, and an edited task is
+    // started by its schedule without waiting for an earlier failure.
+    m_editorMode.setOnModify([this](int row) {
+        m_operations.dropPendingStart(row);
+        m_backoff.forget(row);
+    });
 }
 
 TaskSession::~TaskSession()

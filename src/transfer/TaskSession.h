@@ -9,6 +9,7 @@
 #include "transfer/DoneNotices.h"
 #include "transfer/ProbeRunner.h"
 #include "transfer/ProgressBoard.h"
+#include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
 #include "transfer/TaskOperations.h"
 
@@ -91,6 +92,8 @@ private:
     Services m_services;
     TaskTable m_table;
     EditorMode m_editorMode;
+    // Before the slots: a worker's last report, when the slots end it, may tell of a failure.
+    ScheduleBackoff m_backoff;
     TaskListFile m_listFile;
     // Before the slots: a worker's last report, when the slots end it, may tell of a completion.
     DoneNotices m_doneNotices;

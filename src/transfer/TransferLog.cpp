@@ -1,5 +1,7 @@
 #include "transfer/TransferLog.h"
 
+#include "platform/text/MaskedUrl.h"
+
 #include <QLoggingCategory>
 
 namespace zv::TransferLog {
@@ -18,20 +20,6 @@ void write(const std::string& event, const std::string& url, std::uint64_t offse
 }
 
 } // namespace
-
-std::string maskedUrl(std::string_view url)
-{
-    const std::size_t scheme = url.find("://");
-    const std::size_t start = scheme == std::string_view::npos ? 0 : scheme + 3;
-    const std::size_t end = std::min(url.find_first_of("/?#", start), url.size());
-    const std::size_t at = url.rfind('@', end == 0 ? 0 : end - 1);
-    if (at == std::string_view::npos || at < start)
-        return std::string(url);
-    const std::size_t colon = url.find(':', start);
-    if (colon == std::string_view::npos || colon > at)
-        return std::string(url);
-    return std::string(url.substr(0, colon + 1)) + "***" + std::string(url.substr(at));
-}
 
 void probe(const std::string& url, std::uint64_t bytes, const FailureReason& failure)
 {

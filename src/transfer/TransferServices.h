@@ -9,6 +9,7 @@ namespace zv {
 class Dialogs;
 class ProbeRunner;
 class ProgressBoard;
+class ScheduleBackoff;
 class WorkerSlots;
 
 // What starting, stopping and cancelling tasks reaches; the main window passes it in.
@@ -21,6 +22,8 @@ struct TransferServices {
     std::function<int()> refreshSpeedItem;
     // Learns of every worker started, for the progress the window shows; none in some tests.
     ProgressBoard* progress = nullptr;
+    // Holds back the schedule's starts of tasks whose last start failed; none in some tests.
+    ScheduleBackoff* scheduleBackoff = nullptr;
 };
 
 } // namespace zv

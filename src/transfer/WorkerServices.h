@@ -16,6 +16,7 @@ class InternetSessionFactory;
 class Interrupter;
 class OutputFile;
 class TaskTable;
+struct RunOutcome;
 
 // What a transfer worker reaches: the network, and (from its main-thread reports only)
 // the table, the formats, the clock and what a completed download sets off.
@@ -35,6 +36,8 @@ struct WorkerServices {
     // Waits before a retry, ending at once when the interrupter (the worker's stop) is
     // interrupted; false then. Empty for the interrupter's own sleep; tests record the waits.
     std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry = {};
+    // A run has ended stopped on its row (its outcome already on the row); empty for none.
+    std::function<void(int row, const RunOutcome& outcome)> stopped = {};
 };
 
 } // namespace zv

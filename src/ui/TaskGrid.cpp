@@ -1,5 +1,7 @@
 #include "ui/TaskGrid.h"
 
+#include "platform/text/ByteText.h"
+#include "platform/text/MaskedUrl.h"
 #include "tasks/TaskTable.h"
 #include "ui/TaskTableModel.h"
 
@@ -120,8 +122,9 @@ QString TaskGrid::tipText(const QModelIndex& index) const
         if (const std::string rowLines = m_onRowTip(index.row() + 1); !rowLines.empty())
             lines << QString::fromStdString(rowLines);
     }
+    // The URL cell shows its secrets, being where they are typed; its tooltip does not.
     if (const QString cut = cutText(index); !cut.isEmpty())
-        lines << cut;
+        lines << (index.column() == ColUrl ? ByteText::decode(maskedUrl(ByteText::encode(cut))) : cut);
     return lines.join(QLatin1Char('\n'));
 }
 

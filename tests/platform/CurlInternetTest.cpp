@@ -491,6 +491,38 @@ TEST(CurlInternetTls, ASelfSignedPeerIsTrustedOnlyThroughCurlCaBundle)
     EXPECT_TRUE(stream->endedCleanly());
 }
 
+TEST(CurlInternetTls, HttpsIsNeverLeftForHttpAndAPasswordNeverGoesToAnotherPort)
+{
+    TestServer secure(TestServer::Scheme::Https);
+    TestServer plain;
+    const std::string body = TestServer::pattern(5000);
+    secure.serve("/f.bin", body);
+    secure.serve("/moved", TestResource::redirect("/f.bin"));
+    secure.serve("/down", TestResource::redirect(plain.url("/f.bin")));
+    plain.serve("/f.bin", body);
+    plain.serve("/elsewhere", TestResource::redirect(secure.url("/f.bin")));
+    CurlSessionFactory factory(quickLimits());
+    ::setenv("CURL_CA_BUNDLE", TestCertificate::instance().bundlePath().c_str(), 1);
+    const auto open = [&](const std::string& url) {
+        return factory.openSession("Zare Vantrel", SessionUse::Download)->openUrl(url);
+    };
+    EXPECT_NE(open(secure.url("/moved")), nullptr);
+    const auto session = factory.openSession("Zare Vantrel", SessionUse::Download);
+    EXPECT_EQ(session->openUrl(secure.url("/down")), nullptr);
+    EXPECT_EQ(session->lastFailure().kind, FailureReason::Kind::InsecureRedirect) << session->lastFailure().text();
+    EXPECT_EQ(session->lastFailure().plainText(), "the server redirected to an unencrypted http address");
+    EXPECT_TRUE(plain.requests().empty());
+
+    // Followed to another port, and to https: the password stays behind.
+    const std::string withPassword = "http://user:secret@" + plain.url("/elsewhere").substr(7);
+    EXPECT_NE(open(withPassword), nullptr);
+    ::unsetenv("CURL_CA_BUNDLE");
+    ASSERT_EQ(plain.requests().size(), 1u);
+    EXPECT_FALSE(plain.requests()[0].header("Authorization").empty());
+    ASSERT_FALSE(secure.requests().empty());
+    EXPECT_EQ(secure.requests().back().header("Authorization"), "");
+}
+
 TEST(CurlInternetProxy, TheEnvironmentsProxyIsUsed)
 {
     TestServer proxy;

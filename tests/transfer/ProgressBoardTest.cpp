@@ -100,15 +100,20 @@ TEST_F(ProgressBoardTest, AnEndedRowTellsHowItsLastRunEndedUntilTheListIsReadAga
 {
     formats.setDecimalSeparator(",");
     const int stopped = running();
-    ends(stopped, Status::Started, Process::Idle,
-         {"body cut short (gave up after 5 retries)", "the connection broke before the end", 5, 0});
+    RunOutcome cut;
+    cut.reason = "body cut short (gave up after 5 retries)";
+    cut.plainReason = "the connection broke before the end";
+    cut.retries = 5;
+    ends(stopped, Status::Started, Process::Idle, cut);
     EXPECT_EQ(board.tip(stopped), "Stopped: the connection broke before the end (after 5 retries)");
 
     const int done = running();
     meter->setTotal(10 * MiB);
     secondsPass(4, 2 * MiB);
     meter->setHeld(10 * MiB); // resumed from a partial file of 2 MB
-    ends(done, Status::Done, Process::Finished, {"", "", 0, 8 * MiB});
+    RunOutcome whole;
+    whole.appended = 8 * MiB;
+    ends(done, Status::Done, Process::Finished, whole);
     clock.steady += 1h; // later, the tooltip still tells the run's own time
     EXPECT_EQ(board.tip(done), "Done: 10,00 MB in 4 s, 2,0 MB/s on average");
 

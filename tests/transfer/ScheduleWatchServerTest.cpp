@@ -3,6 +3,8 @@
 #include "platform/services/OnlineQuery.h"
 #include "tasks/EditorMode.h"
 #include "transfer/ConnectionIndicator.h"
+#include "transfer/ProgressBoard.h"
+#include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
 
 using namespace zv;
@@ -32,27 +34,36 @@ protected:
 
 } // namespace
 
-TEST_F(ScheduleWatchServerTest, DueTaskWithASilentServerIsProbedAgainAtEveryTick)
+TEST_F(ScheduleWatchServerTest, AFailingStartWaitsLongerEachTimeAndTheUsersStopEndsTheWait)
 {
-    // A short probe limit instead of waiting out the real one.
-    CurlSessionFactory quickProbe{InternetLimits{std::chrono::seconds(2), std::chrono::seconds(60),
-                                                 std::chrono::milliseconds(200)}};
-    ImmediateProbeRunner quickProbes{quickProbe};
-    TaskOperations quick{TransferServices{WorkerServices{queue, quickProbe, table, formats, clock, {}}, slots, dialogs,
-                                          quickProbes, [] { return 1; }}};
-    ScheduleWatch quickWatch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
-                              [&quick](int) { quick.startBySchedule(); }}};
-    TestResource silent;
-    silent.body = TestServer::pattern(1000);
-    silent.stallAt = 0;
-    server.serve("/late.bin", silent);
-    const int row = addTask(server.url("/late.bin"), "late.bin", Status::New, Process::Idle, "01.01.2007 1:00:00");
-    quickWatch.Timer1Timer();
-    quickWatch.Timer1Timer();
-    EXPECT_EQ(server.requestsFor("/late.bin").size(), 2u);
+    ScheduleBackoff backoff{table, clock};
+    TransferServices withBackoff = services();
+    withBackoff.scheduleBackoff = &backoff;
+    TaskOperations backingOff{withBackoff};
+    ProgressBoard board{table, slots, clock, formats, &backoff};
+    ScheduleWatch backingOffWatch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
+                                   [&backingOff](int) { backingOff.startBySchedule(); }}};
+    server.serve("/busy.bin", TestResource::page(503, "busy"));
+    const int row = addTask(server.url("/busy.bin"), "busy.bin", Status::New, Process::Idle, "01.01.2007 1:00:00");
+    const auto tickFor = [&](std::chrono::seconds span) {
+        for (auto passed = std::chrono::seconds(0); passed < span; passed += std::chrono::seconds(5)) {
+            backingOffWatch.Timer1Timer();
+            clock.steady += std::chrono::seconds(5);
+            clock.current = secondsLater(clock.current, std::chrono::seconds(5));
+        }
+    };
+    // Tries at 13:30:00 and, a minute later, 13:31:00; the next wait is two minutes.
+    tickFor(std::chrono::seconds(120));
+    EXPECT_LE(server.requestsFor("/busy.bin").size(), 20u);
     EXPECT_EQ(codes(row), "1/1");
-    EXPECT_TRUE(slots.isEmpty(row));
-    server.releaseStalls();
+    EXPECT_EQ(board.tip(row), "Not started yet\nNext try at 13:33:00");
+
+    const std::size_t beforeStop = server.requestsFor("/busy.bin").size();
+    table.setCurrentRow(row);
+    backingOff.stopCurrentTask();
+    tickFor(std::chrono::seconds(5));
+    EXPECT_GT(server.requestsFor("/busy.bin").size(), beforeStop);
+    EXPECT_EQ(board.tip(row), "Not started yet\nNext try at 13:33:00") << "a minute after 13:32:00";
 }
 
 TEST_F(ScheduleWatchServerTest, DueTaskIsDownloadedUnderItsFileNameCell)

@@ -31,6 +31,9 @@ void install(int signalNumber, void (*handler)(int))
     ::sigaction(signalNumber, &action, nullptr);
 }
 
+// SIGHUP is a closed terminal: the user is gone, but the list must be kept as at a SIGTERM.
+constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
@@ -43,16 +46,16 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     signalWriteEnd = m_writeEnd.get();
     m_notifier = new QSocketNotifier(m_readEnd.get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);
-    install(SIGTERM, onSignal);
-    install(SIGINT, onSignal);
+    for (const int signalNumber : handledSignals)
+        install(signalNumber, onSignal);
 }
 
 TerminationSignals::~TerminationSignals()
 {
     if (!m_readEnd.isOpen())
         return;
-    install(SIGTERM, SIG_DFL);
-    install(SIGINT, SIG_DFL);
+    for (const int signalNumber : handledSignals)
+        install(signalNumber, SIG_DFL);
     signalWriteEnd = -1;
     // The notifier goes before the pipe it watches is closed.
     delete m_notifier;

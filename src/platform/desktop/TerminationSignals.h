@@ -8,7 +8,7 @@ class QSocketNotifier;
 
 namespace zv {
 
-// SIGTERM and SIGINT turned into a Qt signal on the main thread, so that the program can
+// SIGTERM, SIGINT and SIGHUP turned into a Qt signal on the main thread, so that the program can
 // close its window as "Exit" does (and save its list) instead of dying mid-run.
 class TerminationSignals final : public QObject {
     Q_OBJECT

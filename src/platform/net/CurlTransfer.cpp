@@ -69,6 +69,15 @@ FailureReason::Kind kindOf(int result, long status)
     }
 }
 
+// Whether url begins with scheme and "://", in any case.
+bool hasScheme(std::string_view url, std::string_view scheme)
+{
+    if (url.size() < scheme.size() + 3 || url.substr(scheme.size(), 3) != "://")
+        return false;
+    return std::equal(scheme.begin(), scheme.end(), url.begin(),
+                      [](char wanted, char given) { return wanted == std::tolower(static_cast<unsigned char>(given)); });
+}
+
 std::string_view trimmed(std::string_view text)
 {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
@@ -136,6 +145,11 @@ bool CurlTransfer::configure(const std::string& url, const TransferSettings& set
     curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headers.get());
     if (!limitProtocols(easy, "http,https"))
+        return false;
+    // As browsers refuse an insecure download started from a secure page, https is never
+    // left for http.
+    m_https = hasScheme(url, "https");
+    if (m_https && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https") != CURLE_OK)
         return false;
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
@@ -272,6 +286,8 @@ FailureReason CurlTransfer::failure() const
     if (m_silent)
         return FailureReason::of(Kind::Silence, std::to_string(m_silenceLimit.count()) + " ms");
     Kind kind = kindOf(m_result, status());
+    if (kind == Kind::Redirect && m_result == CURLE_UNSUPPORTED_PROTOCOL && m_https && redirectsTo("http"))
+        kind = Kind::InsecureRedirect;
     if (m_result == CURLE_OPERATION_TIMEDOUT) // the connect limit, or the probe's
         kind = connected() ? Kind::Silence : Kind::ConnectTimeout;
     if (m_result == CURLE_OK)
@@ -285,6 +301,14 @@ bool CurlTransfer::connected() const
     curl_off_t connectTime = 0;
     return m_easy && curl_easy_getinfo(m_easy.get(), CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK
         && connectTime > 0;
+}
+
+bool CurlTransfer::redirectsTo(std::string_view scheme) const
+{
+    // Where a refused redirect led is the effective address once libcurl tried to follow it.
+    char* target = nullptr;
+    return m_easy && curl_easy_getinfo(m_easy.get(), CURLINFO_EFFECTIVE_URL, &target) == CURLE_OK && target
+        && hasScheme(target, scheme);
 }
 
 long CurlTransfer::status() const

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zv {
@@ -75,6 +76,8 @@ private:
     bool interrupted() const { return m_interrupter && m_interrupter->interrupted(); }
     // Whether a connection to the server (or the proxy) was made.
     bool connected() const;
+    // Whether the redirect that was not followed pointed to an address of scheme.
+    bool redirectsTo(std::string_view scheme) const;
 
     curl::HeaderList m_headers;
     curl::MultiHandle m_multi;
@@ -90,6 +93,7 @@ private:
     bool m_ended = false;
     bool m_paused = false; // receiving waits until the held bytes are read
     bool m_silent = false; // ended by the silence limit
+    bool m_https = false;  // the request began on https, and may follow redirects only there
     int m_result = 0; // a CURLcode
     std::array<char, 256> m_errorText{}; // libcurl's words for the failure (CURL_ERROR_SIZE)
 };

@@ -36,6 +36,7 @@ const char* kindText(FailureReason::Kind kind)
     case Kind::TlsHandshake: return "TLS handshake broken";
     case Kind::HttpStatus: return "HTTP status";
     case Kind::Redirect: return "redirect not followable";
+    case Kind::InsecureRedirect: return "redirect from https to http refused";
     case Kind::WrongPart: return "the server cannot continue at the offset";
     case Kind::ChangedFile: return "the server now sends a different file";
     case Kind::ShortAnswer: return "the answer ended before the file's end";
@@ -118,6 +119,7 @@ std::string FailureReason::plainText() const
     case Kind::TlsHandshake: return "the secure connection failed";
     case Kind::HttpStatus: return plainStatus(status);
     case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";
+    case Kind::InsecureRedirect: return "the server redirected to an unencrypted http address";
     case Kind::WrongPart: return "the server cannot go on where the file ends";
     case Kind::ChangedFile: return "the server now sends a different file (Edit, then OK, downloads it again)";
     case Kind::ShortAnswer: return "the server did not send the whole file";

@@ -9,25 +9,26 @@ namespace zv {
 // Why a request, a body or a run did not give what was asked.
 struct FailureReason {
     enum class Kind {
-        None,           // nothing failed
-        Resolve,        // the host name could not be looked up
-        Connect,        // the connection was refused or could not be made
-        ConnectTimeout, // no connection within the connect limit
-        Silence,        // no data within the silence limit (or the probe's limit)
-        ConnectionLost, // the connection broke before an answer came
-        CutShort,       // the body ended before its announced end
-        TlsCertificate, // the server's certificate was refused
-        TlsHandshake,   // the TLS handshake broke
-        HttpStatus,     // an answer with an error status
-        Redirect,       // a redirect that cannot be followed
-        WrongPart,      // the answer is for other bytes than asked, and the resume rules end it
-        ChangedFile,    // the server now sends another file than the one the partial file began
-        ShortAnswer,    // the answer ended cleanly before the resource's total
-        FileInUse,      // another writer holds the destination file; detail: its name
-        Unsupported,    // not an http or https address
-        LocalFile,      // the destination file failed
-        Interrupted,    // a stop
-        Other,          // any other failure
+        None,             // nothing failed
+        Resolve,          // the host name could not be looked up
+        Connect,          // the connection was refused or could not be made
+        ConnectTimeout,   // no connection within the connect limit
+        Silence,          // no data within the silence limit (or the probe's limit)
+        ConnectionLost,   // the connection broke before an answer came
+        CutShort,         // the body ended before its announced end
+        TlsCertificate,   // the server's certificate was refused
+        TlsHandshake,     // the TLS handshake broke
+        HttpStatus,       // an answer with an error status
+        Redirect,         // a redirect that cannot be followed
+        InsecureRedirect, // a redirect from https to http, refused
+        WrongPart,        // the answer is for other bytes than asked, and the resume rules end it
+        ChangedFile,      // the server now sends another file than the one the partial file began
+        ShortAnswer,      // the answer ended cleanly before the resource's total
+        FileInUse,        // another writer holds the destination file; detail: its name
+        Unsupported,      // not an http or https address
+        LocalFile,        // the destination file failed
+        Interrupted,      // a stop
+        Other,            // any other failure
     };
 
     Kind kind = Kind::None;

@@ -11,6 +11,22 @@ int daysInMonth(int year, int month)
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+LocalDateTime secondsLater(const LocalDateTime& moment, std::chrono::seconds seconds)
+{
+    using namespace std::chrono;
+    const sys_days day{year_month_day{year{moment.date.year}, month{static_cast<unsigned>(moment.date.month)},
+                                      std::chrono::day{static_cast<unsigned>(moment.date.day)}}};
+    const sys_seconds later = day + hours{moment.time.hour} + minutes{moment.time.minute}
+                            + std::chrono::seconds{moment.time.second} + seconds;
+    const sys_days laterDay = floor<days>(later);
+    const year_month_day date{laterDay};
+    const hh_mm_ss time{later - laterDay};
+    return {{static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+             static_cast<int>(static_cast<unsigned>(date.day()))},
+            {static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+             static_cast<int>(time.seconds().count()), moment.time.msec}};
+}
+
 bool Date::valid() const
 {
     return year >= 1 && year <= 9999 && day >= 1 && day <= daysInMonth(year, month);

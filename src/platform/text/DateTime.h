@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <compare>
 
 namespace zv {
@@ -32,5 +33,8 @@ struct LocalDateTime {
 };
 
 int daysInMonth(int year, int month);
+
+// The moment that many seconds later on the calendar (no time zone change is known here).
+LocalDateTime secondsLater(const LocalDateTime& moment, std::chrono::seconds seconds);
 
 } // namespace zv
