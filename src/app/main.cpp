@@ -17,6 +17,7 @@
 #include "platform/net/SystemOnlineQuery.h"
 #include "platform/desktop/TerminationSignals.h"
 #include "platform/threads/QtDeferrer.h"
+#include "platform/threads/RandomFactor.h"
 #include "transfer/TaskSession.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
@@ -85,6 +86,9 @@ int main(int argc, char* argv[])
     const zv::SystemOnlineQuery online;
     zv::QtDeferrer deferrer;
     zv::DbusNotifier notifier(shell, zv::DbusNotifier::iconFor(programDir));
+    zv::RandomFactor random;
+    zv::RetryPolicy retries;
+    retries.spread = [&random] { return random.between(zv::RetryPolicy::SpreadLow, zv::RetryPolicy::SpreadHigh); };
 
     // Installed before the window exists: a signal while a start-up box is shown closes the
     // box, and the program then ends as after "Exit".
@@ -105,7 +109,7 @@ int main(int argc, char* argv[])
     // The tasks outlive the window: it ends their workers before it goes, and no report reaches
     // it afterwards.
     zv::TaskSession session({mainThread, internet, std::make_unique<zv::ThreadedProbeRunner>(mainThread, internet),
-                             formats, clock, dialogs, online, deferrer, notifier, programDir, listFolder});
+                             formats, clock, dialogs, online, deferrer, notifier, programDir, listFolder, retries});
     zv::TMainForm mainForm(session, {formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
                                      programDir, &zv::Paths::defaultDownloadFolder});
     window = &mainForm;

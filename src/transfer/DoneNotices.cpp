@@ -15,8 +15,10 @@ std::string fileName(const std::string& path) { return std::filesystem::path(pat
 
 std::string folderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
-std::string summary(std::size_t count)
+std::string summary(std::size_t count, bool failures)
 {
+    if (failures)
+        return count == 1 ? "Download failed" : std::to_string(count) + " downloads failed";
     return count == 1 ? "Download finished" : std::to_string(count) + " downloads finished";
 }
 
@@ -29,17 +31,15 @@ std::string sharedFolder(const std::vector<std::string>& files)
     return shared ? folder : std::string();
 }
 
-// A line per file name (a long batch: the first few and how many more), then the folder.
-std::string body(const std::vector<std::string>& files, const std::string& folder)
+// A line per item (a long batch: the first few and how many more).
+std::string lines(const std::vector<std::string>& items)
 {
-    const std::size_t listed = files.size() <= DoneNotices::NamesListed ? files.size() : DoneNotices::NamesListed - 1;
+    const std::size_t listed = items.size() <= DoneNotices::NamesListed ? items.size() : DoneNotices::NamesListed - 1;
     std::string text;
     for (std::size_t i = 0; i < listed; ++i)
-        text += (i == 0 ? "" : "\n") + fileName(files[i]);
-    if (listed < files.size())
-        text += "\nand " + std::to_string(files.size() - listed) + " more";
-    if (!folder.empty())
-        text += "\nin " + folder;
+        text += (i == 0 ? "" : "\n") + items[i];
+    if (listed < items.size())
+        text += "\nand " + std::to_string(items.size() - listed) + " more";
     return text;
 }
 
@@ -52,14 +52,25 @@ DoneNotices::DoneNotices(DesktopNotifier& notifier, Deferrer& deferrer)
 
 void DoneNotices::completed(const std::string& destinationFile)
 {
-    m_files.push_back(destinationFile);
-    const unsigned batch = m_batch;
-    if (m_files.size() == 1)
-        callAfter(LongestWaitMs, [batch](DoneNotices& notices) { notices.tellIfStill(batch); });
-    callAfter(QuietMs, [batch, count = m_files.size()](DoneNotices& notices) {
-        // Another completion since this one waits for its own quiet time.
-        if (notices.m_files.size() == count)
-            notices.tellIfStill(batch);
+    add(Completions, destinationFile);
+}
+
+void DoneNotices::failed(const std::string& name, const std::string& reason)
+{
+    add(Failures, name + ": " + reason);
+}
+
+void DoneNotices::add(Kind kind, std::string item)
+{
+    Batch& batch = m_batches[kind];
+    batch.items.push_back(std::move(item));
+    const unsigned told = batch.told;
+    if (batch.items.size() == 1)
+        callAfter(LongestWaitMs, [kind, told](DoneNotices& notices) { notices.tellIfStill(kind, told); });
+    callAfter(QuietMs, [kind, told, count = batch.items.size()](DoneNotices& notices) {
+        // Another one since this one waits for its own quiet time.
+        if (notices.m_batches[kind].items.size() == count)
+            notices.tellIfStill(kind, told);
     });
 }
 
@@ -71,14 +82,22 @@ void DoneNotices::callAfter(int milliseconds, std::function<void(DoneNotices&)> 
     });
 }
 
-void DoneNotices::tellIfStill(unsigned batch)
+void DoneNotices::tellIfStill(Kind kind, unsigned told)
 {
-    if (batch != m_batch || m_files.empty())
+    Batch& batch = m_batches[kind];
+    if (told != batch.told || batch.items.empty())
         return;
-    const std::vector<std::string> files = std::exchange(m_files, {});
-    ++m_batch;
-    const std::string folder = sharedFolder(files);
-    m_notifier.notify(summary(files.size()), body(files, folder), folder);
+    const std::vector<std::string> items = std::exchange(batch.items, {});
+    ++batch.told;
+    if (kind == Failures) {
+        m_notifier.notify(summary(items.size(), true), lines(items), {});
+        return;
+    }
+    std::vector<std::string> names;
+    for (const std::string& file : items)
+        names.push_back(fileName(file));
+    const std::string folder = sharedFolder(items);
+    m_notifier.notify(summary(items.size(), false), lines(names) + (folder.empty() ? "" : "\nin " + folder), folder);
 }
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -14,7 +15,9 @@ class DesktopNotifier;
 // Tells the desktop which downloads have completed, gathered into batches so that "Start all"
 // over many small files gives a few notifications, never one per file: a batch is told once
 // QuietMs pass without another completion, and at the latest LongestWaitMs after its first.
-// Completions still waiting when the notices go are dropped. Main thread only.
+// Failures (a run that ended stopped on its own, a start that ended at its probe) are gathered
+// the same way into notices of their own. Completions and failures still waiting when the
+// notices go are dropped. Main thread only.
 class DoneNotices {
 public:
     static constexpr int QuietMs = 2000;
@@ -28,15 +31,23 @@ public:
 
     // A download has completed; destinationFile is the path of the file it wrote.
     void completed(const std::string& destinationFile);
+    // A download failed for good; name is the task's file name, reason in plain words.
+    void failed(const std::string& name, const std::string& reason);
 
 private:
+    enum Kind { Completions, Failures };
+    struct Batch {
+        std::vector<std::string> items; // files or failures, in the order they came
+        unsigned told = 0;              // how many batches were told
+    };
+
+    void add(Kind kind, std::string item);
     void callAfter(int milliseconds, std::function<void(DoneNotices&)> call);
-    void tellIfStill(unsigned batch);
+    void tellIfStill(Kind kind, unsigned batch);
 
     DesktopNotifier& m_notifier;
     Deferrer& m_deferrer;
-    std::vector<std::string> m_files; // the batch's, in the order they completed
-    unsigned m_batch = 0;             // how many batches were told
+    std::array<Batch, 2> m_batches; // by Kind
     // Calls the deferrer still holds find out through it that the notices are gone.
     std::shared_ptr<DoneNotices*> m_self;
 };

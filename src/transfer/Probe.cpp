@@ -15,6 +15,7 @@ ProbeResult Probe::run(InternetSessionFactory& internet, const std::string& url,
         result.bytes = stream->dataAvailable();
         result.total = stream->total();
         result.html = stream->isHtml();
+        result.ranges = stream->acceptsRanges();
     } else {
         result.failure = session->lastFailure();
     }

@@ -15,6 +15,7 @@ struct ProbeResult {
     std::optional<std::uint64_t> total;
     bool html = false; // the answer was a page (text/html)
     FailureReason failure;
+    bool ranges = false; // the server takes range requests, so a stopped run can resume
 };
 
 } // namespace zv

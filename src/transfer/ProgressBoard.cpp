@@ -28,6 +28,16 @@ void ProgressBoard::launched(int row, std::shared_ptr<const TransferMeter> meter
     m_runs[row] = Run{std::move(meter), {}, m_clock.steadyNow(), std::nullopt};
 }
 
+void ProgressBoard::waitingToRetry(int row, int retry, int count, const std::string& reason)
+{
+    m_retryWaits[row] = "Waiting to retry (" + std::to_string(retry) + " of " + std::to_string(count) + "): " + reason;
+}
+
+void ProgressBoard::retryEnded(int row)
+{
+    m_retryWaits.erase(row);
+}
+
 void ProgressBoard::sample()
 {
     const Time now = m_clock.steadyNow();
@@ -41,7 +51,9 @@ void ProgressBoard::changed(const TableChange& change)
 {
     if (change.kind == TableChange::Kind::Rows) {
         // Rows go all together or from the end: what was known of them goes with them.
-        std::erase_if(m_runs, [this](const auto& entry) { return !m_table.isTaskRow(entry.first); });
+        const auto gone = [this](const auto& entry) { return !m_table.isTaskRow(entry.first); };
+        std::erase_if(m_runs, gone);
+        std::erase_if(m_retryWaits, gone);
         return;
     }
     if (change.kind != TableChange::Kind::Cell || change.column != ColProcess)
@@ -87,8 +99,10 @@ std::string ProgressBoard::stateTip(int row) const
         const Run* run = runOf(row);
         return run && !run->endedAt && !m_slots.isEmpty(row) ? runningTip(*run) : NotRunningText;
     }
-    if (const RunOutcome& outcome = m_table.runOutcome(row); outcome.notStarted)
-        return "Not started: " + outcome.plainReason;
+    if (const auto wait = m_retryWaits.find(row); wait != m_retryWaits.end())
+        return wait->second;
+    if (m_table.runOutcome(row).notStarted)
+        return notStartedTip(row);
     if (status == Status::Started || !m_table.runReason(row).empty())
         return stoppedTip(row);
     if (status == Status::New)
@@ -120,6 +134,12 @@ std::string ProgressBoard::runningTip(const Run& run) const
     return line;
 }
 
+std::string ProgressBoard::notStartedTip(int row) const
+{
+    const RunOutcome& outcome = m_table.runOutcome(row);
+    return "Not started: " + outcome.plainReason + ProgressTexts::askedWait(outcome.retryAfter);
+}
+
 std::string ProgressBoard::stoppedTip(int row) const
 {
     const RunOutcome& outcome = m_table.runOutcome(row);
@@ -128,7 +148,7 @@ std::string ProgressBoard::stoppedTip(int row) const
         line += ": " + outcome.plainReason;
     if (outcome.retries > 0)
         line += " (after " + ProgressTexts::retries(outcome.retries) + ")";
-    return line;
+    return line + ProgressTexts::askedWait(outcome.retryAfter);
 }
 
 std::string ProgressBoard::doneTip(int row) const

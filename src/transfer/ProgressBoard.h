@@ -33,6 +33,10 @@ public:
 
     // A worker starts on the row and counts into meter.
     void launched(int row, std::shared_ptr<const TransferMeter> meter);
+    // The row's start waits to ask its probe again: the retry-th of count, after a failure
+    // told by reason; until retryEnded(row).
+    void waitingToRetry(int row, int retry, int count, const std::string& reason);
+    void retryEnded(int row);
     // Reads the meter of every running row; the window calls it on a timer.
     void sample();
     // The row's state in a line or two for its tooltip; empty for a row that has none.
@@ -53,6 +57,7 @@ private:
     std::string nextTryTip(int row) const;
     std::string runningTip(const Run& run) const;
     std::string stoppedTip(int row) const;
+    std::string notStartedTip(int row) const;
     std::string doneTip(int row) const;
     std::string size(std::uint64_t bytes) const;
 
@@ -62,6 +67,7 @@ private:
     const FormatSettings& m_formats;
     const ScheduleBackoff* m_backoff;
     std::map<int, Run> m_runs; // by row, from its last start in this program run
+    std::map<int, std::string> m_retryWaits; // by row, the tip of a start waiting to retry
     int m_listener = 0;
 };
 

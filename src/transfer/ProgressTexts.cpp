@@ -75,4 +75,9 @@ std::string ProgressTexts::duration(std::chrono::milliseconds time)
 
 std::string ProgressTexts::retries(int count) { return std::to_string(count) + (count == 1 ? " retry" : " retries"); }
 
+std::string ProgressTexts::askedWait(std::optional<std::chrono::seconds> retryAfter)
+{
+    return retryAfter ? "; the server asked to wait " + roughTime(*retryAfter) : std::string();
+}
+
 } // namespace zv

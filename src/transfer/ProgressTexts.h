@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ std::string roughTime(std::chrono::seconds time);
 std::string duration(std::chrono::milliseconds time);
 // "1 retry", "5 retries".
 std::string retries(int count);
+// "; the server asked to wait 2 min" for a failure that came with a Retry-After; empty without.
+std::string askedWait(std::optional<std::chrono::seconds> retryAfter);
 } // namespace ProgressTexts
 
 } // namespace zv

@@ -22,10 +22,18 @@ std::optional<std::chrono::milliseconds> Retries::after(const FailureReason& fai
     if (failure.retryAfter)
         wait = *failure.retryAfter;
     else if (!m_policy.waits.empty())
-        wait = m_policy.waits[std::min<std::size_t>(static_cast<std::size_t>(m_inARow), m_policy.waits.size() - 1)];
+        wait = spread(m_policy.waits[std::min<std::size_t>(static_cast<std::size_t>(m_inARow), m_policy.waits.size() - 1)]);
     ++m_inARow;
     ++m_inAll;
     return wait;
+}
+
+std::chrono::milliseconds Retries::spread(std::chrono::milliseconds wait) const
+{
+    if (!m_policy.spread)
+        return wait;
+    const double factor = std::clamp(m_policy.spread(), RetryPolicy::SpreadLow, RetryPolicy::SpreadHigh);
+    return std::chrono::milliseconds(static_cast<long long>(static_cast<double>(wait.count()) * factor + 0.5));
 }
 
 std::string Retries::endText(const FailureReason& failure) const

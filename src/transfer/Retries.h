@@ -26,6 +26,8 @@ public:
     std::string endText(const FailureReason& failure) const;
 
 private:
+    std::chrono::milliseconds spread(std::chrono::milliseconds wait) const;
+
     RetryPolicy m_policy;
     int m_inARow = 0;
     int m_inAll = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <vector>
 
 namespace zv {
@@ -17,9 +18,15 @@ struct RetryPolicy {
                                                     std::chrono::seconds(16)};
     // The longest wait a server's Retry-After is honoured with; one asking for more ends the run.
     std::chrono::seconds retryAfterCap{60};
+    // Spreads each of the waits above (not a server's Retry-After): a factor between
+    // SpreadLow and SpreadHigh, drawn for every wait; empty for none. Called from any thread.
+    std::function<double()> spread = {};
+
+    static constexpr double SpreadLow = 0.8;
+    static constexpr double SpreadHigh = 1.2;
 
     // Every failure ends the run at once.
-    static RetryPolicy none() { return RetryPolicy{0, {}, std::chrono::seconds(0)}; }
+    static RetryPolicy none() { return RetryPolicy{0, {}, std::chrono::seconds(0), {}}; }
 };
 
 } // namespace zv

@@ -1,6 +1,7 @@
 #include "transfer/TaskOperations.h"
 
 #include "platform/services/Clock.h"
+#include "platform/services/Deferrer.h"
 #include "platform/services/Dialogs.h"
 #include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
@@ -17,7 +18,8 @@
 namespace zv {
 
 TaskOperations::TaskOperations(TransferServices services)
-    : m_services(std::move(services)), m_tokens(m_services.worker.table)
+    : m_services(std::move(services)), m_tokens(m_services.worker.table),
+      m_self(std::make_shared<TaskOperations*>(this))
 {
 }
 
@@ -74,11 +76,16 @@ void TaskOperations::probeThenStart(int row, Start start)
     // One probe per row at a time: a second start of a waiting row does nothing. A start
     // left from before the row changed is no longer waited for.
     const std::uint64_t token = m_tokens.of(row);
-    if (const auto pending = m_pending.find(row); pending != m_pending.end() && pending->second == token)
+    if (const auto pending = m_pending.find(row); pending != m_pending.end() && pending->second.token == token)
         return;
-    m_pending[row] = token;
+    erasePending(row);
+    m_pending.insert_or_assign(row, Pending{token, Retries(m_services.worker.retries)});
     // Read before the probe's answer writes its size into the cell.
-    KnownTotal known = KnownTotal::ofRow(table(), row, m_services.worker.formats);
+    ask(row, token, std::move(start), KnownTotal::ofRow(table(), row, m_services.worker.formats));
+}
+
+void TaskOperations::ask(int row, std::uint64_t token, Start start, KnownTotal known)
+{
     m_services.probes.ask(cell(ColUrl, row), [this, row, token, start = std::move(start),
                                               known = std::move(known)](const ProbeResult& probe) {
         answered(row, token, start, known, probe);
@@ -89,11 +96,60 @@ void TaskOperations::answered(int row, std::uint64_t token, const Start& start, 
                               const ProbeResult& probe)
 {
     const auto pending = m_pending.find(row);
-    if (pending == m_pending.end() || pending->second != token)
+    if (pending == m_pending.end() || pending->second.token != token)
         return; // dropped meanwhile; a newer start of the row may wait for its own answer
-    m_pending.erase(pending);
+    if (m_tokens.of(row) != token || !table().isTaskRow(row)) {
+        erasePending(row);
+        return;
+    }
+    if (probe.bytes == 0 && retryLater(row, token, start, known, probe))
+        return;
+    const Retries retries = pending->second.retries;
+    erasePending(row);
+    if (probe.bytes == 0 && probe.failure.failed() && cell(ColStatus, row) != Status::Done)
+        startEnded(row, probe, retries);
+    start(probe, known);
+}
+
+bool TaskOperations::retryLater(int row, std::uint64_t token, const Start& start, const KnownTotal& known,
+                                const ProbeResult& probe)
+{
+    if (!m_services.deferrer)
+        return false;
+    Retries& retries = m_pending.at(row).retries;
+    const auto wait = retries.after(probe.failure);
+    if (!wait)
+        return false;
+    if (m_services.progress)
+        m_services.progress->waitingToRetry(row, retries.inAll(), m_services.worker.retries.maxRetries,
+                                            probe.failure.plainText());
+    // The wait is a timer on this thread: a stop, a cancel or an edit renews the row's token
+    // or drops its pending start, and the retry then asks nothing.
+    m_services.deferrer->callAfter(static_cast<int>(wait->count()),
+                                   [self = std::weak_ptr<TaskOperations*>(m_self), row, token, start, known] {
+                                       if (const auto operations = self.lock())
+                                           (*operations)->askAgain(row, token, start, known);
+                                   });
+    return true;
+}
+
+void TaskOperations::askAgain(int row, std::uint64_t token, const Start& start, const KnownTotal& known)
+{
+    const auto pending = m_pending.find(row);
+    if (pending == m_pending.end() || pending->second.token != token)
+        return;
     if (m_tokens.of(row) == token && table().isTaskRow(row))
-        start(probe, known);
+        ask(row, token, start, known);
+    else
+        erasePending(row);
+}
+
+void TaskOperations::startEnded(int row, const ProbeResult& probe, const Retries& retries)
+{
+    const std::string plain = probe.failure.plainText();
+    keepNotStarted(row, retries.endText(probe.failure), plain, probe.failure.retryAfter);
+    if (m_services.startFailed)
+        m_services.startFailed(cell(ColFileName, row), plain);
 }
 
 void TaskOperations::startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff)
@@ -126,14 +182,28 @@ void TaskOperations::startAllTasks()
 
 void TaskOperations::dropPendingStart(int row)
 {
-    if (m_pending.erase(row) > 0)
-        m_tokens.renew(row);
+    if (!m_pending.contains(row))
+        return;
+    erasePending(row);
+    m_tokens.renew(row);
 }
 
 void TaskOperations::dropPendingStarts()
 {
-    m_pending.clear();
+    clearPending();
     m_services.probes.cancelAll();
+}
+
+void TaskOperations::erasePending(int row)
+{
+    if (m_pending.erase(row) > 0 && m_services.progress)
+        m_services.progress->retryEnded(row);
+}
+
+void TaskOperations::clearPending()
+{
+    while (!m_pending.empty())
+        erasePending(m_pending.begin()->first);
 }
 
 void TaskOperations::launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
@@ -193,11 +263,18 @@ std::optional<std::string> TaskOperations::destinationTaken(int row, const std::
 
 void TaskOperations::refuseStart(int row, const std::string& why)
 {
+    keepNotStarted(row, why, why);
+}
+
+void TaskOperations::keepNotStarted(int row, const std::string& reason, const std::string& plainReason,
+                                    std::optional<std::chrono::seconds> retryAfter)
+{
     RunOutcome outcome;
-    outcome.reason = "not started: " + why;
-    outcome.plainReason = why;
+    outcome.reason = "not started: " + reason;
+    outcome.plainReason = plainReason;
     outcome.notStarted = true;
     outcome.total = table().runOutcome(row).total;
+    outcome.retryAfter = retryAfter;
     table().setRunOutcome(row, std::move(outcome));
 }
 
@@ -225,7 +302,7 @@ void TaskOperations::stopCurrentTask()
 
 void TaskOperations::stopAllTasks()
 {
-    m_pending.clear();
+    clearPending();
     // Workers blocked where no interrupt reaches then cost one stop limit in all, not one each.
     m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row) {
@@ -246,7 +323,7 @@ void TaskOperations::cancelCurrentTask()
 
 void TaskOperations::cancelAllTasks()
 {
-    m_pending.clear();
+    clearPending();
     m_services.workerSlots.terminateAll();
     for (int row = 1; row < table().rowCount(); ++row)
         cancelRow(row);

@@ -3,11 +3,14 @@
 #include "platform/threads/ThreadBase.h"
 #include "transfer/KnownTotal.h"
 #include "transfer/ProbeResult.h"
+#include "transfer/Retries.h"
 #include "transfer/StartTokens.h"
 #include "transfer/TransferServices.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -44,7 +47,7 @@ public:
     void cancelCurrentTask();
     void cancelAllTasks();
 
-    // Whether the row's start waits for its probe.
+    // Whether the row's start waits for its probe (or for the retry of its probe).
     bool isStartPending(int row) const { return m_pending.contains(row); }
     // The row's waiting start, if any, does nothing when its answer comes.
     void dropPendingStart(int row);
@@ -62,8 +65,16 @@ private:
     // knew of its file's total before the probe.
     using Start = std::function<void(const ProbeResult& probe, const KnownTotal& known)>;
     // Asks for the row's probe; start goes on with its answer if the row is still that task.
+    // A probe that fails for a passing reason is asked again under the retry policy first.
     void probeThenStart(int row, Start start);
+    void ask(int row, std::uint64_t token, Start start, KnownTotal known);
     void answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
+    // Whether the failed probe is asked again after a wait; the row's tooltip tells of it.
+    bool retryLater(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
+    // The wait is over: the probe is asked again if the start still waits and the row is that task.
+    void askAgain(int row, std::uint64_t token, const Start& start, const KnownTotal& known);
+    // The start ends at its failed probe: the row keeps why, and the desktop is told.
+    void startEnded(int row, const ProbeResult& probe, const Retries& retries);
     // A failed probe makes backoff, when given, hold the row back.
     void startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff);
     void launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
@@ -72,12 +83,23 @@ private:
     // finished download, whose row would still say done once a start had replaced it.
     std::optional<std::string> destinationTaken(int row, const std::string& dest) const;
     void refuseStart(int row, const std::string& why);
+    void keepNotStarted(int row, const std::string& reason, const std::string& plainReason,
+                        std::optional<std::chrono::seconds> retryAfter = std::nullopt);
+    // The row's start no longer waits; erasePending(row) or clearPending() for all.
+    void erasePending(int row);
+    void clearPending();
     void cancelRow(int row);
 
     TransferServices m_services;
     StartTokens m_tokens;
-    // Rows whose start waits for its probe, with the token it was asked with.
-    std::map<int, std::uint64_t> m_pending;
+    // A start waiting for its probe: the token it was asked with, and its probe's retries.
+    struct Pending {
+        std::uint64_t token;
+        Retries retries;
+    };
+    std::map<int, Pending> m_pending;
+    // Retries the deferrer still holds find out through it that the operations are gone.
+    std::shared_ptr<TaskOperations*> m_self;
 };
 
 } // namespace zv

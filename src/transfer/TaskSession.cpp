@@ -3,6 +3,7 @@
 #include "platform/files/Paths.h"
 #include "platform/threads/HandOverQueue.h"
 #include "tasks/ClosingSave.h"
+#include "tasks/TaskCodes.h"
 #include "transfer/RefreshSpeed.h"
 #include "transfer/TaskSessionView.h"
 
@@ -20,15 +21,17 @@ TaskSession::TaskSession(Services services)
                      m_services.clock,
                      [this](const std::string& destFile) { completed(destFile); },
                      {},
+                     m_services.retries,
                      {},
-                     {},
-                     [this](int row, const RunOutcome& outcome) { m_backoff.runStopped(row, outcome); }},
+                     [this](int row, const RunOutcome& outcome) { runStopped(row, outcome); }},
                     m_slots,
                     m_services.dialogs,
                     *m_services.probes,
                     [this] { return refreshSpeedItem(); },
                     &m_progress,
-                    &m_backoff}),
+                    &m_backoff,
+                    &m_services.deferrer,
+                    [this](const std::string& name, const std::string& reason) { m_doneNotices.failed(name, reason); }}),
       m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs, m_editorMode,
                        *this, Paths::join(m_services.programDir, "pic"), [this](int) { m_operations.startBySchedule(); }})
 {
@@ -94,6 +97,14 @@ bool TaskSession::showPictureFile(const std::string& path)
 int TaskSession::refreshSpeedItem() const
 {
     return m_view ? m_view->refreshSpeedItem() : RefreshSpeed::DefaultItem;
+}
+
+void TaskSession::runStopped(int row, const RunOutcome& outcome)
+{
+    m_backoff.runStopped(row, outcome);
+    // A stop of the user's has no reason, and is never told.
+    if (!outcome.plainReason.empty())
+        m_doneNotices.failed(m_table.cell(ColFileName, row), outcome.plainReason);
 }
 
 void TaskSession::completed(const std::string& destFile)

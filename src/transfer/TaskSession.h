@@ -11,6 +11,7 @@
 #include "transfer/ProgressBoard.h"
 #include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
+#include "transfer/RetryPolicy.h"
 #include "transfer/TaskOperations.h"
 
 #include <memory>
@@ -42,10 +43,12 @@ public:
         const Clock& clock;
         Dialogs& dialogs;
         const OnlineQuery& online;
-        Deferrer& deferrer;        // times the recovery copy's writes and the notices of completions
-        DesktopNotifier& notifier; // tells the desktop of completed downloads
+        Deferrer& deferrer;        // times the recovery copy's writes, the notices and the probes' retries
+        DesktopNotifier& notifier; // tells the desktop of completed and failed downloads
         std::string programDir; // holds the "pic" folder
         std::string listFolder; // holds the default list, its recovery copy and ".bad" copies
+        // How runs and probes ride out passing failures.
+        RetryPolicy retries = {};
     };
 
     explicit TaskSession(Services services);
@@ -88,6 +91,7 @@ private:
     bool showPictureFile(const std::string& path) override;
     int refreshSpeedItem() const;
     void completed(const std::string& destFile);
+    void runStopped(int row, const RunOutcome& outcome);
 
     Services m_services;
     TaskTable m_table;

@@ -6,6 +6,7 @@
 
 namespace zv {
 
+class Deferrer;
 class Dialogs;
 class ProbeRunner;
 class ProgressBoard;
@@ -24,6 +25,11 @@ struct TransferServices {
     ProgressBoard* progress = nullptr;
     // Holds back the schedule's starts of tasks whose last start failed; none in some tests.
     ScheduleBackoff* scheduleBackoff = nullptr;
+    // Times the retries of a probe that failed for a passing reason (under worker.retries),
+    // on the main thread; without it every failed probe ends its start at once.
+    Deferrer* deferrer = nullptr;
+    // A start ended for good at its probe: the task's name and why, in plain words.
+    std::function<void(const std::string& name, const std::string& reason)> startFailed = {};
 };
 
 } // namespace zv

@@ -56,14 +56,15 @@ TEST_F(ScheduleWatchServerTest, AFailingStartWaitsLongerEachTimeAndTheUsersStopE
     tickFor(std::chrono::seconds(120));
     EXPECT_LE(server.requestsFor("/busy.bin").size(), 20u);
     EXPECT_EQ(codes(row), "1/1");
-    EXPECT_EQ(board.tip(row), "Not started yet\nNext try at 13:33:00");
+    EXPECT_EQ(board.tip(row), "Not started: the server is busy (HTTP 503)\nNext try at 13:33:00");
 
     const std::size_t beforeStop = server.requestsFor("/busy.bin").size();
     table.setCurrentRow(row);
     backingOff.stopCurrentTask();
     tickFor(std::chrono::seconds(5));
     EXPECT_GT(server.requestsFor("/busy.bin").size(), beforeStop);
-    EXPECT_EQ(board.tip(row), "Not started yet\nNext try at 13:33:00") << "a minute after 13:32:00";
+    EXPECT_EQ(board.tip(row), "Not started: the server is busy (HTTP 503)\nNext try at 13:33:00")
+        << "a minute after 13:32:00";
 }
 
 TEST_F(ScheduleWatchServerTest, DueTaskIsDownloadedUnderItsFileNameCell)

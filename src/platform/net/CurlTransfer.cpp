@@ -293,7 +293,26 @@ FailureReason CurlTransfer::failure() const
     if (m_result == CURLE_OK)
         return FailureReason::of(kind, "fewer bytes than announced");
     std::string detail = m_errorText[0] ? m_errorText.data() : curl_easy_strerror(static_cast<CURLcode>(m_result));
-    return FailureReason::of(kind, std::move(detail));
+    FailureReason failure = FailureReason::of(kind, std::move(detail));
+    if (m_result == CURLE_COULDNT_RESOLVE_HOST)
+        failure.host = requestedHost();
+    return failure;
+}
+
+std::string CurlTransfer::requestedHost() const
+{
+    // The host part alone: the address's user and password never reach a text.
+    char* address = nullptr;
+    if (!m_easy || curl_easy_getinfo(m_easy.get(), CURLINFO_EFFECTIVE_URL, &address) != CURLE_OK || !address)
+        return {};
+    const curl::UrlHandle url(curl_url());
+    char* host = nullptr;
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address, 0) != CURLUE_OK
+        || curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
+        return {};
+    std::string name(host);
+    curl_free(host);
+    return name;
 }
 
 bool CurlTransfer::connected() const

@@ -74,6 +74,8 @@ private:
     void endWith(int result);
     void resumeReceiving();
     bool interrupted() const { return m_interrupter && m_interrupter->interrupted(); }
+    // The host name of the address last asked for; empty when it has none.
+    std::string requestedHost() const;
     // Whether a connection to the server (or the proxy) was made.
     bool connected() const;
     // Whether the redirect that was not followed pointed to an address of scheme.

@@ -166,6 +166,14 @@ bool CurlUrlStream::isHtml() const
     return media.size() == 9 && ::strncasecmp(media.data(), "text/html", 9) == 0;
 }
 
+bool CurlUrlStream::acceptsRanges() const
+{
+    if (!m_transfer)
+        return false;
+    const std::string ranges = m_transfer->header("Accept-Ranges").value_or("");
+    return m_transfer->status() == 206 || trimmed(ranges) == "bytes";
+}
+
 std::string CurlUrlStream::validator() const
 {
     if (!m_transfer)

@@ -28,6 +28,7 @@ public:
     std::size_t read(char* buffer, std::size_t size) override;
     FailureReason failure() const override;
     bool isHtml() const override;
+    bool acceptsRanges() const override;
     std::string validator() const override;
     SeekResult setPosition(std::uint64_t offset, const KnownFile& known = {}) override;
 

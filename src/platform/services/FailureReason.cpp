@@ -49,18 +49,37 @@ const char* kindText(FailureReason::Kind kind)
     return "failed";
 }
 
+// The reason phrase of a status, for the statuses a download meets.
+const char* statusPhrase(int status)
+{
+    switch (status) {
+    case 400: return "Bad Request";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 407: return "Proxy Authentication Required";
+    case 410: return "Gone";
+    case 416: return "Range Not Satisfiable";
+    case 451: return "Unavailable For Legal Reasons";
+    case 500: return "Internal Server Error";
+    case 501: return "Not Implemented";
+    case 502: return "Bad Gateway";
+    case 504: return "Gateway Timeout";
+    case 505: return "HTTP Version Not Supported";
+    default: return nullptr;
+    }
+}
+
 std::string plainStatus(int status)
 {
-    const std::string code = " (HTTP " + std::to_string(status) + ")";
-    if (status == 404 || status == 410)
-        return "the file is not on the server" + code;
-    if (status == 401 || status == 403 || status == 407)
-        return "the server refused access" + code;
+    // A busy server is no fault of the address: it says so, for the wait it explains.
     if (status == 408 || status == 429 || status == 503)
-        return "the server was too busy" + code;
-    if (status >= 500)
-        return "the server had a fault" + code;
-    return "the server refused the request" + code;
+        return "the server is busy (HTTP " + std::to_string(status) + ")";
+    std::string line = "HTTP status " + std::to_string(status);
+    if (const char* phrase = statusPhrase(status))
+        line += std::string(" (") + phrase + ")";
+    return line;
 }
 
 // "line: detail", or the line alone when there is no detail.
@@ -109,13 +128,14 @@ std::string FailureReason::plainText() const
     switch (kind) {
     case Kind::None:
     case Kind::Interrupted: return {};
-    case Kind::Resolve: return "the server's name could not be found";
+    case Kind::Resolve:
+        return host.empty() ? "the server's name could not be resolved" : "the name '" + host + "' could not be resolved";
     case Kind::Connect: return "the server could not be reached";
     case Kind::ConnectTimeout: return "the server did not take the connection";
     case Kind::Silence: return "the server stopped answering";
     case Kind::ConnectionLost: return "the connection was lost";
     case Kind::CutShort: return "the connection broke before the end";
-    case Kind::TlsCertificate: return "the server's certificate is not trusted";
+    case Kind::TlsCertificate: return "the server's certificate was refused";
     case Kind::TlsHandshake: return "the secure connection failed";
     case Kind::HttpStatus: return plainStatus(status);
     case Kind::Redirect: return "the server sent the download elsewhere, where it cannot be followed";

@@ -36,11 +36,17 @@ struct FailureReason {
     // HttpStatus: how long the server asked to wait before the next request (Retry-After).
     std::optional<std::chrono::seconds> retryAfter;
     std::string detail; // the system's or the library's own words, when there are any
+    // Resolve: the host name that was not found, as the URL names it (never its user or
+    // password); empty when libcurl did not say which.
+    std::string host = {};
 
-    static FailureReason of(Kind kind, std::string detail = {}) { return {kind, 0, std::nullopt, std::move(detail)}; }
+    static FailureReason of(Kind kind, std::string detail = {})
+    {
+        return {kind, 0, std::nullopt, std::move(detail), {}};
+    }
     static FailureReason httpStatus(int status, std::optional<std::chrono::seconds> retryAfter = std::nullopt)
     {
-        return {Kind::HttpStatus, status, retryAfter, {}};
+        return {Kind::HttpStatus, status, retryAfter, {}, {}};
     }
 
     bool failed() const { return kind != Kind::None; }
@@ -49,7 +55,8 @@ struct FailureReason {
     bool transient() const;
     // One line for people: "HTTP status 503 (Retry-After 2 s)", "could not connect: ...".
     std::string text() const;
-    // The same in plain words for people who never read a log: "the server stopped answering".
+    // The same in plain words for people who never read a log: "the server stopped answering",
+    // "HTTP status 404 (Not Found)", "the name 'example.com' could not be resolved".
     // Empty for no failure and for a stop, which the user made.
     std::string plainText() const;
 };
