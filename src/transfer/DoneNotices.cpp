@@ -50,15 +50,9 @@ DoneNotices::DoneNotices(DesktopNotifier& notifier, Deferrer& deferrer)
 {
 }
 
-void DoneNotices::completed(const std::string& destinationFile)
-{
-    add(Completions, destinationFile);
-}
+void DoneNotices::completed(const std::string& destinationFile) { add(Completions, destinationFile); }
 
-void DoneNotices::failed(const std::string& name, const std::string& reason)
-{
-    add(Failures, name + ": " + reason);
-}
+void DoneNotices::failed(const std::string& name, const std::string& reason) { add(Failures, name + ": " + reason); }
 
 void DoneNotices::add(Kind kind, std::string item)
 {

@@ -33,10 +33,7 @@ void ProgressBoard::waitingToRetry(int row, int retry, int count, const std::str
     m_retryWaits[row] = "Waiting to retry (" + std::to_string(retry) + " of " + std::to_string(count) + "): " + reason;
 }
 
-void ProgressBoard::retryEnded(int row)
-{
-    m_retryWaits.erase(row);
-}
+void ProgressBoard::retryEnded(int row) { m_retryWaits.erase(row); }
 
 void ProgressBoard::sample()
 {

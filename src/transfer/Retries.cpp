@@ -22,7 +22,8 @@ std::optional<std::chrono::milliseconds> Retries::after(const FailureReason& fai
     if (failure.retryAfter)
         wait = *failure.retryAfter;
     else if (!m_policy.waits.empty())
-        wait = spread(m_policy.waits[std::min<std::size_t>(static_cast<std::size_t>(m_inARow), m_policy.waits.size() - 1)]);
+        wait = spread(
+            m_policy.waits[std::min<std::size_t>(static_cast<std::size_t>(m_inARow), m_policy.waits.size() - 1)]);
     ++m_inARow;
     ++m_inAll;
     return wait;

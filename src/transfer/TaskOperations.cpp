@@ -18,8 +18,7 @@
 namespace zv {
 
 TaskOperations::TaskOperations(TransferServices services)
-    : m_services(std::move(services)), m_tokens(m_services.worker.table),
-      m_self(std::make_shared<TaskOperations*>(this))
+    : m_services(std::move(services)), m_tokens(m_services.worker.table), m_self(std::make_shared<TaskOperations*>(this))
 {
 }
 
@@ -261,10 +260,7 @@ std::optional<std::string> TaskOperations::destinationTaken(int row, const std::
     return std::nullopt;
 }
 
-void TaskOperations::refuseStart(int row, const std::string& why)
-{
-    keepNotStarted(row, why, why);
-}
+void TaskOperations::refuseStart(int row, const std::string& why) { keepNotStarted(row, why, why); }
 
 void TaskOperations::keepNotStarted(int row, const std::string& reason, const std::string& plainReason,
                                     std::optional<std::chrono::seconds> retryAfter)

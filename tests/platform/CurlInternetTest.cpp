@@ -491,7 +491,7 @@ TEST(CurlInternetTls, ASelfSignedPeerIsTrustedOnlyThroughCurlCaBundle)
     EXPECT_TRUE(stream->endedCleanly());
 }
 
-TEST(CurlInternetTls, HttpsIsNeverLeftForHttpAndAPasswordNeverGoesToAnotherPort)
+TEST(CurlInternetTls, HttpsIsNeverLeftForHttpAndAPasswordGoesOnlyToTheServerThatAsksForIt)
 {
     TestServer secure(TestServer::Scheme::Https);
     TestServer plain;
@@ -513,14 +513,32 @@ TEST(CurlInternetTls, HttpsIsNeverLeftForHttpAndAPasswordNeverGoesToAnotherPort)
     EXPECT_EQ(session->lastFailure().plainText(), "the server redirected to an unencrypted http address");
     EXPECT_TRUE(plain.requests().empty());
 
-    // Followed to another port, and to https: the password stays behind.
+    // A server that never asks for it gets no password (not even as Basic); followed to
+    // another port, and to https, the password stays behind.
     const std::string withPassword = "http://user:secret@" + plain.url("/elsewhere").substr(7);
     EXPECT_NE(open(withPassword), nullptr);
     ::unsetenv("CURL_CA_BUNDLE");
     ASSERT_EQ(plain.requests().size(), 1u);
-    EXPECT_FALSE(plain.requests()[0].header("Authorization").empty());
+    EXPECT_EQ(plain.requests()[0].header("Authorization"), "");
     ASSERT_FALSE(secure.requests().empty());
     EXPECT_EQ(secure.requests().back().header("Authorization"), "");
+}
+
+TEST_F(CurlInternet, AServerAskingForDigestGetsItAndNeverThePasswordInTheClear)
+{
+    TestResource guarded;
+    guarded.body = body;
+    guarded.digestPassword = "secret";
+    server.serve("/guarded.bin", guarded);
+    const std::string address = "http://user:secret@" + server.url("/guarded.bin").substr(7);
+    auto stream = open(address);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readAll(*stream), body);
+    const auto requests = server.requestsFor("/guarded.bin");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header("Authorization"), "");
+    EXPECT_EQ(requests[1].header("Authorization").rfind("Digest ", 0), 0u);
+    EXPECT_EQ(requests[1].header("Authorization").find("secret"), std::string::npos);
 }
 
 TEST(CurlInternetProxy, TheEnvironmentsProxyIsUsed)

@@ -1,5 +1,6 @@
 #include "support/TestServer.h"
 
+#include "support/DigestCheck.h"
 #include "support/TestCertificate.h"
 
 #include <httplib.h>
@@ -227,6 +228,14 @@ void TestServer::State::handle(const httplib::Request& request, httplib::Respons
 void TestServer::State::respond(Entry& entry, const httplib::Request& request, httplib::Response& response)
 {
     const TestResource resource = entry.resource;
+    if (!resource.digestPassword.empty()
+        && !DigestCheck::accepts(request.get_header_value("Authorization"), request.method, "user",
+                                 resource.digestPassword)) {
+        response.status = 401;
+        response.set_header("WWW-Authenticate", DigestCheck::challenge());
+        response.set_content("authorization required", "text/plain");
+        return;
+    }
     const int index = entry.requests++;
     response.status = index < static_cast<int>(resource.firstStatuses.size()) ? resource.firstStatuses[index]
                                                                              : resource.status;

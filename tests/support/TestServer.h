@@ -40,6 +40,9 @@ struct TestResource {
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status
     std::string location;           // sent as Location (for redirects)
     std::string retryAfter;         // sent as Retry-After with every status of 400 or above
+    // When set, only a request answering a Digest challenge for "user" and this password gets
+    // the resource; any other gets a 401 that offers Digest alone.
+    std::string digestPassword;
     std::size_t chunkSize = 16 * 1024;
     std::chrono::milliseconds delayPerChunk{0}; // throttles the body
     // The connection is closed when a response reaches this offset of the resource; only

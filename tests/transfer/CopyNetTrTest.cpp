@@ -2,6 +2,7 @@
 
 #include "support/CategoryLog.h"
 #include "tasks/CellFormats.h"
+#include "transfer/Retries.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -643,4 +644,13 @@ TEST_F(TfileThreadRetries, AStopDuringAWaitBeforeARetryEndsTheRunAtOnce)
     EXPECT_EQ(server.requestsFor("/f.bin").size(), 1u);
     EXPECT_EQ(codes(row), "1/1");
     EXPECT_EQ(table.runReason(row), "interrupted by a stop");
+}
+
+TEST(Retries, EachOfThePolicysWaitsIsSpreadByTheDrawnFactorButARetryAfterIsNot)
+{
+    RetryPolicy policy;
+    policy.spread = [] { return 1.2; };
+    Retries retries(policy);
+    EXPECT_EQ(retries.after(FailureReason::httpStatus(503)), std::chrono::milliseconds(1200));
+    EXPECT_EQ(retries.after(FailureReason::httpStatus(503, std::chrono::seconds(3))), std::chrono::milliseconds(3000));
 }

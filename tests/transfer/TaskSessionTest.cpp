@@ -12,6 +12,7 @@
 #include "tasks/TaskCodes.h"
 #include "transfer/CopyNetTr.h"
 #include "transfer/TaskSession.h"
+#include "transfer/RetryPolicy.h"
 #include "transfer/TaskSessionView.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,34 @@ public:
     int doneSounds = 0;
 };
 
+// What main() gives a session, as fakes over the network of a local server.
+struct SessionFakes {
+    TaskSession::Services services(const TempDir& programDir, RetryPolicy retries = {})
+    {
+        return {queue,
+                internet,
+                std::make_unique<ImmediateProbeRunner>(internet),
+                formats,
+                clock,
+                dialogs,
+                online,
+                deferrer,
+                notifier,
+                programDir.path().string(),
+                programDir.path().string(),
+                std::move(retries)};
+    }
+
+    HandOverQueue queue;
+    CurlSessionFactory internet;
+    FormatSettings formats;
+    FixedClock clock;
+    RecordingDialogs dialogs;
+    Online online;
+    FakeDeferrer deferrer;
+    RecordingNotifier notifier;
+};
+
 } // namespace
 
 TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTheListAtTheClose)
@@ -49,17 +78,13 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTh
     const std::string list = programDir.file("vt_tasks.log");
     writeFile(list, "10\r\n2\r\n1\r\n1\r\nf.bin\r\n0 Byte\r\n0 Byte\r\n" + server.url("/f.bin") + "\r\n"
                         + programDir.path().string() + "\r\n\r\n\r\nNo\r\n");
-    HandOverQueue queue;
-    CurlSessionFactory internet;
-    FormatSettings formats;
-    FixedClock clock;
-    RecordingDialogs dialogs;
-    Online online;
-    FakeDeferrer deferrer;
-    RecordingNotifier notifier;
+    SessionFakes fakes;
+    HandOverQueue& queue = fakes.queue;
+    FakeDeferrer& deferrer = fakes.deferrer;
+    RecordingNotifier& notifier = fakes.notifier;
+    RecordingDialogs& dialogs = fakes.dialogs;
     CountingView view;
-    TaskSession session({queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs,
-                         online, deferrer, notifier, programDir.path().string(), programDir.path().string()});
+    TaskSession session(fakes.services(programDir));
     session.setView(&view);
 
     session.loadAtStartUp();
@@ -85,4 +110,52 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTh
     EXPECT_NE(readFile(list).find("\r\n2\r\n3\r\n0\r\nf.bin\r\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(session.recoveryCopy().file()));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(TaskSession, ARunThatFailsAfterItsRetriesIsToldOnceAndAStopOfTheUsersIsNot)
+{
+    TestServer server;
+    TestResource failing;
+    failing.body = TestServer::pattern(20'000);
+    failing.firstStatuses = {200}; // the probe's answer; the run's requests are all refused
+    failing.status = 503;
+    server.serve("/f.bin", failing);
+    TestResource stalling;
+    stalling.body = TestServer::pattern(20'000);
+    stalling.stallAt = 1000;
+    server.serve("/s.bin", stalling);
+    TempDir programDir;
+    SessionFakes fakes;
+    TaskSession session(
+        fakes.services(programDir, RetryPolicy{2, {std::chrono::milliseconds(0)}, std::chrono::seconds(60), {}}));
+    session.loadAtStartUp();
+    TaskTable& table = session.table();
+    for (const char* name : {"f.bin", "s.bin"}) {
+        const int row = table.appendRow();
+        table.setCell(ColStatus, row, std::string(Status::New));
+        table.setCell(ColProcess, row, std::string(Process::Idle));
+        table.setCell(ColFileName, row, name);
+        table.setCell(ColUrl, row, server.url(std::string("/") + name));
+        table.setCell(ColPath, row, programDir.path().string());
+        table.setCell(ColSchedule, row, "No");
+    }
+    table.fixHeaderIfTasks();
+
+    table.setCurrentRow(1);
+    session.operations().startCurrentTask();
+    auto* worker = dynamic_cast<TfileThread*>(session.workerSlots().at(1));
+    ASSERT_NE(worker, nullptr);
+    fakes.queue.waitUntil([worker] { return worker->finished(); });
+    EXPECT_EQ(server.requestsFor("/f.bin").size(), 4u); // the probe, the run and its two retries
+
+    table.setCurrentRow(2);
+    session.operations().startCurrentTask();
+    ASSERT_TRUE(server.waitUntilStalling());
+    session.operations().stopCurrentTask();
+    server.releaseStalls();
+
+    while (fakes.deferrer.fireAll() > 0) {}
+    ASSERT_EQ(fakes.notifier.notices.size(), 1u);
+    EXPECT_EQ(fakes.notifier.notices[0].summary, "Download failed");
+    EXPECT_EQ(fakes.notifier.notices[0].body, "f.bin: the server is busy (HTTP 503)");
 }

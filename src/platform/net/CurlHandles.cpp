@@ -21,10 +21,7 @@ void HeaderListCleanup::operator()(curl_slist* list) const
     curl_slist_free_all(list);
 }
 
-void UrlCleanup::operator()(Curl_URL* url) const
-{
-    curl_url_cleanup(url);
-}
+void UrlCleanup::operator()(Curl_URL* url) const { curl_url_cleanup(url); }
 
 void initializeOnce()
 {

@@ -151,6 +151,10 @@ bool CurlTransfer::configure(const std::string& url, const TransferSettings& set
     m_https = hasScheme(url, "https");
     if (m_https && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https") != CURLE_OK)
         return false;
+    // A user:password@ address is first asked without the password; only the scheme the
+    // server asks for is answered, so Digest works and no password goes out as Basic
+    // to a server that never asked for it.
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
