@@ -113,7 +113,8 @@ void TaskOperations::answered(int row, std::uint64_t token, const Start& start, 
 bool TaskOperations::retryLater(int row, std::uint64_t token, const Start& start, const KnownTotal& known,
                                 const ProbeResult& probe)
 {
-    if (!m_services.deferrer)
+    // A done row's start ends with its box whatever the probe answers: no wait before it.
+    if (!m_services.deferrer || cell(ColStatus, row) == Status::Done)
         return false;
     Retries& retries = m_pending.at(row).retries;
     const auto wait = retries.after(probe.failure);
