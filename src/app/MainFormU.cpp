@@ -127,6 +127,8 @@ void TMainForm::FormCreate()
     m_session.editorMode().setAdd();
     ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
     createClient();
+    // The window opens on the task list, where the menu's keys act on the selected task.
+    GridOfFiles->setFocus();
     createMenus();
     createTrayIcon();
     Edit3->setText(ByteText::decode(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));

@@ -222,6 +222,7 @@ TEST_F(MainFormTest, CtrlCInThePathFieldCopiesItsTextAndTheTaskRunsOnWhileInTheG
     const int row = addTask(Status::Started, Process::Running);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), form->GridOfFiles); // where the window opens
     form->Edit3->setText("/srv/downloads");
     form->Edit3->setFocus();
     form->Edit3->selectAll();
