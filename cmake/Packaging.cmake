@@ -21,17 +21,20 @@ configure_file("${PROJECT_SOURCE_DIR}/resources/zare-vantrel.desktop.in" "${zv_m
 install(FILES "${zv_made}/zare-vantrel.desktop" DESTINATION share/applications)
 install(FILES "${zv_metainfo}" DESTINATION share/metainfo)
 
+# Each size drawn from the vector source, so small sizes stay crisp; the source itself
+# serves every other size.
+set(zv_icon_source "${PROJECT_SOURCE_DIR}/resources/zare-vantrel.svg")
 set(zv_package_files)
 foreach(size 16 22 24 32 48 64 128 256)
   set(icon "${zv_made}/icons/${size}x${size}/apps/zare-vantrel.png")
   add_custom_command(OUTPUT "${icon}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${zv_made}/icons/${size}x${size}/apps"
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:xpmconvert>
-            "${PROJECT_SOURCE_DIR}/resources/embedded/window/ZVICON.xpm" "${icon}" ${size}
-    DEPENDS "${PROJECT_SOURCE_DIR}/resources/embedded/window/ZVICON.xpm" xpmconvert
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:svgicon> "${zv_icon_source}" "${icon}" ${size}
+    DEPENDS "${zv_icon_source}" svgicon
     VERBATIM)
   list(APPEND zv_package_files "${icon}")
 endforeach()
+install(FILES "${zv_icon_source}" DESTINATION share/icons/hicolor/scalable/apps)
 install(DIRECTORY "${zv_made}/icons/" DESTINATION share/icons/hicolor)
 
 # Debian keeps man pages and changelogs compressed, without name or time stamp.
@@ -77,6 +80,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zarevantrel.example/")
+# The transfers use libcurl's protocol limits by name (7.85); shlibdeps alone asks for less.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85.0)")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

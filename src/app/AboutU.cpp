@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Resources.h"
 #include "platform/services/Shell.h"
+#include "ui/FixedPalette.h"
 #include "ui/QelButton.h"
 
 #include <QEvent>
@@ -30,10 +31,7 @@ TAbout::TAbout(Shell& shell, QWidget* parent) : QelForm(parent), m_shell(shell)
 {
     setWindowTitle(QStringLiteral("About Zare Vantrel "));
     setFixedSize(246, 227);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    FixedPalette::applyWhite(*this);
 
     m_webLink = makeLink(QString::fromLatin1(WebAddress), 150);
     auto* mailCaption = new QLabel(QStringLiteral("E-mail: "), this);

@@ -20,6 +20,7 @@
 #include "ui/CalendarU.h"
 #include "ui/EditorServices.h"
 #include "ui/ExtentionsU.h"
+#include "ui/FixedPalette.h"
 #include "ui/QelButton.h"
 #include "ui/TShape.h"
 #include "ui/TaskGrid.h"
@@ -38,6 +39,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindowStateChangeEvent>
 
 #include <filesystem>
@@ -125,6 +127,8 @@ void TMainForm::FormCreate()
     m_session.editorMode().setAdd();
     ThreadBase::applyToCurrentThread(ThreadPriority::Highest);
     createClient();
+    // The window opens on the task list, where the menu's keys act on the selected task.
+    GridOfFiles->setFocus();
     createMenus();
     createTrayIcon();
     Edit3->setText(ByteText::decode(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
@@ -150,10 +154,7 @@ void TMainForm::createClient()
     m_client = new QWidget(this);
     m_client->setFixedSize(ClientWidth, ClientHeight);
     m_client->setFont(pixelFont("MS Sans Serif", 11));
-    QPalette white = m_client->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_client->setPalette(white);
-    m_client->setAutoFillBackground(true);
+    FixedPalette::applyWhite(*m_client);
     setCentralWidget(m_client);
 
     Image2 = new QLabel(m_client);
@@ -184,7 +185,6 @@ void TMainForm::createClient()
     Edit3->setGeometry(144, 113, 297, 19);
     Edit3->setFrame(false);
     Edit3->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #808080; background: white; }"));
-    Edit3->installEventFilter(this);
 
     QelButton9 = new TQelButton(m_client);
     QelButton9->setCaption(QStringLiteral("Select DIR"));
@@ -304,6 +304,8 @@ void TMainForm::createMenus()
     help->addSeparator();
     addAction(help, "About1", "About", &TMainForm::About1Click, QKeySequence(Qt::CTRL | Qt::Key_A));
 
+    createMenuKeys();
+
     PopupMenu1 = new QMenu(this);
     addAction(PopupMenu1, "Startcopy1", "Start copying for current task", &TMainForm::Startcopy1Click);
     addAction(PopupMenu1, "Startcopingforall1", "Start copying for all tasks", &TMainForm::Startcopingforall1Click);
@@ -324,6 +326,20 @@ void TMainForm::createMenus()
     addAction(PopupMenu2, "Open1", "Open", &TMainForm::Open1Click);
     PopupMenu2->addSeparator();
     addAction(PopupMenu2, "Close1", "Close", &TMainForm::Close1Click);
+}
+
+// F10 opens the first menu, Alt with a menu's first letter that menu; the captions stay as
+// they are, with no "&" shown in them.
+void TMainForm::createMenuKeys()
+{
+    const auto openOn = [this](const QKeySequence& key, QAction* title) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this,
+                [this, title] { menuBar()->setActiveAction(title); });
+    };
+    const QList<QAction*> titles = menuBar()->actions();
+    openOn(QKeySequence(Qt::Key_F10), titles.front());
+    for (QAction* title : titles)
+        openOn(QKeySequence(Qt::ALT | Qt::Key(title->text().front().toUpper().unicode())), title);
 }
 
 void TMainForm::createTrayIcon()
@@ -404,8 +420,10 @@ void TMainForm::Timer1Timer()
 {
     m_session.scheduleWatch().Timer1Timer();
     // A notification area that appeared since the start (a panel started after the
-    // program) gets the icon now, not only at the next minimise.
-    m_services.trayShell.hasNotificationArea();
+    // program) gets the icon now, not only at the next minimise. One that went away (its
+    // panel ended) would take a window hidden to it along: the window comes back.
+    if (!m_services.trayShell.hasNotificationArea() && m_hiddenToNotificationArea)
+        showMainWindow();
 }
 
 void TMainForm::PlayDoneSound()
@@ -512,11 +530,13 @@ bool TMainForm::minimiseToNotificationArea()
     // Hiding the window takes its taskbar entry with it; the icon stays.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     hide();
+    m_hiddenToNotificationArea = true;
     return true;
 }
 
 void TMainForm::showMainWindow()
 {
+    m_hiddenToNotificationArea = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
@@ -592,22 +612,8 @@ void TMainForm::changeEvent(QEvent* event)
         minimiseToNotificationArea();
 }
 
-bool TMainForm::isMenuShortcut(const QKeyEvent& key) const
-{
-    const QKeySequence pressed(key.keyCombination());
-    for (const auto& [name, item] : m_actions) {
-        if (!item->shortcut().isEmpty() && item->shortcut().matches(pressed) == QKeySequence::ExactMatch)
-            return true;
-    }
-    return false;
-}
-
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // The menu's keys win over the path field's own (Ctrl+C pauses the task there).
-    if (watched == Edit3 && event->type() == QEvent::ShortcutOverride
-        && isMenuShortcut(*static_cast<QKeyEvent*>(event)))
-        return true;
     // The refresh speed is picked from the list: typed characters are swallowed, also while
     // the list is open.
     if ((watched == SpeedFresh || watched == m_speedFreshList) && event->type() == QEvent::KeyPress) {

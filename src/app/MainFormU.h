@@ -188,12 +188,12 @@ private:
     void createButtonRow();
     void createGrid();
     void createMenus();
+    void createMenuKeys();
     void createTrayIcon();
     void createDialogs();
     TQelButton* makeButton(const QString& caption, const char* glyph, int left, int width);
-    QAction* addAction(QMenu* menu, const QString& name, const QString& caption,
-                       void (TMainForm::*handler)(), const QKeySequence& key = {});
-    bool isMenuShortcut(const QKeyEvent& key) const;
+    QAction* addAction(QMenu* menu, const QString& name, const QString& caption, void (TMainForm::*handler)(),
+                       const QKeySequence& key = {});
     void drawStatePicture(QPainter& painter, const QRect& rect, const char* file);
     bool showPictureFile(const std::string& path) override;
 
@@ -204,6 +204,7 @@ private:
     QObject* m_speedFreshList = nullptr;
     std::map<QString, QAction*> m_actions;
     bool m_closedForGood = false;
+    bool m_hiddenToNotificationArea = false;
     bool m_closeRequested = false;
     std::string m_exitReport;
 };

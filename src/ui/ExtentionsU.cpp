@@ -17,6 +17,7 @@
 #include "ui/CalendarU.h"
 #include "ui/EditorBackground.h"
 #include "ui/EditorHost.h"
+#include "ui/FixedPalette.h"
 #include "ui/FormFonts.h"
 #include "ui/QelButton.h"
 #include "ui/TaskEntryRules.h"
@@ -70,10 +71,7 @@ TEditTaskForm::TEditTaskForm(EditorServices services, TForm2& folderPicker, TFor
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(480, 280);
     setFont(FormFonts::sansSerif(FormFontHeight));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    FixedPalette::applyWhite(*this);
     createControls();
     orderTabs();
     m_folderPicker.setPathTarget([this](const std::string& path) { Edit4->setBytes(path); });
@@ -119,11 +117,9 @@ void TEditTaskForm::createScheduleGroup()
     UnderCh = makeRadio(GroupBox2, "Under the schedule:", QRect(8, 64, 185, 17));
     Edit2 = makeEdit(GroupBox2, QRect(12, 83, 89, 24));
     Edit2->setBytes("10.10.2007");
-    Edit2->setFocusPolicy(Qt::ClickFocus);
     QelButton1 = makeButton(GroupBox2, "Cal", QRect(103, 83, 33, 22), &TEditTaskForm::QelButton1Click);
     Edit3 = makeEdit(GroupBox2, QRect(139, 83, 89, 24));
     Edit3->setBytes("0:00");
-    Edit3->setFocusPolicy(Qt::ClickFocus);
     QelButton3 = makeButton(GroupBox2, "Current Date", QRect(12, 106, 88, 23), &TEditTaskForm::QelButton3Click);
     QelButton2 = makeButton(GroupBox2, "Current time", QRect(139, 106, 88, 23), &TEditTaskForm::QelButton2Click);
     QelButton7 = makeButton(GroupBox2, OkCaptionAdd, QRect(272, 96, 89, 33), &TEditTaskForm::QelButton7Click);
@@ -131,10 +127,12 @@ void TEditTaskForm::createScheduleGroup()
     QelButton6->setButtonKind(TQelCustomButton::skCancel);
 }
 
+// As the controls are read: row by row, each from left to right. "Add task!" and "Cancel"
+// stand level with the current date and time buttons, right of them.
 void TEditTaskForm::orderTabs()
 {
-    QWidget* const chain[] = {Edit1, Edit4, QelButton4, QelButton5, NewFileName, LaterCh, ImmedCh, UnderCh,
-                              Edit2, Edit3, QelButton1, QelButton2, QelButton3, QelButton6, QelButton7};
+    QWidget* const chain[] = {Edit1, QelButton4, Edit4, QelButton5, NewFileName, LaterCh,    ImmedCh,   UnderCh,
+                              Edit2, QelButton1, Edit3, QelButton3, QelButton2,  QelButton7, QelButton6};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 }

@@ -1,6 +1,7 @@
 #include "ui/PickerForm.h"
 
 #include "platform/desktop/Resources.h"
+#include "ui/FixedPalette.h"
 #include "ui/FormFonts.h"
 
 #include <QBitmap>
@@ -30,10 +31,7 @@ PickerForm::PickerForm(QSize client, QRect frame, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(client);
     setFont(FormFonts::sansSerif(11));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    FixedPalette::applyWhite(*this);
 }
 
 void PickerForm::paintEvent(QPaintEvent*)

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <span>
+#include <utility>
 
 namespace zv {
 
@@ -465,7 +466,7 @@ void TQelCustomButton::paintLook(QPainter& canvas, TLook look)
     if (isFramed())
         drawInnerEdge(canvas, look);
     drawGlyphOfLook(canvas, look);
-    if (isFramed() && m_showFocused && HasFocus)
+    if (m_showFocused && (HasFocus || m_keyboardFocus))
         drawFocusMark(canvas);
     DrawCaption(canvas);
 }
@@ -1027,12 +1028,19 @@ void TQelCustomButton::focusInEvent(QFocusEvent* event)
     emit OnEnter(this);
     if (isFramed())
         HasFocus = true;
+    // A flat button reached from the keyboard shows where the focus is, too; a click does not.
+    const Qt::FocusReason reason = event->reason();
+    m_keyboardFocus = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    if (m_keyboardFocus && m_showFocused)
+        update();
 }
 
 void TQelCustomButton::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
     emit OnExit(this);
+    if (std::exchange(m_keyboardFocus, false) && m_showFocused)
+        update();
     if (isFramed()) {
         HasFocus = false;
         if (m_showFocused)

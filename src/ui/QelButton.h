@@ -234,6 +234,8 @@ private:
 
     bool m_repeatAction = false;
     bool m_showFocused = true;
+    // Holds the focus that Tab or Backtab gave it: every style then shows the focus mark.
+    bool m_keyboardFocus = false;
     bool m_cursorHandCustom = true;
     TKind m_buttonKind = skCustom;
     ColorValue m_colorMarginLeftTop = clBtnHighlight;

@@ -4,6 +4,9 @@
 #include "ui/TGroupBox.h"
 #include "ui/TShape.h"
 
+#include <QRadioButton>
+#include <QGroupBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDebug>
 #include <QHeaderView>
@@ -11,6 +14,8 @@
 #include <QPushButton>
 #include <QStyleOption>
 #include <QTableView>
+
+#include <cmath>
 
 #include <algorithm>
 
@@ -175,7 +180,87 @@ void checkControlsOn(const QWidget& parent, const std::vector<AllowedOverlap>& a
     }
 }
 
+// Where a control draws its caption, in its own coordinates; empty for one without a caption.
+QRect captionArea(const QWidget& control)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&control))
+        return label->text().isEmpty() ? QRect() : label->rect();
+    if (const auto* button = qobject_cast<const TQelCustomButton*>(&control))
+        return button->Caption().isEmpty() ? QRect() : button->rect();
+    if (const auto* group = qobject_cast<const QGroupBox*>(&control)) // above the frame's top line
+        return group->title().isEmpty() ? QRect() : QRect(0, 0, group->width(), group->fontMetrics().height() / 2);
+    const auto* check = qobject_cast<const QAbstractButton*>(&control);
+    if (!check || check->text().isEmpty() || !check->isCheckable())
+        return {};
+    QStyleOptionButton option;
+    option.initFrom(check);
+    option.text = check->text();
+    const bool radio = qobject_cast<const QRadioButton*>(check);
+    return check->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option,
+                                          check);
+}
+
+// The highest contrast of a text pixel (one that differs between shown and marked) against the
+// nearest pixel left of it that no text covers; 21 when no pixel differs (the text's colour
+// is no palette's).
+double textContrast(const QImage& shown, const QImage& marked, const QRect& area)
+{
+    bool anyText = false;
+    double highest = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        QColor behind = shown.pixelColor(area.left(), y);
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (shown.pixel(x, y) == marked.pixel(x, y)) {
+                behind = shown.pixelColor(x, y);
+                continue;
+            }
+            anyText = true;
+            highest = std::max(highest, contrastRatio(shown.pixelColor(x, y), behind));
+        }
+    }
+    return anyText ? highest : 21;
+}
+
+QImage grabbed(QWidget& window) { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
 } // namespace
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const auto luminance = [&](const QColor& c) {
+        return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+    };
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+std::vector<std::string> captionContrastFaults(QWidget& window)
+{
+    Faults faults;
+    const QImage shown = grabbed(window);
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        const QRect area = captionArea(*control);
+        if (area.isEmpty() || !control->isVisibleTo(&window) || control->window() != &window)
+            continue;
+        const QPalette own = control->palette();
+        QPalette marking = own;
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            marking.setColor(role, Qt::magenta);
+        control->setPalette(marking);
+        const QImage marked = grabbed(window);
+        control->setPalette(own);
+        const QRect inWindow(control->mapTo(&window, area.topLeft()), area.size());
+        const double contrast = textContrast(shown, marked, inWindow.intersected(shown.rect()));
+        if (contrast < 4.5)
+            faults.push_back(describe(*control) + " reaches only " + std::to_string(contrast) + ":1");
+    }
+    return faults;
+}
 
 std::vector<std::string> layoutFaults(const QWidget& window, const std::vector<AllowedOverlap>& allowed)
 {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class QColor;
 class QWidget;
 
 namespace zv::test {
@@ -19,5 +20,13 @@ struct AllowedOverlap {
 // panel, a text that does not fit its control or its column. Empty when the layout is sound.
 // The window must have been laid out (shown, or its layout activated).
 std::vector<std::string> layoutFaults(const QWidget& window, const std::vector<AllowedOverlap>& allowed = {});
+
+// The contrast ratio of two colours as the readability guidelines define it: 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// The captions of a window (labels, check and radio buttons, group box titles, image buttons)
+// whose text pixels reach a contrast below 4.5:1 against what lies behind them, one text per
+// caption. A caption's text pixels are those that change when its palette's text colours do.
+std::vector<std::string> captionContrastFaults(QWidget& window);
 
 } // namespace zv::test

@@ -1,3 +1,4 @@
+#include "LayoutChecks.h"
 #include "MainFormFixture.h"
 
 #include "app/AboutU.h"
@@ -9,18 +10,19 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
-#include <cmath>
 
 using namespace zv;
 using namespace zv::test;
@@ -196,19 +198,12 @@ TEST_F(MainFormTest, SupportOpensTheHelpPageOnlyWhenItExists)
 // pixel of each column there, since white text only lightens what it covers.
 double leastContrastOfWhiteText(const QImage& image, const QRect& area)
 {
-    const auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    const auto luminance = [&](QColor c) {
-        return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
-    };
     double least = 21;
     for (int x = area.left(); x <= area.right(); ++x) {
         double field = 1;
         for (int y = area.top(); y <= area.bottom(); ++y)
-            field = std::min(field, luminance(image.pixelColor(x, y)));
-        least = std::min(least, 1.05 / (field + 0.05));
+            field = std::max(field, contrastRatio(Qt::white, image.pixelColor(x, y)));
+        least = std::min(least, field);
     }
     return least;
 }
@@ -220,6 +215,44 @@ TEST_F(MainFormTest, WhiteTitlesCanBeRead)
     const QImage about = form->About->grab().toImage();
     EXPECT_GE(leastContrastOfWhiteText(about, QRect(70, 42, 170, 18)), 4.5);
     EXPECT_GE(leastContrastOfWhiteText(about, QRect(12, 76, 222, 40)), 4.5);
+}
+
+TEST_F(MainFormTest, CtrlCInThePathFieldCopiesItsTextAndTheTaskRunsOnWhileInTheGridItPauses)
+{
+    const int row = addTask(Status::Started, Process::Running);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), form->GridOfFiles); // where the window opens
+    form->Edit3->setText("/srv/downloads");
+    form->Edit3->setFocus();
+    form->Edit3->selectAll();
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(form->Edit3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "/srv/downloads");
+    EXPECT_EQ(codes(row), "2/2");
+
+    form->GridOfFiles->setFocus();
+    QTest::keyClick(form->GridOfFiles, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(codes(row), "2/1");
+}
+
+TEST_F(MainFormTest, F10AndAltWithAMenusFirstLetterOpenThatMenu)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QList<QAction*> titles = form->menuBar()->actions();
+    const std::pair<QKeyCombination, QAction*> keys[] = {{Qt::Key_F10, titles[0]},
+                                                         {Qt::ALT | Qt::Key_F, titles[0]},
+                                                         {Qt::ALT | Qt::Key_T, titles[1]},
+                                                         {Qt::ALT | Qt::Key_H, titles[2]}};
+    for (const auto& [key, title] : keys) {
+        form->GridOfFiles->setFocus();
+        QTest::keyClick(form->GridOfFiles, key.key(), key.keyboardModifiers());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() != nullptr; }));
+        EXPECT_EQ(QApplication::activePopupWidget(), title->menu()) << title->text().toStdString();
+        QApplication::activePopupWidget()->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == nullptr; }));
+    }
 }
 
 TEST_F(MainFormTest, TheScheduleTickAsksForANotificationAreaThatAppearedSinceTheStart)
@@ -252,6 +285,19 @@ TEST_F(MainFormTest, MinimiseHidesToTheTrayAndOpenShowsAgain)
     form->setWindowState(Qt::WindowMinimized);
     form->TrayIconDblClick();
     EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(MainFormTest, AWindowHiddenToTheNotificationAreaComesBackWhenTheAreaGoes)
+{
+    form->show();
+    form->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(form->isHidden());
+    form->Timer1Timer();
+    EXPECT_TRUE(form->isHidden());
+    trayShell.notificationArea = false;
+    form->Timer1Timer();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
 }
 
 TEST_F(MainFormTest, WithoutANotificationAreaMinimisingMinimises)

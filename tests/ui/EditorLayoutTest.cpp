@@ -33,7 +33,7 @@ TEST_F(EditorLayout, DialogIsFixedAndTheAddressFieldShowsAnExample)
     EXPECT_EQ(fieldText(editor.Edit1), "http://");
 }
 
-TEST_F(EditorLayout, TabGoesThroughTheControlsInTheirOrderSkippingTheScheduleFields)
+TEST_F(EditorLayout, TabGoesThroughTheControlsRowByRowFromLeftToRightWithTheScheduleFields)
 {
     std::vector<QWidget*> chain;
     QWidget* widget = editor.Edit1;
@@ -42,10 +42,10 @@ TEST_F(EditorLayout, TabGoesThroughTheControlsInTheirOrderSkippingTheScheduleFie
             chain.push_back(widget);
         widget = widget->nextInFocusChain();
     } while (widget != editor.Edit1 && chain.size() < 50);
-    const std::vector<QWidget*> expected{editor.Edit1,      editor.Edit4,      editor.QelButton4, editor.QelButton5,
-                                         editor.NewFileName, editor.LaterCh,   editor.ImmedCh,    editor.UnderCh,
-                                         editor.QelButton1, editor.QelButton2, editor.QelButton3, editor.QelButton6,
-                                         editor.QelButton7};
+    const std::vector<QWidget*> expected{editor.Edit1,       editor.QelButton4, editor.Edit4,     editor.QelButton5,
+                                         editor.NewFileName, editor.LaterCh,    editor.ImmedCh,   editor.UnderCh,
+                                         editor.Edit2,       editor.QelButton1, editor.Edit3,     editor.QelButton3,
+                                         editor.QelButton2,  editor.QelButton7, editor.QelButton6};
     EXPECT_EQ(chain, expected);
 }
 

@@ -398,6 +398,30 @@ TEST(QelButtonStyles, FocusMarkIsDottedAndInvertedInsideTheInnerEdge)
     EXPECT_EQ(button->pixel(4, 4), face);
 }
 
+TEST(QelButtonStyles, AFlatButtonShowsTheFocusMarkWhenTabReachesItButNotAfterAClick)
+{
+    QelForm form;
+    QLineEdit edit(&form);
+    edit.move(0, 60);
+    auto* button = new ProbeButton(&form);
+    prepare(*button);
+    button->setButtonStyle(B::stFlatDot);
+    button->setTabStop(true);
+    QWidget::setTabOrder(&edit, button);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit.setFocus();
+    QTest::keyClick(&edit, Qt::Key_Tab);
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_EQ(button->pixel(3, 3), inverted(customFace));
+    EXPECT_EQ(button->pixel(4, 3), customFace);
+
+    edit.setFocus();
+    button->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(button->pixel(3, 3), customFace);
+}
+
 TEST(QelButtonDisabled, TwoFrameGlyphShowsItsSecondFrame)
 {
     ProbeButton button;
