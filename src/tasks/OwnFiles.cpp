@@ -2,6 +2,7 @@
 
 #include "platform/files/AtomicFileWriter.h"
 #include "platform/files/ListFolderLock.h"
+#include "tasks/ProgressFile.h"
 #include "tasks/RecoveryCopy.h"
 #include "tasks/TaskListFile.h"
 
@@ -20,7 +21,8 @@ bool isOwnName(const std::string& name)
     const std::string list = TaskListFile::DefaultFileName;
     const std::string copy = RecoveryCopy::fileFor(list);
     return name == copy || isNumbered(name, list + ".bad") || isNumbered(name, copy + ".bad")
-        || name == ListFolderLock::FileName || AtomicFileWriter::targetOfTemporary(name).has_value();
+        || name == ListFolderLock::FileName || AtomicFileWriter::targetOfTemporary(name).has_value()
+        || ProgressFile::isProgressFileName(name);
 }
 
 std::string nameOf(const std::string& file) { return fs::path(file).filename().string(); }

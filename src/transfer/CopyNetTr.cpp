@@ -2,6 +2,7 @@
 
 #include "platform/services/Clock.h"
 #include "platform/text/FormatSettings.h"
+#include "platform/text/HeaderText.h"
 #include "platform/services/InternetSession.h"
 #include "platform/services/InternetSessionFactory.h"
 #include "platform/files/OutputFile.h"
@@ -44,6 +45,8 @@ void TfileThread::execute()
     m_answered = false;
     m_fileIsHtml = false;
     m_validator.clear();
+    m_contentType.clear();
+    m_progress.reset();
     m_exactTotal.reset();
     m_failure = {};
     m_startedAt = 0;
@@ -60,6 +63,9 @@ void TfileThread::execute()
     } catch (...) {
         failed(FailureReason::of(FailureReason::Kind::Other, "an exception"));
     }
+    // A finished download needs no progress file; a stopped one keeps it for its resume.
+    if (completed)
+        ProgressFile(DestFile).remove();
     m_outcome = {completed ? std::string() : retries.endText(m_failure),
                  completed ? std::string() : m_failure.plainText(),
                  retries.inAll(),
@@ -85,8 +91,10 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         if (opened == OutputFile::OpenResult::Failed || opened == OutputFile::OpenResult::InUse)
             return failedToOpen(file, opened);
         // A partial file that is gone (Missing) makes the run start afresh.
-        if (opened == OutputFile::OpenResult::Opened)
+        if (opened == OutputFile::OpenResult::Opened) {
             setLoaded(m_startedAt = file.sizeAtOpen());
+            takeStoredProgress();
+        }
     }
     for (;;) {
         const std::uint64_t appendedBefore = m_appended;
@@ -158,9 +166,42 @@ void TfileThread::noteAnswer(const UrlStream& stream, bool startsFile)
         m_answered = true;
         m_fileIsHtml = stream.isHtml();
         m_validator = stream.validator();
+        m_contentType = stream.contentType();
     }
     if (const auto total = stream.total())
         m_exactTotal = total;
+    keepProgress();
+}
+
+void TfileThread::takeStoredProgress()
+{
+    auto stored = ProgressFile(DestFile).read();
+    // Missing, damaged or another download's: the partial file is trusted as a prefix only.
+    if (!stored || !belongsToTheTask(*stored))
+        return;
+    m_answered = true;
+    m_validator = stored->validator;
+    m_contentType = stored->contentType;
+    m_fileIsHtml = HeaderText::isHtml(m_contentType);
+    m_exactTotal = stored->total;
+    m_progress = std::move(stored);
+}
+
+bool TfileThread::belongsToTheTask(const ProgressRecord& stored) const
+{
+    if (stored.url != Url)
+        return false;
+    return !stored.total || (Loaded <= *stored.total && (!Known.known() || Known.matches(*stored.total)));
+}
+
+void TfileThread::keepProgress()
+{
+    const ProgressRecord now{Url, m_exactTotal, m_validator, m_contentType, 0, {}};
+    if (m_progress == now)
+        return;
+    m_progress = now;
+    if (const std::error_code error = ProgressFile(DestFile).write(now))
+        TransferLog::progressNotKept(DestFile, error.message());
 }
 
 bool TfileThread::createDestination(OutputFile& file)

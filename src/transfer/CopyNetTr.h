@@ -4,6 +4,7 @@
 #include "platform/services/FailureReason.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
+#include "tasks/ProgressFile.h"
 #include "tasks/RunOutcome.h"
 #include "transfer/KnownTotal.h"
 #include "transfer/TransferMeter.h"
@@ -71,6 +72,12 @@ private:
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);
+    // A partial file's progress file, when it belongs to this task, tells the run which
+    // version the partial bytes are of.
+    void takeStoredProgress();
+    bool belongsToTheTask(const ProgressRecord& stored) const;
+    // Brings the progress file up to date with what the answers told; written only on a change.
+    void keepProgress();
     // Done only with the whole total when one is known; a short answer goes on from its end.
     bool completesTheTotal(OutputFile& file);
     bool closeCompleted(OutputFile& file);
@@ -91,6 +98,8 @@ private:
     bool m_answered = false;  // an answer of this run has delivered bytes of the file
     bool m_fileIsHtml = false;  // that answer (or the one that started the file afresh) was a page
     std::string m_validator;    // its ETag or Last-Modified, sent as If-Range by later requests
+    std::string m_contentType;  // its Content-Type
+    std::optional<ProgressRecord> m_progress; // as the progress file holds it
     std::optional<std::uint64_t> m_exactTotal; // the total the run's answers told
     FailureReason m_failure;  // of the last attempt
     RunOutcome m_outcome;

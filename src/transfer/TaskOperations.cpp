@@ -5,6 +5,7 @@
 #include "platform/services/Dialogs.h"
 #include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
+#include "tasks/ProgressFile.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
@@ -333,6 +334,8 @@ void TaskOperations::cancelRow(int row)
         return;
     if (cell(ColProcess, row) == Process::Running)
         stopWorker(row);
+    // A cancelled task is never resumed; its partial file stays for the user, as before.
+    ProgressFile(FileNames::destinationOf(table(), row)).remove();
     setCell(ColStatus, row, Status::Cancelled);
     setCell(ColProcess, row, Process::Finished);
 }

@@ -32,4 +32,10 @@ void runEnd(const std::string& url, std::uint64_t offset, std::uint64_t bytes, c
     write("run end", url, offset, bytes, reason, retries);
 }
 
+void progressNotKept(const std::string& download, const std::string& error)
+{
+    qCInfo(transferCategory).noquote().nospace()
+        << "progress file of " << download.c_str() << " not written: " << error.c_str();
+}
+
 } // namespace zv::TransferLog

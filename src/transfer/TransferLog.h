@@ -18,4 +18,8 @@ void probe(const std::string& url, std::uint64_t bytes, const FailureReason& fai
 void runEnd(const std::string& url, std::uint64_t offset, std::uint64_t bytes, const std::string& reason,
             int retries);
 
+// A progress file that could not be written; the next resume trusts the partial file as a
+// prefix only.
+void progressNotKept(const std::string& download, const std::string& error);
+
 } // namespace zv::TransferLog

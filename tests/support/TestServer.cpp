@@ -248,7 +248,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
 
     const std::uint64_t length = resource.generatedLength > 0 ? resource.generatedLength : resource.body.size();
     Span span{0, length};
-    const bool sameVersion = !request.has_header("If-Range") || request.get_header_value("If-Range") == resource.etag;
+    const bool sameVersion = !request.has_header("If-Range") || resource.ignoresIfRange
+                          || request.get_header_value("If-Range") == resource.etag;
     const auto asked = request.has_header("Range") && sameVersion ? rangeStart(request.get_header_value("Range"))
                                                                   : std::nullopt;
     const std::uint64_t start = resource.partialFrom.value_or(asked ? resource.rangesFrom.value_or(*asked) : 0);

@@ -35,6 +35,7 @@ struct TestResource {
     std::string contentType = "application/octet-stream";
     // Sent as ETag; a Range request whose If-Range names another tag gets the whole body.
     std::string etag;
+    bool ignoresIfRange = false; // a Range request gets its part whatever If-Range names
     BodyFraming framing = BodyFraming::Length;
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status

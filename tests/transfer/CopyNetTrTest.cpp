@@ -2,16 +2,22 @@
 
 #include "support/CategoryLog.h"
 #include "tasks/CellFormats.h"
+#include "tasks/ProgressFile.h"
 #include "transfer/Retries.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
+#include <random>
+#include <thread>
 
 #include <gmock/gmock.h>
 
@@ -19,6 +25,8 @@ using ::testing::HasSubstr;
 
 using namespace zv;
 using namespace zv::test;
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -120,6 +128,10 @@ protected:
 };
 
 class TfileThreadRetries : public TfileThreadTest {};
+
+// Runs processes that are killed; kept out of the ThreadSanitizer stage, which does not
+// follow a fork of a process with threads.
+class ProgressFileKills : public TfileThreadTest {};
 
 } // namespace
 
@@ -319,6 +331,98 @@ TEST_F(TfileThreadTest, AChangedFileIsNeverGlued)
     run(grown, destination("grown.bin"), 0);
     EXPECT_EQ(codes(grown), "2/1");
     EXPECT_EQ(fileAt("grown.bin"), body.substr(0, 3000));
+}
+
+TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfresh)
+{
+    // The first run stops with a partial file; its progress file keeps the version for the
+    // resume, also when the server sends its parts whatever If-Range says.
+    const std::string newer = TestServer::patternBytes(11, body.size());
+    for (const bool ignoresIfRange : {false, true}) {
+        TestResource first;
+        first.body = body;
+        first.etag = "\"v1\"";
+        first.dropAt = 20'000;
+        server.serve("/f.bin", first);
+        const int row = addTask(server.url("/f.bin"), "f.bin");
+        run(row, destination("f.bin"), 1);
+        ASSERT_EQ(codes(row), "2/1");
+        const auto stored = ProgressFile(destination("f.bin")).read();
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->validator, "\"v1\"");
+        EXPECT_EQ(fs::status(destination("f.bin.zv-progress")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+        TestResource second;
+        second.body = newer;
+        second.etag = "\"v2\"";
+        second.ignoresIfRange = ignoresIfRange;
+        server.serve("/f.bin", second);
+        const std::size_t asked = server.requestsFor("/f.bin").size();
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(codes(row), "3/0");
+        EXPECT_EQ(fileAt("f.bin"), newer) << ignoresIfRange;
+        EXPECT_EQ(server.requestsFor("/f.bin").at(asked).header("If-Range"), "\"v1\"");
+        EXPECT_FALSE(fs::exists(destination("f.bin.zv-progress")));
+    }
+
+    // Another URL's progress file beside a partial file is not this one's: a plain resume.
+    server.serve("/g.bin", body);
+    const int row = addTask(server.url("/g.bin"), "g.bin", Status::Started);
+    writeFile(destination("g.bin"), body.substr(0, 3000));
+    ASSERT_FALSE(ProgressFile(destination("g.bin")).write({server.url("/other.bin"), body.size(), "\"x\"", "", 0, {}}));
+    run(row, destination("g.bin"), 0);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(fileAt("g.bin"), body);
+    EXPECT_EQ(server.requestsFor("/g.bin").front().header("If-Range"), "");
+    EXPECT_EQ(ranges("/g.bin"), std::vector<std::string>{"bytes=3000-"});
+}
+
+TEST_F(ProgressFileKills, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheResumeIsWhole)
+{
+    TestResource resource;
+    resource.body = body;
+    resource.etag = "\"v1\"";
+    server.serve("/f.bin", resource);
+    // Two records of one version; long piece maps make each write take a while.
+    const std::vector<ProgressRecord> written = {
+        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, std::string(300'000, '1')},
+        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, std::string(200'000, '0')}};
+    const ProgressFile progress(destination("f.bin"));
+    std::mt19937 random(std::random_device{}());
+    for (int kill = 0; kill < 20; ++kill) {
+        const std::uint64_t partial = std::uniform_int_distribution<std::uint64_t>(1, body.size() - 1)(random);
+        writeFile(destination("f.bin"), body.substr(0, partial));
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            ::close(ready[0]);
+            for (std::size_t number = 0;; ++number) {
+                progress.write(written[number % 2]);
+                if (::write(ready[1], "w", 1) != 1)
+                    ::_exit(1);
+            }
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        const int writes = std::uniform_int_distribution<int>(1, 3)(random);
+        for (int done = 0; done < writes; ++done)
+            ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 3000)(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+
+        const auto stored = progress.read();
+        ASSERT_TRUE(stored == written[0] || stored == written[1]) << "a torn progress file, kill " << kill;
+        const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+        const std::size_t asked = server.requestsFor("/f.bin").size();
+        run(row, destination("f.bin"), 0);
+        ASSERT_EQ(codes(row), "3/0") << "kill " << kill;
+        ASSERT_EQ(fileAt("f.bin"), body) << "kill " << kill;
+        EXPECT_EQ(server.requestsFor("/f.bin").at(asked).header("If-Range"), "\"v1\"");
+    }
 }
 
 TEST_F(TfileThreadTest, ABrokenBodyEndsStoppedWithoutRetriesAndWithThemGoesOnWhereTheFileEnds)

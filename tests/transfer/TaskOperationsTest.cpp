@@ -5,6 +5,7 @@
 #include "support/ManualProbeRunner.h"
 #include "support/TestCertificate.h"
 #include "tasks/CellFormats.h"
+#include "tasks/ProgressFile.h"
 #include "transfer/FileNames.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
@@ -449,6 +450,9 @@ TEST_F(TaskOperationsTest, CancelAllSparesOnlyDoneTasks)
     operations.startCurrentTask();
     const int idle = addTask(server.url("/f.bin"), "idle.bin");
     ASSERT_TRUE(server.waitUntilStalling());
+    // A cancelled task is never resumed: its progress file goes, its partial file stays.
+    writeFile(dir.path() / "idle.bin", "partial");
+    ASSERT_FALSE(ProgressFile(dir.file("idle.bin")).write({server.url("/f.bin"), 9, "", "", 0, {}}));
 
     table.setCurrentRow(done);
     operations.cancelCurrentTask();
@@ -458,6 +462,8 @@ TEST_F(TaskOperationsTest, CancelAllSparesOnlyDoneTasks)
     EXPECT_EQ(codes(done), "3/0");
     EXPECT_EQ(codes(running), "4/0");
     EXPECT_EQ(codes(idle), "4/0");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("idle.bin.zv-progress")));
+    EXPECT_EQ(fileAt("idle.bin"), "partial");
     EXPECT_TRUE(slots.isEmpty(running));
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -1,5 +1,7 @@
 #include "platform/net/CurlTransfer.h"
 
+#include "platform/text/HeaderText.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -76,15 +78,6 @@ bool hasScheme(std::string_view url, std::string_view scheme)
         return false;
     return std::equal(scheme.begin(), scheme.end(), url.begin(),
                       [](char wanted, char given) { return wanted == std::tolower(static_cast<unsigned char>(given)); });
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
 }
 
 } // namespace
@@ -365,7 +358,7 @@ std::optional<std::chrono::seconds> CurlTransfer::retryAfter() const
     const auto value = header("Retry-After");
     if (!value)
         return std::nullopt;
-    const std::string_view text = trimmed(*value);
+    const std::string_view text = HeaderText::trimmed(*value);
     long long seconds = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
     if (error == std::errc() && end == text.data() + text.size() && seconds >= 0)

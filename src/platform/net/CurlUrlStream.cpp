@@ -1,9 +1,10 @@
 #include "platform/net/CurlUrlStream.h"
 
+#include "platform/text/HeaderText.h"
+
 #include <charconv>
 #include <optional>
 #include <string_view>
-#include <strings.h>
 
 namespace zv {
 
@@ -43,15 +44,6 @@ ContentRange parseContentRange(std::string_view text)
         range.last = parseNumber(span.substr(dash + 1));
     }
     return range;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 ContentRange contentRangeOf(const CurlTransfer& transfer)
@@ -161,9 +153,12 @@ std::optional<std::uint64_t> CurlUrlStream::total() const
 
 bool CurlUrlStream::isHtml() const
 {
-    const std::string type = m_transfer ? m_transfer->header("Content-Type").value_or("") : "";
-    const std::string_view media = trimmed(std::string_view(type).substr(0, type.find(';')));
-    return media.size() == 9 && ::strncasecmp(media.data(), "text/html", 9) == 0;
+    return HeaderText::isHtml(contentType());
+}
+
+std::string CurlUrlStream::contentType() const
+{
+    return m_transfer ? m_transfer->header("Content-Type").value_or("") : "";
 }
 
 bool CurlUrlStream::acceptsRanges() const
@@ -171,7 +166,7 @@ bool CurlUrlStream::acceptsRanges() const
     if (!m_transfer)
         return false;
     const std::string ranges = m_transfer->header("Accept-Ranges").value_or("");
-    return m_transfer->status() == 206 || trimmed(ranges) == "bytes";
+    return m_transfer->status() == 206 || HeaderText::trimmed(ranges) == "bytes";
 }
 
 std::string CurlUrlStream::validator() const
@@ -230,6 +225,9 @@ SeekResult CurlUrlStream::answerFrom(std::uint64_t offset, const KnownFile& know
         // Another total is another file, wherever its part starts.
         if (range.total && known.sameTotal && !known.sameTotal(*range.total))
             return changedFile();
+        // A server that ignores If-Range sends a part of another version as if it were ours.
+        if (status == 206 && otherVersion(known))
+            return restartWhole(offset, known);
         if (status == 206 && range.first == offset) {
             m_position = offset;
             return SeekResult::Continues;
@@ -264,9 +262,25 @@ SeekResult CurlUrlStream::decideByTotal(std::optional<std::uint64_t> total, std:
 {
     if (total == offset)
         return alreadyWhole();
+    return restartWhole(offset, known);
+}
+
+SeekResult CurlUrlStream::restartWhole(std::uint64_t offset, const KnownFile& known)
+{
     if (!restartUnranged())
         return fail(failureOfAnswer(*m_transfer));
     return wholeAnswer(offset, known);
+}
+
+// Whether the answer names another version than the known one. An ETag is compared with an
+// ETag and a date with a date: a server may send a tag in one answer and not in another.
+bool CurlUrlStream::otherVersion(const KnownFile& known) const
+{
+    const std::string answered = validator();
+    if (known.validator.empty() || answered.empty())
+        return false;
+    const auto isTag = [](const std::string& value) { return value.front() == '"'; };
+    return isTag(known.validator) == isTag(answered) && answered != known.validator;
 }
 
 // The transfer delivers the whole resource from its first byte. It is taken for the partial
@@ -285,7 +299,8 @@ SeekResult CurlUrlStream::wholeAnswer(std::uint64_t offset, const KnownFile& kno
     } else if (!length) {
         return fail(FailureReason::of(FailureReason::Kind::WrongPart, "the resource's total is not told"));
     }
-    if (*length == offset)
+    // A partial file of the whole length is whole only when it is of this version.
+    if (*length == offset && !otherVersion(known))
         return alreadyWhole();
     m_position = 0;
     return SeekResult::StartsAfresh;

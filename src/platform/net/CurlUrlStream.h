@@ -28,6 +28,7 @@ public:
     std::size_t read(char* buffer, std::size_t size) override;
     FailureReason failure() const override;
     bool isHtml() const override;
+    std::string contentType() const override;
     bool acceptsRanges() const override;
     std::string validator() const override;
     SeekResult setPosition(std::uint64_t offset, const KnownFile& known = {}) override;
@@ -43,6 +44,9 @@ private:
     // The server cannot go on at offset: the resource's total, learned from one unranged
     // request when not given, says whether the partial file is whole or another file's.
     SeekResult decideByTotal(std::optional<std::uint64_t> total, std::uint64_t offset, const KnownFile& known);
+    // Asks for the whole resource and decides by its answer.
+    SeekResult restartWhole(std::uint64_t offset, const KnownFile& known);
+    bool otherVersion(const KnownFile& known) const;
     // The transfer sends the whole resource: whether it may replace the partial file.
     SeekResult wholeAnswer(std::uint64_t offset, const KnownFile& known);
     SeekResult changedFile();

@@ -42,6 +42,8 @@ public:
     virtual std::optional<std::uint64_t> total() const { return std::nullopt; }
     // Whether the answer is a page (Content-Type text/html).
     virtual bool isHtml() const { return false; }
+    // The answer's Content-Type as sent; empty when it sent none.
+    virtual std::string contentType() const { return {}; }
     // Whether the server takes range requests (Accept-Ranges: bytes, or a partial answer).
     virtual bool acceptsRanges() const { return false; }
     // What identifies this version of the resource for If-Range: its strong ETag, else its
