@@ -219,7 +219,7 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
 {
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     noteAnswer(stream, startsFile);
-    Meter->setTotal(m_exactTotal ? m_exactTotal : AnnouncedTotal);
+    Meter->setTotal(runTotal());
     char block[BlockSize];
     std::size_t count = 0;
     do {
@@ -245,10 +245,15 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     return completesTheTotal(file);
 }
 
+std::optional<std::uint64_t> TfileThread::runTotal() const
+{
+    return m_exactTotal ? m_exactTotal : AnnouncedTotal;
+}
+
 bool TfileThread::completesTheTotal(OutputFile& file)
 {
     using Kind = FailureReason::Kind;
-    const auto total = m_exactTotal ? m_exactTotal : AnnouncedTotal;
+    const auto total = runTotal();
     if (!total || Loaded == *total)
         return closeCompleted(file);
     const std::string held = std::to_string(Loaded) + " of " + std::to_string(*total) + " bytes";

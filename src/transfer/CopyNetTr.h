@@ -78,6 +78,8 @@ private:
     bool belongsToTheTask(const ProgressRecord& stored) const;
     // Brings the progress file up to date with what the answers told; written only on a change.
     void keepProgress();
+    // The total the answers told, else the one the probe's answer announced.
+    std::optional<std::uint64_t> runTotal() const;
     // Done only with the whole total when one is known; a short answer goes on from its end.
     bool completesTheTotal(OutputFile& file);
     bool closeCompleted(OutputFile& file);
