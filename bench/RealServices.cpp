@@ -1,5 +1,6 @@
 #include "RealServices.h"
 
+#include "platform/files/ListFolder.h"
 #include "transfer/ThreadedProbeRunner.h"
 
 #include <QApplication>
@@ -15,8 +16,11 @@ RealServices::RealServices()
 
 TaskSession::Services RealServices::forSession(const std::string& folder)
 {
-    return {m_mainThread, m_internet, std::make_unique<ThreadedProbeRunner>(m_mainThread, m_internet), m_formats,
-            m_clock, m_dialogs, m_online, m_deferrer, m_notifier, folder, folder};
+    m_settings = std::make_unique<IniSettingsFile>(Paths::join(folder, ListFolder::SettingsFileName));
+    return {m_mainThread, m_internet, std::make_unique<ThreadedProbeRunner>(m_mainThread, m_internet),
+            m_formats,    m_clock,    m_dialogs,
+            m_online,     m_deferrer, m_notifier,
+            *m_settings,  folder,     folder};
 }
 
 MainFormServices RealServices::forMainForm(const std::string& folder)

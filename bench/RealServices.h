@@ -9,12 +9,14 @@
 #include "platform/threads/HandOverQueue.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/desktop/QtNotifyIconShell.h"
+#include "platform/files/IniSettingsFile.h"
 #include "platform/files/Paths.h"
 #include "platform/threads/SystemClock.h"
 #include "platform/net/SystemOnlineQuery.h"
 #include "platform/threads/QtDeferrer.h"
 #include "transfer/TaskSession.h"
 
+#include <memory>
 #include <string>
 
 namespace zv::bench {
@@ -49,6 +51,7 @@ private:
     const SystemOnlineQuery m_online;
     QtDeferrer m_deferrer;
     DbusNotifier m_notifier{m_shell, DbusNotifier::iconFor(Paths::executableDir())};
+    std::unique_ptr<IniSettingsFile> m_settings; // beside the session's list
 };
 
 } // namespace zv::bench

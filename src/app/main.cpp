@@ -7,6 +7,7 @@
 #include "platform/desktop/FontSubstitutes.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
+#include "platform/files/IniSettingsFile.h"
 #include "platform/files/ListFolder.h"
 #include "platform/files/ListFolderLock.h"
 #include "platform/files/Paths.h"
@@ -87,6 +88,7 @@ int main(int argc, char* argv[])
     zv::QtDeferrer deferrer;
     zv::DbusNotifier notifier(shell, zv::DbusNotifier::iconFor(programDir));
     zv::RandomFactor random;
+    zv::IniSettingsFile settings(zv::Paths::join(listFolder, zv::ListFolder::SettingsFileName));
     zv::RetryPolicy retries;
     retries.spread = [&random] { return random.between(zv::RetryPolicy::SpreadLow, zv::RetryPolicy::SpreadHigh); };
 
@@ -109,7 +111,8 @@ int main(int argc, char* argv[])
     // The tasks outlive the window: it ends their workers before it goes, and no report reaches
     // it afterwards.
     zv::TaskSession session({mainThread, internet, std::make_unique<zv::ThreadedProbeRunner>(mainThread, internet),
-                             formats, clock, dialogs, online, deferrer, notifier, programDir, listFolder, retries});
+                             formats, clock, dialogs, online, deferrer, notifier, settings, programDir, listFolder,
+                             retries});
     zv::TMainForm mainForm(session, {formats, clock, dialogs, editorDialogs, shell, trayShell, sound,
                                      programDir, &zv::Paths::defaultDownloadFolder});
     window = &mainForm;

@@ -1,6 +1,7 @@
 #include "tasks/OwnFiles.h"
 
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/ListFolder.h"
 #include "platform/files/ListFolderLock.h"
 #include "tasks/ProgressFile.h"
 #include "tasks/RecoveryCopy.h"
@@ -20,9 +21,10 @@ bool isOwnName(const std::string& name)
 {
     const std::string list = TaskListFile::DefaultFileName;
     const std::string copy = RecoveryCopy::fileFor(list);
-    return name == copy || isNumbered(name, list + ".bad") || isNumbered(name, copy + ".bad")
-        || name == ListFolderLock::FileName || AtomicFileWriter::targetOfTemporary(name).has_value()
-        || ProgressFile::isProgressFileName(name);
+    const std::string settings = ListFolder::SettingsFileName;
+    return name == copy || isNumbered(name, list + ".bad") || isNumbered(name, copy + ".bad") || name == settings
+        || isNumbered(name, settings + ".bad") || name == ListFolderLock::FileName
+        || AtomicFileWriter::targetOfTemporary(name).has_value() || ProgressFile::isProgressFileName(name);
 }
 
 std::string nameOf(const std::string& file) { return fs::path(file).filename().string(); }

@@ -4,8 +4,9 @@
 #include <string_view>
 
 // The files the program keeps for itself: beside its default list the recovery copy, the
-// ".bad" copies of unreadable lists, the temporary files of list writes and the lock of the
-// list folder; beside unfinished downloads their progress files. A list saved as or opened from one of them would be deleted, overwritten or
+// ".bad" copies of unreadable lists, the settings file and its ".bad" copies, the temporary
+// files of those writes and the lock of the list folder; beside unfinished downloads their
+// progress files. A list saved as or opened from one of them would be deleted, overwritten or
 // left behind without a word, so none is ever a list file the user chooses.
 namespace zv::OwnFiles {
 

@@ -2,6 +2,8 @@
 
 #include "platform/text/ApplicationTitle.h"
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/files/ListFolder.h"
+#include "platform/files/NumberedFiles.h"
 #include "platform/files/Paths.h"
 #include "platform/files/PrivateFile.h"
 #include "tasks/ClearList.h"
@@ -20,26 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int MaxBadCopies = 1000;
-
 constexpr int MaxRecoveredFiles = 1000;
-
-// "<base>", "<base>.2", "<base>.3", ...
-std::string numberedName(const std::string& base, int number)
-{
-    return base + (number == 1 ? std::string() : "." + std::to_string(number));
-}
-
-std::string badCopyName(const std::string& file, int number)
-{
-    return numberedName(file + ".bad", number);
-}
-
-bool isTaken(const std::string& file)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(file, error));
-}
 
 std::string folderOf(const std::string& file)
 {
@@ -81,15 +64,16 @@ void TaskListFile::removeLeftoverTemporaries() const
          entry.increment(error)) {
         const auto target = AtomicFileWriter::targetOfTemporary(entry->path().filename().string());
         std::error_code ignored;
-        if (target && isOwnListName(*target) && entry->is_regular_file(ignored) && !entry->is_symlink(ignored))
+        if (target && isOwnWrittenName(*target) && entry->is_regular_file(ignored) && !entry->is_symlink(ignored))
             fs::remove(entry->path(), ignored);
     }
 }
 
-bool TaskListFile::isOwnListName(const std::string& name) const
+bool TaskListFile::isOwnWrittenName(const std::string& name) const
 {
     const std::string defaultName = fs::path(m_defaultListFile).filename().string();
-    if (name == defaultName || name == fs::path(recoveryFile()).filename().string())
+    if (name == defaultName || name == fs::path(recoveryFile()).filename().string()
+        || name == ListFolder::SettingsFileName)
         return true;
     return OwnFiles::isNumbered(name, RecoveredFileName);
 }
@@ -123,9 +107,9 @@ std::string TaskListFile::takeRecoveredFile()
 {
     const std::string base = Paths::join(folderOf(m_defaultListFile), RecoveredFileName);
     int number = 1;
-    while (number < MaxRecoveredFiles && isTaken(numberedName(base, number)))
+    while (number < MaxRecoveredFiles && NumberedFiles::isTaken(NumberedFiles::numberedName(base, number)))
         ++number;
-    setCurrent(numberedName(base, number));
+    setCurrent(NumberedFiles::numberedName(base, number));
     // Written at once, so that the name is taken and the table kept even before the close.
     try {
         TaskListWriter::writeList(m_table, m_currentListFile);
@@ -169,7 +153,7 @@ void TaskListFile::reportUnreadableRecovery(const std::string& errorText)
                        " could not be read: "
         + Dialogs::errorReportText(errorText) + " The saved task list was loaded instead.";
     // Moved aside, so that it is neither reported again nor lost.
-    if (const auto kept = keepBadCopy(copy)) {
+    if (const auto kept = NumberedFiles::keepBadCopy(copy)) {
         std::error_code error;
         fs::remove(copy, error);
         text += " The recovery copy was kept as \"" + *kept + "\".";
@@ -180,7 +164,7 @@ void TaskListFile::reportUnreadableRecovery(const std::string& errorText)
 void TaskListFile::reportUnreadableDefault(const std::string& errorText)
 {
     std::string text = Dialogs::errorReportText(errorText);
-    if (const auto copy = keepBadCopy(m_defaultListFile)) {
+    if (const auto copy = NumberedFiles::keepBadCopy(m_defaultListFile)) {
         text += " A copy of the list file was kept as \"" + *copy + "\".";
     } else {
         std::error_code error;
@@ -190,22 +174,6 @@ void TaskListFile::reportUnreadableDefault(const std::string& errorText)
         }
     }
     m_dialogs.reportError(text);
-}
-
-std::optional<std::string> TaskListFile::keepBadCopy(const std::string& file)
-{
-    for (int number = 1; number <= MaxBadCopies; ++number) {
-        const std::string copy = badCopyName(file, number);
-        if (isTaken(copy))
-            continue;
-        const std::error_code error = PrivateFile::copyAsNew(file, copy);
-        if (!error)
-            return copy;
-        if (error == std::errc::file_exists)
-            continue;
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 bool TaskListFile::isProtected(const std::string& file) const

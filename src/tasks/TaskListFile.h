@@ -31,8 +31,8 @@ public:
     // The recovery copy kept while the program runs (RecoveryCopy).
     std::string recoveryFile() const;
 
-    // Removes the temporary files that killed writes of the default list, its recovery copy
-    // and recovered lists left beside the default list. Then, after a run that did not close
+    // Removes the temporary files that killed writes of the default list, its recovery copy,
+    // recovered lists and the settings file left beside the default list. Then, after a run that did not close
     // normally, loads its recovery copy, makes the list file it records current and tells
     // the user. Otherwise reads the default list file, or creates it empty when there is
     // none. A file that cannot be read whole is first copied beside itself ("<name>.bad",
@@ -61,7 +61,7 @@ public:
 
 private:
     void removeLeftoverTemporaries() const;
-    bool isOwnListName(const std::string& name) const;
+    bool isOwnWrittenName(const std::string& name) const;
     bool restoreRecoveryCopy();
     // The current list file of a restored table whose copy named none; the user's text.
     std::string takeRecoveredFile();
@@ -69,8 +69,6 @@ private:
     void loadDefaultList();
     void reportUnreadableDefault(const std::string& errorText);
     void reportUnreadableRecovery(const std::string& errorText);
-    // Returns the name of the copy, or nullopt when no copy could be made.
-    static std::optional<std::string> keepBadCopy(const std::string& file);
     bool isProtected(const std::string& file) const;
     // The recovery copy, a ".bad" copy, a temporary file or the folder's lock: reported.
     bool refusedAsOwnFile(const std::string& file);

@@ -1,6 +1,7 @@
 #include "transfer/TaskSession.h"
 
 #include "platform/files/Paths.h"
+#include "platform/services/SettingsStore.h"
 #include "platform/threads/HandOverQueue.h"
 #include "tasks/ClosingSave.h"
 #include "tasks/TaskCodes.h"
@@ -50,6 +51,8 @@ TaskSession::~TaskSession()
 
 void TaskSession::loadAtStartUp()
 {
+    if (const auto problem = m_services.settings.load())
+        m_services.dialogs.reportError(*problem);
     m_table.setRowCount(1);
     m_table.writeHeader();
     m_listFile.loadAtStartUp();
@@ -66,6 +69,15 @@ void TaskSession::loadAtStartUp()
         if (m_recovery->isPending())
             m_recovery->bringUpToDate();
     });
+}
+
+bool TaskSession::changeSetting(std::string_view section, std::string_view key, std::string_view value)
+{
+    m_services.settings.setValue(section, key, value);
+    const auto failure = m_services.settings.save();
+    if (failure)
+        m_services.dialogs.reportError(*failure);
+    return !failure;
 }
 
 bool TaskSession::saveAtUserClose()

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -27,6 +28,7 @@ class FormatSettings;
 class HandOverQueue;
 class InternetSessionFactory;
 class OnlineQuery;
+class SettingsStore;
 class TaskSessionView;
 
 // The tasks of a run, apart from any window: the table, the worker slots, the list file, the
@@ -45,6 +47,8 @@ public:
         const OnlineQuery& online;
         Deferrer& deferrer;        // times the recovery copy's writes, the notices and the probes' retries
         DesktopNotifier& notifier; // tells the desktop of completed and failed downloads
+        // The user's preferences, kept beside the default list whichever list is current.
+        SettingsStore& settings;
         std::string programDir; // holds the "pic" folder
         std::string listFolder; // holds the default list, its recovery copy and ".bad" copies
         // How runs and probes ride out passing failures.
@@ -67,12 +71,18 @@ public:
     ProgressBoard& progress() { return m_progress; }
     // Exists from loadAtStartUp() on.
     RecoveryCopy& recoveryCopy() { return *m_recovery; }
+    // Read by loadAtStartUp(); a value it lacks means the setting's default.
+    const SettingsStore& settings() const { return m_services.settings; }
+    // A control of the window changed a preference: it is kept at once. A failure is shown
+    // in a box (false); the value holds for this run all the same.
+    bool changeSetting(std::string_view section, std::string_view key, std::string_view value);
 
     // The window that shows the session, or none; a window sets itself while it exists.
     void setView(TaskSessionView* view) { m_view = view; }
 
-    // The header row, then the default list (or the recovery copy of a run that did not end
-    // normally); from then on every change of a task row reaches the recovery copy.
+    // The settings, the header row, then the default list (or the recovery copy of a run that
+    // did not end normally); from then on every change of a task row reaches the recovery copy.
+    // Settings that cannot be read mean the defaults, with a box that says why.
     void loadAtStartUp();
 
     // The close: the recovery copy is brought up to date, then the list written. The user's

@@ -8,6 +8,7 @@
 #include "platform/services/OnlineQuery.h"
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
+#include "support/MemorySettings.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingNotifier.h"
 #include "support/RecordingNotifyIconShell.h"
@@ -49,7 +50,7 @@ protected:
         session.reset();
         session = std::make_unique<TaskSession>(TaskSession::Services{
             queue, internet, std::make_unique<ImmediateProbeRunner>(internet), formats, clock, dialogs, online,
-            deferrer, notifier, programDir.path().string(), programDir.path().string()});
+            deferrer, notifier, settings, programDir.path().string(), programDir.path().string()});
         form = std::make_unique<TMainForm>(*session, MainFormServices{
             formats, clock, dialogs, editorDialogs, shell, trayShell, sound, programDir.path().string(),
             [this] { return programDir.file("dl"); }});
@@ -93,6 +94,7 @@ protected:
     FixedOnline online;
     QtDeferrer deferrer;
     RecordingNotifier notifier;
+    MemorySettings settings;
     std::unique_ptr<TaskSession> session;
     std::unique_ptr<TMainForm> form;
 };

@@ -36,3 +36,12 @@ TEST(Utf8Cuts, InvalidBytesAreCutLikeSingleBytes)
     EXPECT_EQ(Utf8::lastCharacterStart(truncated), 3u);
     EXPECT_EQ(Utf8::lastCharacterStart(""), 0u);
 }
+
+TEST(Utf8Validity, AcceptsWellFormedTextAndRefusesStrayTruncatedOverlongAndSurrogateBytes)
+{
+    EXPECT_TRUE(Utf8::isValid(""));
+    EXPECT_TRUE(Utf8::isValid("ab\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80 \xf4\x8f\xbf\xbf"));
+    for (const std::string bad : {"\xa9", "ab\xe2\x82", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                                  "\xff", "\xc3(", "\xf0\x9f\x98"})
+        EXPECT_FALSE(Utf8::isValid(bad)) << testing::PrintToString(bad);
+}

@@ -277,9 +277,10 @@ TEST_F(RecoveryCopyWrites, TheProgramsOwnFilesAreRefusedAsListsAndTheNextCloseLo
 {
     listFile.loadAtStartUp();
     const std::string before = listBytes(table);
-    for (const std::string& name : {std::string("vt_tasks.log.recover"), std::string(".vt_tasks.lock"),
-                                    std::string(".vt_tasks.log.tmp-0123abcd"), std::string("vt_tasks.log.bad.2"),
-                                    std::string("movie.iso.zv-progress")}) {
+    for (const std::string& name :
+         {std::string("vt_tasks.log.recover"), std::string(".vt_tasks.lock"), std::string(".vt_tasks.log.tmp-0123abcd"),
+          std::string("vt_tasks.log.bad.2"), std::string("zare-vantrel.conf"), std::string("zare-vantrel.conf.bad"),
+          std::string(".zare-vantrel.conf.tmp-0123abcd"), std::string("movie.iso.zv-progress")}) {
         const std::string own = dir.file(name);
         writeFile(own, before);
         dialogs.messages.clear();

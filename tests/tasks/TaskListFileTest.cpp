@@ -148,10 +148,10 @@ TEST_F(TaskListStartUp, AWholeListWhoseLastLineHasNoLineEndIsReadAsWhole)
     EXPECT_FALSE(fs::exists(defaultFile() + ".bad"));
 }
 
-TEST_F(TaskListStartUp, OnlyTheTemporaryFilesOfKilledListWritesAreRemoved)
+TEST_F(TaskListStartUp, OnlyTheTemporaryFilesOfKilledListAndSettingsWritesAreRemoved)
 {
     const std::vector<std::string> litter = {".vt_tasks.log.tmp-0a1b2c3d", ".vt_tasks.log.recover.tmp-ffff0000",
-                                             ".vt_tasks_recovered.log.2.tmp-12345678"};
+                                             ".vt_tasks_recovered.log.2.tmp-12345678", ".zare-vantrel.conf.tmp-00ff00ff"};
     const std::vector<std::string> kept = {".vt_tasks.log.tmp-0A1B2C3D", ".vt_tasks.log.tmp-123",
                                            "vt_tasks.log.tmp-12345678", ".mine.log.tmp-12345678",
                                            ".vt_tasks.log.bad.tmp-12345678"};

@@ -5,6 +5,7 @@
 #include "support/FakeDeferrer.h"
 #include "support/FixedClock.h"
 #include "support/ImmediateProbeRunner.h"
+#include "support/MemorySettings.h"
 #include "support/RecordingDialogs.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
@@ -52,6 +53,7 @@ struct SessionFakes {
                 online,
                 deferrer,
                 notifier,
+                settings,
                 programDir.path().string(),
                 programDir.path().string(),
                 std::move(retries)};
@@ -65,6 +67,7 @@ struct SessionFakes {
     Online online;
     FakeDeferrer deferrer;
     RecordingNotifier notifier;
+    MemorySettings settings;
 };
 
 } // namespace
@@ -158,4 +161,29 @@ TEST(TaskSession, ARunThatFailsAfterItsRetriesIsToldOnceAndAStopOfTheUsersIsNot)
     ASSERT_EQ(fakes.notifier.notices.size(), 1u);
     EXPECT_EQ(fakes.notifier.notices[0].summary, "Download failed");
     EXPECT_EQ(fakes.notifier.notices[0].body, "f.bin: the server is busy (HTTP 503)");
+}
+
+TEST(TaskSession, ReadsTheSettingsAtStartUpAndKeepsAChangedOneAtOnce)
+{
+    TempDir programDir;
+    SessionFakes fakes;
+    MemorySettings& settings = fakes.settings;
+    RecordingDialogs& dialogs = fakes.dialogs;
+    settings.loadProblem = "The settings file is damaged.";
+    TaskSession session(fakes.services(programDir));
+
+    session.loadAtStartUp();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The settings file is damaged.");
+    EXPECT_EQ(session.table().rowCount(), 1); // the list is loaded all the same
+
+    EXPECT_TRUE(session.changeSetting("Downloads", "MaxRunning", "3"));
+    EXPECT_EQ(settings.saves, 1);
+    EXPECT_EQ(session.settings().value("Downloads", "MaxRunning"), "3");
+
+    settings.saveFailure = "The settings could not be saved.";
+    EXPECT_FALSE(session.changeSetting("Downloads", "MaxRunning", "4"));
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, "The settings could not be saved.");
+    EXPECT_EQ(session.settings().value("Downloads", "MaxRunning"), "4"); // for this run all the same
 }

@@ -2,8 +2,12 @@
 
 #include <string>
 
-// Where the default task list lives, with its recovery copy and its ".bad" copies.
+// Where the default task list lives, with its recovery copy, its ".bad" copies and the
+// settings file.
 namespace zv::ListFolder {
+
+// The user's settings (IniSettingsFile): they belong to this folder, not to a list file.
+inline constexpr const char* SettingsFileName = "zare-vantrel.conf";
 
 // Installed beside the program by the Debian package: that program lives where the user may
 // not write, so its list goes to the user's data folder. Its presence decides, never the

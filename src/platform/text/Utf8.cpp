@@ -49,6 +49,19 @@ std::optional<std::size_t> enclosingSequence(std::string_view text, std::size_t 
     return std::nullopt;
 }
 
+// The range a sequence's second byte must fall in, narrower than a continuation's where the
+// lead byte alone would allow overlong forms, surrogates or code points past U+10FFFF.
+bool validSecondByte(unsigned char lead, unsigned char second)
+{
+    switch (lead) {
+    case 0xE0: return second >= 0xA0;
+    case 0xED: return second < 0xA0;
+    case 0xF0: return second >= 0x90;
+    case 0xF4: return second < 0x90;
+    default: return true;
+    }
+}
+
 } // namespace
 
 std::size_t Utf8::prefixLength(std::string_view text, std::size_t n)
@@ -77,6 +90,22 @@ std::size_t Utf8::lastCharacterStart(std::string_view text)
     const std::size_t last = text.size() - 1;
     const auto start = enclosingSequence(text, last);
     return start ? *start : last;
+}
+
+bool Utf8::isValid(std::string_view text)
+{
+    for (std::size_t start = 0; start < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[start]);
+        const std::size_t length = sequenceLength(lead);
+        if (length == 1) {
+            if (lead >= 0x80)
+                return false;
+        } else if (!wholeSequenceAt(text, start) || !validSecondByte(lead, static_cast<unsigned char>(text[start + 1]))) {
+            return false;
+        }
+        start += length;
+    }
+    return true;
 }
 
 } // namespace zv

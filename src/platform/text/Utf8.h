@@ -14,6 +14,8 @@ std::size_t prefixLength(std::string_view text, std::size_t n);
 std::size_t suffixStart(std::string_view text, std::size_t n);
 // Start of the last character (the last byte when the text is not valid UTF-8 there).
 std::size_t lastCharacterStart(std::string_view text);
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool isValid(std::string_view text);
 } // namespace Utf8
 
 } // namespace zv
