@@ -16,7 +16,11 @@ constexpr int MaxBadCopies = 1000;
 
 std::string numberedName(const std::string& base, int number)
 {
-    return base + (number == 1 ? std::string() : "." + std::to_string(number));
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "." + std::to_string at -O3.
+    std::string name = base;
+    if (number != 1)
+        name.append(1, '.').append(std::to_string(number));
+    return name;
 }
 
 bool isTaken(const std::string& path)
