@@ -11,7 +11,6 @@
 #include "platform/services/Sound.h"
 #include "platform/threads/ThreadBase.h"
 #include "tasks/CellFormats.h"
-#include "tasks/ClearList.h"
 #include "tasks/TaskCodes.h"
 #include "transfer/FileNames.h"
 #include "transfer/RefreshSpeed.h"
@@ -359,7 +358,7 @@ void TMainForm::createDialogs()
     // Made once, after the list was loaded, and reused for every opening.
     Form2 = new TForm2(*this, this);
     Form4 = new TForm4(m_services.formats, m_services.clock, this);
-    EditTaskForm = new TEditTaskForm({table(), m_session.editorMode(), m_services.editorDialogs, m_services.formats,
+    EditTaskForm = new TEditTaskForm({table(), m_session.commands(), m_session.editorMode(), m_services.editorDialogs, m_services.formats,
                                       m_services.clock, m_session.probes(), *this},
                                      *Form2, *Form4, this);
     About = new TAbout(m_services.shell, this);
@@ -372,18 +371,18 @@ QAction* TMainForm::action(const QString& name) const
 }
 
 // Handlers. The buttons and the grid's menu run the Tasks menu's handlers.
-void TMainForm::Opendatabase1Click() { m_session.listFile().openDatabase(); }
-void TMainForm::Newdatabase1Click() { m_session.listFile().newDatabase(); }
+void TMainForm::Opendatabase1Click() { m_session.openDatabase(); }
+void TMainForm::Newdatabase1Click() { m_session.newDatabase(); }
 void TMainForm::Savedatabaseas1Click() { m_session.listFile().saveDatabaseAs(); }
 void TMainForm::Exit1Click() { close(); }
 void TMainForm::Newtask1Click() { EditTaskForm->openInAddMode(); }
 void TMainForm::Edittask1Click() { EditTaskForm->editCurrentTask(); }
-void TMainForm::Start1Click() { m_session.operations().startCurrentTask(); }
-void TMainForm::Startall1Click() { m_session.operations().startAllTasks(); }
-void TMainForm::Pause1Click() { m_session.operations().stopCurrentTask(); }
-void TMainForm::Pauseall1Click() { m_session.operations().stopAllTasks(); }
-void TMainForm::Delete1Click() { m_session.operations().cancelCurrentTask(); }
-void TMainForm::Deleteall1Click() { m_session.operations().cancelAllTasks(); }
+void TMainForm::Start1Click() { m_session.commands().startCurrent(); }
+void TMainForm::Startall1Click() { m_session.commands().startAll(); }
+void TMainForm::Pause1Click() { m_session.commands().stopCurrent(); }
+void TMainForm::Pauseall1Click() { m_session.commands().stopAll(); }
+void TMainForm::Delete1Click() { m_session.commands().cancelCurrent(); }
+void TMainForm::Deleteall1Click() { m_session.commands().cancelAll(); }
 void TMainForm::Support1Click() { openHelpPage(); }
 void TMainForm::Homepage1Click() { m_services.shell.openAddress(HomePage); }
 void TMainForm::Productpage1Click() { m_services.shell.openAddress(ProductPage); }
@@ -397,7 +396,7 @@ void TMainForm::QelButton6Click() { Pauseall1Click(); }
 void TMainForm::QelButton7Click() { Delete1Click(); }
 void TMainForm::QelButton8Click() { Deleteall1Click(); }
 void TMainForm::QelButton9Click() { Form2->exec(); }
-void TMainForm::QelButton10Click() { clearTheList(table(), m_services.dialogs); }
+void TMainForm::QelButton10Click() { m_session.commands().clear(); }
 void TMainForm::Startcopy1Click() { Start1Click(); }
 void TMainForm::Startcopingforall1Click() { Startall1Click(); }
 void TMainForm::Stoptask1Click() { Pause1Click(); }
@@ -568,11 +567,6 @@ std::string TMainForm::defaultPath() const
 void TMainForm::setDefaultPath(const std::string& path)
 {
     Edit3->setText(ByteText::decode(path));
-}
-
-void TMainForm::startCurrentTask()
-{
-    m_session.operations().startCurrentTask();
 }
 
 int TMainForm::refreshSpeedItem() const

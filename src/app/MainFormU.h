@@ -170,7 +170,6 @@ public:
 
     std::string defaultPath() const override;
     void setDefaultPath(const std::string& path) override;
-    void startCurrentTask() override;
     int refreshSpeedItem() const override;
 
 signals:

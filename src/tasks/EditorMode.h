@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tasks/TaskId.h"
+
 #include <functional>
 #include <utility>
 
@@ -10,30 +12,30 @@ namespace zv {
 class EditorMode {
 public:
     bool isModify() const { return m_modify; }
-    int row() const { return m_row; }
+    TaskId task() const { return m_task; }
 
     void setAdd()
     {
         m_modify = false;
-        m_row = 0;
+        m_task = TaskId::None;
     }
-    void setModify(int row)
+    void setModify(TaskId task)
     {
         m_modify = true;
-        m_row = row;
+        m_task = task;
         if (m_onModify)
-            m_onModify(row);
+            m_onModify(task);
     }
-    // Told whenever the editor opens on a row.
-    void setOnModify(std::function<void(int row)> listener) { m_onModify = std::move(listener); }
+    // Told whenever the editor opens on a task.
+    void setOnModify(std::function<void(TaskId task)> listener) { m_onModify = std::move(listener); }
 
-    // While the editor is open on this row, nothing else may start or rewrite it.
-    bool isUnderEdit(int row) const { return m_modify && m_row == row; }
+    // While the editor is open on this task, nothing else may start or rewrite it.
+    bool isUnderEdit(TaskId task) const { return m_modify && m_task == task; }
 
 private:
     bool m_modify = false;
-    int m_row = 0;
-    std::function<void(int)> m_onModify;
+    TaskId m_task = TaskId::None;
+    std::function<void(TaskId)> m_onModify;
 };
 
 } // namespace zv

@@ -7,6 +7,10 @@
 
 namespace zv {
 
+// How a run ended: it completed its file, the user stopped it, it stopped on its own after
+// its failures (the outcome's reason says why), or the user cancelled the task.
+enum class RunEnd { Done, StoppedByUser, Failed, Cancelled };
+
 // How a row's last run in this program run ended, kept in memory beside its cells.
 struct RunOutcome {
     std::string reason;         // why it ended without completing, one line for the log; empty when it completed
@@ -22,6 +26,7 @@ struct RunOutcome {
     std::string destination = {};
     // How long the server asked to wait (Retry-After) in the answer the run ended with.
     std::optional<std::chrono::seconds> retryAfter = {};
+    RunEnd end = RunEnd::Done;
 };
 
 } // namespace zv

@@ -34,16 +34,53 @@ void TaskTable::setCell(int column, int row, std::string text)
     notify({TableChange::Kind::Cell, column, row, changed});
 }
 
-const RunOutcome& TaskTable::runOutcome(int row) const
+TaskId TaskTable::idOf(int row) const
 {
-    static const RunOutcome none;
-    return isTaskRow(row) ? m_rows[static_cast<std::size_t>(row)].runOutcome : none;
+    return isTaskRow(row) ? m_rows[static_cast<std::size_t>(row)].id : TaskId::None;
 }
 
-void TaskTable::setRunOutcome(int row, RunOutcome outcome)
+int TaskTable::rowOf(TaskId id) const
 {
-    if (isTaskRow(row))
-        m_rows[static_cast<std::size_t>(row)].runOutcome = std::move(outcome);
+    m_owner.check();
+    if (id == TaskId::None)
+        return 0;
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [id](const Row& row) { return row.id == id; });
+    return found == m_rows.end() ? 0 : static_cast<int>(found - m_rows.begin());
+}
+
+std::vector<TaskId> TaskTable::taskIds() const
+{
+    m_owner.check();
+    std::vector<TaskId> ids;
+    for (std::size_t row = 1; row < m_rows.size(); ++row)
+        ids.push_back(m_rows[row].id);
+    return ids;
+}
+
+TaskTable::Row* TaskTable::rowFor(TaskId id)
+{
+    const int row = rowOf(id);
+    return row == 0 ? nullptr : &m_rows[static_cast<std::size_t>(row)];
+}
+
+const RunOutcome& TaskTable::runOutcome(TaskId id) const
+{
+    static const RunOutcome none;
+    const int row = rowOf(id);
+    return row == 0 ? none : m_rows[static_cast<std::size_t>(row)].runOutcome;
+}
+
+void TaskTable::setRunOutcome(TaskId id, RunOutcome outcome)
+{
+    if (Row* row = rowFor(id))
+        row->runOutcome = std::move(outcome);
+}
+
+TaskTable::Row TaskTable::newRow()
+{
+    Row row;
+    row.id = static_cast<TaskId>(++m_lastId);
+    return row;
 }
 
 void TaskTable::setRowCount(int count)
@@ -52,7 +89,10 @@ void TaskTable::setRowCount(int count)
     count = std::max(count, 1);
     if (count == rowCount())
         return;
-    m_rows.resize(static_cast<std::size_t>(count));
+    if (count < rowCount())
+        m_rows.resize(static_cast<std::size_t>(count));
+    while (rowCount() < count)
+        m_rows.push_back(newRow());
     notify({TableChange::Kind::Rows});
     if (m_currentRow >= count)
         setCurrentRow(count - 1);
@@ -64,7 +104,7 @@ int TaskTable::appendRow()
 {
     m_owner.check();
     const int row = rowCount();
-    m_rows.emplace_back();
+    m_rows.push_back(newRow());
     notify({TableChange::Kind::Rows});
     return row;
 }

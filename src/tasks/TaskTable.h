@@ -2,6 +2,7 @@
 
 #include "platform/threads/OwnerThread.h"
 #include "tasks/RunOutcome.h"
+#include "tasks/TaskId.h"
 
 #include <array>
 #include <functional>
@@ -55,11 +56,20 @@ public:
     // Writing outside the table does nothing.
     void setCell(int column, int row, std::string text);
 
-    // How the row's last run ended (empty when none ran since the list was read). Kept in
+    // The task in the row, None for the header or a row outside the table; and the row that
+    // holds the task, 0 when it is gone.
+    TaskId idOf(int row) const;
+    int rowOf(TaskId id) const;
+    // The tasks, in row order.
+    std::vector<TaskId> taskIds() const;
+
+    // How the task's last run ended (empty when none ran since the list was read). Kept in
     // memory beside the cells: no column, never in the list file, gone with the row.
-    const RunOutcome& runOutcome(int row) const;
-    void setRunOutcome(int row, RunOutcome outcome);
+    const RunOutcome& runOutcome(TaskId id) const;
+    const RunOutcome& runOutcome(int row) const { return runOutcome(idOf(row)); }
+    void setRunOutcome(TaskId id, RunOutcome outcome);
     // Why the last run ended without completing (empty when it completed or none ran).
+    const std::string& runReason(TaskId id) const { return runOutcome(id).reason; }
     const std::string& runReason(int row) const { return runOutcome(row).reason; }
 
     int rowCount() const
@@ -71,10 +81,10 @@ public:
     bool hasTasks() const { return rowCount() > 1; }
     bool isTaskRow(int row) const { return row >= 1 && row < rowCount(); }
 
-    // Grows with empty rows or cuts back (at least the header row stays). Cut rows leave
-    // no texts behind; the current row and the fixed rows follow the cut.
+    // Grows with empty rows, each a new task, or cuts back (at least the header row stays).
+    // Cut rows leave no texts behind; the current row and the fixed rows follow the cut.
     void setRowCount(int count);
-    // Appends an empty row and returns its number (the old row count).
+    // Appends an empty row, a new task, and returns its number (the old row count).
     int appendRow();
 
     // Always 0 or a task row; other values are ignored.
@@ -106,15 +116,19 @@ private:
     struct Row {
         std::array<std::string, ColumnCount> cells;
         RunOutcome runOutcome;
+        TaskId id = TaskId::None;
     };
 
     void notify(const TableChange& change);
+    Row newRow();
+    Row* rowFor(TaskId id);
 
     std::vector<Row> m_rows;
     int m_currentRow = 0;
     int m_fixedRows = 0;
     std::vector<std::pair<int, Listener>> m_listeners;
     int m_nextListenerId = 1;
+    std::uint64_t m_lastId = 0;
     [[no_unique_address]] OwnerThread m_owner;
 };
 

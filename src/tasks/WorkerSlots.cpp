@@ -9,49 +9,52 @@ WorkerSlots::~WorkerSlots()
     destroyAll();
 }
 
-ThreadBase* WorkerSlots::at(int row) const
+ThreadBase* WorkerSlots::at(TaskId task) const
 {
     m_owner.check();
-    return valid(row) ? m_slots[static_cast<std::size_t>(row)].get() : nullptr;
+    const auto slot = m_slots.find(task);
+    return slot == m_slots.end() ? nullptr : slot->second.get();
 }
 
-bool WorkerSlots::isEnding(int row) const
+bool WorkerSlots::isEnding(TaskId task) const
 {
     m_owner.check();
-    if (!valid(row))
-        return false;
-    const auto& fate = m_abandoned[static_cast<std::size_t>(row)];
-    return fate && !fate->ended;
+    const auto fate = m_abandoned.find(task);
+    return fate != m_abandoned.end() && !fate->second->ended;
 }
 
-void WorkerSlots::put(int row, ThreadPtr worker)
+void WorkerSlots::put(TaskId task, ThreadPtr worker)
 {
     m_owner.check();
-    if (!valid(row))
+    if (task == TaskId::None)
         return;
-    destroy(row);
-    m_slots[static_cast<std::size_t>(row)] = std::move(worker);
+    destroy(task);
+    m_slots[task] = std::move(worker);
 }
 
-void WorkerSlots::destroy(int row)
+void WorkerSlots::destroy(TaskId task)
 {
     m_owner.check();
-    if (!valid(row))
+    const auto slot = m_slots.find(task);
+    if (slot == m_slots.end())
         return;
-    // Move out first: the worker's last reports run during the wait and may look at slots.
-    ThreadPtr worker = std::move(m_slots[static_cast<std::size_t>(row)]);
+    // Out of the map first: the worker's last reports run during the wait and may look at slots.
+    ThreadPtr worker = std::move(slot->second);
+    m_slots.erase(slot);
     if (!worker)
         return;
     std::shared_ptr<const ThreadFate> fate = worker->fate();
     ThreadDestroyer{m_stopLimit}(worker.release());
     if (fate->abandoned)
-        m_abandoned[static_cast<std::size_t>(row)] = std::move(fate);
+        m_abandoned[task] = std::move(fate);
+    // The fates of ended workers are of no use any more.
+    std::erase_if(m_abandoned, [](const auto& entry) { return entry.second->ended.load(); });
 }
 
 void WorkerSlots::terminateAll()
 {
     m_owner.check();
-    for (const ThreadPtr& worker : m_slots) {
+    for (const auto& [task, worker] : m_slots) {
         if (worker)
             worker->terminate();
     }
@@ -61,8 +64,8 @@ void WorkerSlots::destroyAll()
 {
     m_owner.check();
     terminateAll();
-    for (int row = 1; row <= SlotCount; ++row)
-        destroy(row);
+    while (!m_slots.empty())
+        destroy(m_slots.begin()->first);
 }
 
 } // namespace zv

@@ -73,7 +73,8 @@ void TfileThread::execute()
                  m_exactTotal ? m_exactTotal : Known.exact,
                  false,
                  DestFile,
-                 completed ? std::nullopt : m_failure.retryAfter};
+                 completed ? std::nullopt : m_failure.retryAfter,
+                 completed ? RunEnd::Done : m_failure.plainText().empty() ? RunEnd::StoppedByUser : RunEnd::Failed};
     TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -309,11 +310,19 @@ void TfileThread::report(void (TfileThread::*show)())
     synchronize([this, show] { (this->*show)(); });
 }
 
+int TfileThread::row() const
+{
+    return m_services.table.rowOf(Task);
+}
+
 void TfileThread::ShowProgress()
 {
     if (Loaded == 0)
         return;
     TaskTable& table = m_services.table;
+    const int Row = row();
+    if (Row == 0)
+        return;
     table.setCell(ColSizeLoaded, Row, CellFormats::sizeText(Loaded, m_services.formats.decimalSeparator()));
     table.setCell(ColStatus, Row, std::string(Status::Started));
 }
@@ -321,12 +330,16 @@ void TfileThread::ShowProgress()
 void TfileThread::ShowDone()
 {
     TaskTable& table = m_services.table;
-    table.setCell(ColStatus, Row, std::string(Status::Done));
-    table.setCell(ColProcess, Row, std::string(Process::Finished));
-    table.setCell(ColTimeOfEnd, Row, m_services.formats.timeStamp(m_services.clock.now()));
-    table.setRunOutcome(Row, m_outcome);
+    if (const int Row = row()) {
+        table.setCell(ColStatus, Row, std::string(Status::Done));
+        table.setCell(ColProcess, Row, std::string(Process::Finished));
+        table.setCell(ColTimeOfEnd, Row, m_services.formats.timeStamp(m_services.clock.now()));
+    }
+    table.setRunOutcome(Task, m_outcome);
     if (m_services.completed)
         m_services.completed(DestFile);
+    if (m_services.ended)
+        m_services.ended(Task, m_outcome);
 }
 
 void TfileThread::ShowStopped()
@@ -334,14 +347,16 @@ void TfileThread::ShowStopped()
     // A create-afresh run that never created its file, or a run whose file was removed or
     // replaced, must not make the next start append to an unrelated file of that name.
     const bool nothingToResume = (CreateNew && !m_createdFile) || m_lostFile;
-    m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
-    m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
-    // The probe's size was another file's: the row keeps the size of the partial file's own.
-    if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
-        m_services.table.setCell(ColSize, Row, Known.sizeText);
-    m_services.table.setRunOutcome(Row, m_outcome);
-    if (m_services.stopped)
-        m_services.stopped(Row, m_outcome);
+    if (const int Row = row()) {
+        m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
+        m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
+        // The probe's size was another file's: the row keeps the size of the partial file's own.
+        if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
+            m_services.table.setCell(ColSize, Row, Known.sizeText);
+    }
+    m_services.table.setRunOutcome(Task, m_outcome);
+    if (m_services.ended)
+        m_services.ended(Task, m_outcome);
 }
 
 } // namespace zv

@@ -6,6 +6,7 @@
 #include "platform/threads/ThreadBase.h"
 #include "tasks/ProgressFile.h"
 #include "tasks/RunOutcome.h"
+#include "tasks/TaskId.h"
 #include "transfer/KnownTotal.h"
 #include "transfer/TransferMeter.h"
 #include "transfer/WorkerServices.h"
@@ -37,7 +38,7 @@ public:
     std::string Url;
     std::string DestFile;
     std::uint8_t CreateNew = 1; // 1: create afresh; 0: append to the partial file
-    std::uint8_t Row = 0;
+    TaskId Task = TaskId::None; // the task whose row the reports write
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
     // What the task knew of its file's total before this start, and what its probe told: the
@@ -89,6 +90,8 @@ private:
     bool failedToOpen(const OutputFile& file, OutputFile::OpenResult result);
     void setLoaded(std::uint64_t bytes);
     void report(void (TfileThread::*show)());
+    // The row of the task now; 0 when it is gone.
+    int row() const;
 
     WorkerServices m_services;
     Interrupter m_interrupter;

@@ -23,22 +23,22 @@ ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const C
 
 ProgressBoard::~ProgressBoard() { m_table.removeListener(m_listener); }
 
-void ProgressBoard::launched(int row, std::shared_ptr<const TransferMeter> meter)
+void ProgressBoard::launched(TaskId task, std::shared_ptr<const TransferMeter> meter)
 {
-    m_runs[row] = Run{std::move(meter), {}, m_clock.steadyNow(), std::nullopt};
+    m_runs[task] = Run{std::move(meter), {}, m_clock.steadyNow(), std::nullopt};
 }
 
-void ProgressBoard::waitingToRetry(int row, int retry, int count, const std::string& reason)
+void ProgressBoard::waitingToRetry(TaskId task, int retry, int count, const std::string& reason)
 {
-    m_retryWaits[row] = "Waiting to retry (" + std::to_string(retry) + " of " + std::to_string(count) + "): " + reason;
+    m_retryWaits[task] = "Waiting to retry (" + std::to_string(retry) + " of " + std::to_string(count) + "): " + reason;
 }
 
-void ProgressBoard::retryEnded(int row) { m_retryWaits.erase(row); }
+void ProgressBoard::retryEnded(TaskId task) { m_retryWaits.erase(task); }
 
 void ProgressBoard::sample()
 {
     const Time now = m_clock.steadyNow();
-    for (auto& [row, run] : m_runs) {
+    for (auto& [task, run] : m_runs) {
         if (!run.endedAt)
             run.speed.add(now, run.meter->held());
     }
@@ -47,22 +47,23 @@ void ProgressBoard::sample()
 void ProgressBoard::changed(const TableChange& change)
 {
     if (change.kind == TableChange::Kind::Rows) {
-        // Rows go all together or from the end: what was known of them goes with them.
-        const auto gone = [this](const auto& entry) { return !m_table.isTaskRow(entry.first); };
+        // What was known of the tasks that left goes with them.
+        const auto gone = [this](const auto& entry) { return m_table.rowOf(entry.first) == 0; };
         std::erase_if(m_runs, gone);
         std::erase_if(m_retryWaits, gone);
-        return;
     }
-    if (change.kind != TableChange::Kind::Cell || change.column != ColProcess)
-        return;
-    const auto run = m_runs.find(change.row);
-    if (run != m_runs.end() && !run->second.endedAt && m_table.cell(ColProcess, change.row) != Process::Running)
+}
+
+void ProgressBoard::runEnded(TaskId task, const RunOutcome&)
+{
+    const auto run = m_runs.find(task);
+    if (run != m_runs.end() && !run->second.endedAt)
         run->second.endedAt = m_clock.steadyNow();
 }
 
-const ProgressBoard::Run* ProgressBoard::runOf(int row) const
+const ProgressBoard::Run* ProgressBoard::runOf(TaskId task) const
 {
-    const auto run = m_runs.find(row);
+    const auto run = m_runs.find(task);
     return run == m_runs.end() ? nullptr : &run->second;
 }
 
@@ -77,7 +78,7 @@ std::string ProgressBoard::tip(int row) const
 
 std::string ProgressBoard::nextTryTip(int row) const
 {
-    const std::optional<LocalDateTime> next = m_backoff ? m_backoff->nextTry(row) : std::nullopt;
+    const std::optional<LocalDateTime> next = m_backoff ? m_backoff->nextTry(m_table.idOf(row)) : std::nullopt;
     if (!next)
         return {};
     // The time alone today; a Retry-After may put it on another day.
@@ -93,10 +94,10 @@ std::string ProgressBoard::stateTip(int row) const
     if (status == Status::Done)
         return doneTip(row);
     if (m_table.cell(ColProcess, row) == Process::Running) {
-        const Run* run = runOf(row);
-        return run && !run->endedAt && !m_slots.isEmpty(row) ? runningTip(*run) : NotRunningText;
+        const Run* run = runOf(m_table.idOf(row));
+        return run && !run->endedAt && !m_slots.isEmpty(m_table.idOf(row)) ? runningTip(*run) : NotRunningText;
     }
-    if (const auto wait = m_retryWaits.find(row); wait != m_retryWaits.end())
+    if (const auto wait = m_retryWaits.find(m_table.idOf(row)); wait != m_retryWaits.end())
         return wait->second;
     if (m_table.runOutcome(row).notStarted)
         return notStartedTip(row);
@@ -150,7 +151,7 @@ std::string ProgressBoard::stoppedTip(int row) const
 
 std::string ProgressBoard::doneTip(int row) const
 {
-    const Run* run = runOf(row);
+    const Run* run = runOf(m_table.idOf(row));
     if (!run || !run->endedAt) {
         // Done before this program run: the cells are all that is known.
         const std::string& loaded = m_table.cell(ColSizeLoaded, row);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "tasks/TaskId.h"
 #include "transfer/SpeedWindow.h"
+#include "transfer/TaskListener.h"
 #include "transfer/TransferMeter.h"
 
 #include <map>
@@ -19,24 +21,26 @@ struct TableChange;
 
 // What the window tells of a row beyond its cells: the progress of a running transfer (read
 // from its worker's meter on the window's timer, with its recent speed and the time left),
-// why a stopped one stopped, how a done one went. Main thread only, like the table.
-class ProgressBoard {
+// why a stopped one stopped, how a done one went. It learns of runs' ends from the session's
+// events. Main thread only, like the table.
+class ProgressBoard final : public TaskListener {
 public:
     static constexpr const char* NotRunningText = "Not running since the program was restarted: press Stop, then Start to resume";
 
     // backoff, when given, tells when the schedule tries a failed task again.
     ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats,
                   const ScheduleBackoff* backoff = nullptr);
-    ~ProgressBoard();
+    ~ProgressBoard() override;
     ProgressBoard(const ProgressBoard&) = delete;
     ProgressBoard& operator=(const ProgressBoard&) = delete;
 
-    // A worker starts on the row and counts into meter.
-    void launched(int row, std::shared_ptr<const TransferMeter> meter);
-    // The row's start waits to ask its probe again: the retry-th of count, after a failure
-    // told by reason; until retryEnded(row).
-    void waitingToRetry(int row, int retry, int count, const std::string& reason);
-    void retryEnded(int row);
+    // A worker starts on the task and counts into meter.
+    void launched(TaskId task, std::shared_ptr<const TransferMeter> meter);
+    // The task's start waits to ask its probe again: the retry-th of count, after a failure
+    // told by reason; until retryEnded(task).
+    void waitingToRetry(TaskId task, int retry, int count, const std::string& reason);
+    void retryEnded(TaskId task);
+    void runEnded(TaskId task, const RunOutcome& outcome) override;
     // Reads the meter of every running row; the window calls it on a timer.
     void sample();
     // The row's state in a line or two for its tooltip; empty for a row that has none.
@@ -52,7 +56,7 @@ private:
     };
 
     void changed(const TableChange& change);
-    const Run* runOf(int row) const;
+    const Run* runOf(TaskId task) const;
     std::string stateTip(int row) const;
     std::string nextTryTip(int row) const;
     std::string runningTip(const Run& run) const;
@@ -66,8 +70,8 @@ private:
     const Clock& m_clock;
     const FormatSettings& m_formats;
     const ScheduleBackoff* m_backoff;
-    std::map<int, Run> m_runs; // by row, from its last start in this program run
-    std::map<int, std::string> m_retryWaits; // by row, the tip of a start waiting to retry
+    std::map<TaskId, Run> m_runs; // from the task's last start in this program run
+    std::map<TaskId, std::string> m_retryWaits; // the tip of a start waiting to retry
     int m_listener = 0;
 };
 

@@ -11,15 +11,15 @@ ScheduleBackoff::ScheduleBackoff(TaskTable& table, const Clock& clock) : m_table
 {
     m_listener = m_table.addListener([this](const TableChange& change) {
         if (change.kind == TableChange::Kind::Rows)
-            forgetAll();
+            std::erase_if(m_waits, [this](const auto& entry) { return m_table.rowOf(entry.first) == 0; });
     });
 }
 
 ScheduleBackoff::~ScheduleBackoff() { m_table.removeListener(m_listener); }
 
-void ScheduleBackoff::startFailed(int row, std::optional<std::chrono::seconds> retryAfter)
+void ScheduleBackoff::startFailed(TaskId task, std::optional<std::chrono::seconds> retryAfter)
 {
-    Wait& wait = m_waits[row];
+    Wait& wait = m_waits[task];
     std::chrono::seconds delay = wait.next;
     wait.next = std::min(delay * 2, LongestWait);
     if (retryAfter)
@@ -28,30 +28,30 @@ void ScheduleBackoff::startFailed(int row, std::optional<std::chrono::seconds> r
     wait.at = secondsLater(m_clock.now(), delay);
 }
 
-void ScheduleBackoff::runStopped(int row, const RunOutcome& outcome)
+void ScheduleBackoff::runStopped(TaskId task, const RunOutcome& outcome)
 {
     // Only the user's stop has no plain reason.
     if (outcome.plainReason.empty())
-        forget(row);
+        forget(task);
     else
-        startFailed(row, outcome.retryAfter);
+        startFailed(task, outcome.retryAfter);
 }
 
-void ScheduleBackoff::forget(int row) { m_waits.erase(row); }
+void ScheduleBackoff::forget(TaskId task) { m_waits.erase(task); }
 
 void ScheduleBackoff::forgetAll() { m_waits.clear(); }
 
-bool ScheduleBackoff::holdsBack(int row) const
+bool ScheduleBackoff::holdsBack(TaskId task) const
 {
-    const auto wait = m_waits.find(row);
+    const auto wait = m_waits.find(task);
     return wait != m_waits.end() && m_clock.steadyNow() < wait->second.until;
 }
 
-std::optional<LocalDateTime> ScheduleBackoff::nextTry(int row) const
+std::optional<LocalDateTime> ScheduleBackoff::nextTry(TaskId task) const
 {
-    if (!holdsBack(row))
+    if (!holdsBack(task))
         return std::nullopt;
-    return m_waits.at(row).at;
+    return m_waits.at(task).at;
 }
 
 } // namespace zv

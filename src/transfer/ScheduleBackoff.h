@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/services/Clock.h"
+#include "tasks/TaskId.h"
 
 #include <chrono>
 #include <map>
@@ -14,8 +15,8 @@ struct RunOutcome;
 // How long the schedule leaves a due task alone after its start failed (its probe failed, or
 // its run ended stopped), so that a dead or busy server is not asked again at every tick:
 // 1 minute, doubling to 30, or the server's Retry-After when longer (up to a day). Kept in
-// memory only. A stop or an edit of the user's forgets the row's wait; so does any change of
-// the rows, since rows have no identity. Main thread only, like the table.
+// memory only, by task. A stop or an edit of the user's forgets the task's wait; a task that
+// leaves the table takes its wait along. Main thread only, like the table.
 class ScheduleBackoff {
 public:
     static constexpr std::chrono::seconds FirstWait{60};
@@ -27,16 +28,16 @@ public:
     ScheduleBackoff(const ScheduleBackoff&) = delete;
     ScheduleBackoff& operator=(const ScheduleBackoff&) = delete;
 
-    void startFailed(int row, std::optional<std::chrono::seconds> retryAfter);
+    void startFailed(TaskId task, std::optional<std::chrono::seconds> retryAfter);
     // A run that ended stopped: a failure unless the user stopped it.
-    void runStopped(int row, const RunOutcome& outcome);
-    void forget(int row);
+    void runStopped(TaskId task, const RunOutcome& outcome);
+    void forget(TaskId task);
     void forgetAll();
 
-    // Whether the schedule must not start the row yet.
-    bool holdsBack(int row) const;
-    // When the schedule starts the row again, while it holds it back.
-    std::optional<LocalDateTime> nextTry(int row) const;
+    // Whether the schedule must not start the task yet.
+    bool holdsBack(TaskId task) const;
+    // When the schedule starts the task again, while it holds it back.
+    std::optional<LocalDateTime> nextTry(TaskId task) const;
 
 private:
     struct Wait {
@@ -48,7 +49,7 @@ private:
     TaskTable& m_table;
     const Clock& m_clock;
     int m_listener = 0;
-    std::map<int, Wait> m_waits;
+    std::map<TaskId, Wait> m_waits;
 };
 
 } // namespace zv

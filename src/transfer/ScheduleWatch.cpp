@@ -74,10 +74,9 @@ void ScheduleWatch::scanSchedule()
         if (schedule == Schedule::None || status == Status::Cancelled || status == Status::Done)
             continue;
         const std::optional<LocalDateTime> moment = readSchedule(row, unreadable);
-        if (!moment || m_services.editorMode.isUnderEdit(row) || !isDue(*moment))
+        if (!moment || m_services.editorMode.isUnderEdit(table.idOf(row)) || !isDue(*moment))
             continue;
-        table.setCurrentRow(row);
-        m_services.startBySchedule(row);
+        m_services.startBySchedule(table.idOf(row));
     }
     // A text that left the table is reported again should it come back.
     std::erase_if(m_reportedSchedules, [&unreadable](const std::string& text) { return !unreadable.contains(text); });
@@ -93,7 +92,7 @@ std::optional<LocalDateTime> ScheduleWatch::readSchedule(int row, std::set<std::
         return LocalDateTime{format.parseDate(parts.date), format.parseTime(parts.time)};
     } catch (const ConvertError& error) {
         unreadable.insert(error.what());
-        if (!m_services.editorMode.isUnderEdit(row) && m_reportedSchedules.insert(error.what()).second)
+        if (!m_services.editorMode.isUnderEdit(m_services.table.idOf(row)) && m_reportedSchedules.insert(error.what()).second)
             m_services.dialogs.reportErrorWithoutWaiting(error.what());
         return std::nullopt;
     }

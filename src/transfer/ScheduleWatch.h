@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/text/DateTime.h"
+#include "tasks/TaskId.h"
 
 #include <functional>
 #include <optional>
@@ -18,7 +19,8 @@ class OnlineQuery;
 class TaskTable;
 
 // The work of the main window's 5-second timer: update the connection indicator, then
-// start every scheduled task whose time has come.
+// start every scheduled task whose time has come, by its id: the grid's current row is the
+// user's, and a Delete or Edit pressed after a tick acts on the row the user chose.
 class ScheduleWatch {
 public:
     struct Services {
@@ -30,7 +32,8 @@ public:
         const EditorMode& editorMode;
         ConnectionIndicator& indicator;
         std::string pictureDir;                 // the "pic" folder beside the executable
-        std::function<void(int row)> startBySchedule; // the row has just been made current
+        // Starts a due task; the user's current row stays where it is.
+        std::function<void(TaskId task)> startBySchedule;
     };
 
     explicit ScheduleWatch(Services services);

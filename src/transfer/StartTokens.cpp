@@ -12,16 +12,18 @@ bool isSizeOrTime(int column)
     return column == ColSize || column == ColSizeLoaded || column == ColTimeOfBeginning || column == ColTimeOfEnd;
 }
 
+// A task's first token: one of its own, as no token is ever given twice.
+constexpr std::uint64_t FirstToken = 1;
+
 } // namespace
 
-StartTokens::StartTokens(TaskTable& table) : m_table(table)
+StartTokens::StartTokens(TaskTable& table) : m_table(table), m_next(FirstToken)
 {
-    resize(table.rowCount());
     m_listenerId = m_table.addListener([this](const TableChange& change) {
         if (change.kind == TableChange::Kind::Rows)
-            resize(m_table.rowCount());
+            forgetGone();
         else if (change.kind == TableChange::Kind::Cell && change.textChanged && !isSizeOrTime(change.column))
-            renew(change.row);
+            renew(m_table.idOf(change.row));
     });
 }
 
@@ -30,24 +32,23 @@ StartTokens::~StartTokens()
     m_table.removeListener(m_listenerId);
 }
 
-std::uint64_t StartTokens::of(int row) const
+std::uint64_t StartTokens::of(TaskId task) const
 {
-    return row >= 0 && row < static_cast<int>(m_tokens.size()) ? m_tokens[static_cast<std::size_t>(row)] : 0;
+    if (m_table.rowOf(task) == 0)
+        return 0;
+    const auto token = m_tokens.find(task);
+    return token == m_tokens.end() ? FirstToken : token->second;
 }
 
-void StartTokens::renew(int row)
+void StartTokens::renew(TaskId task)
 {
-    if (row >= 0 && row < static_cast<int>(m_tokens.size()))
-        m_tokens[static_cast<std::size_t>(row)] = ++m_next;
+    if (task != TaskId::None)
+        m_tokens[task] = ++m_next;
 }
 
-void StartTokens::resize(int rowCount)
+void StartTokens::forgetGone()
 {
-    // Rows beyond the new count are gone; rows added get tokens never given before.
-    const std::size_t kept = m_tokens.size();
-    m_tokens.resize(static_cast<std::size_t>(std::max(rowCount, 0)));
-    for (std::size_t row = kept; row < m_tokens.size(); ++row)
-        m_tokens[row] = ++m_next;
+    std::erase_if(m_tokens, [this](const auto& entry) { return m_table.rowOf(entry.first) == 0; });
 }
 
 } // namespace zv

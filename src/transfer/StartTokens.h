@@ -1,17 +1,19 @@
 #pragma once
 
+#include "tasks/TaskId.h"
+
 #include <cstdint>
-#include <vector>
+#include <map>
 
 namespace zv {
 
 class TaskTable;
 
-// Rows have no identity, so a start that waits for its probe carries its row's token and
-// goes on only if the token is the same when the answer comes. A row's token is renewed
-// when the row is dropped or made anew (the list cleared, opened or replaced) and when one
-// of its cells other than sizes and times changes (started, stopped, cancelled, modified,
-// another URL); renew() covers what the table does not show (the editor opened on it).
+// A start that waits for its probe carries its task's token and goes on only if the token
+// is the same when the answer comes: the task is still there and still what it was. A task's
+// token is renewed when one of its cells other than sizes and times changes (started,
+// stopped, cancelled, modified, another URL); renew() covers what the table does not show
+// (the editor opened on it). A task that left the table has no token.
 class StartTokens {
 public:
     explicit StartTokens(TaskTable& table);
@@ -19,15 +21,16 @@ public:
     StartTokens(const StartTokens&) = delete;
     StartTokens& operator=(const StartTokens&) = delete;
 
-    std::uint64_t of(int row) const;
-    void renew(int row);
+    // 0 for no task.
+    std::uint64_t of(TaskId task) const;
+    void renew(TaskId task);
 
 private:
-    void resize(int rowCount);
+    void forgetGone();
 
     TaskTable& m_table;
     int m_listenerId = 0;
-    std::vector<std::uint64_t> m_tokens;
+    std::map<TaskId, std::uint64_t> m_tokens; // tasks whose token was renewed
     std::uint64_t m_next = 0;
 };
 

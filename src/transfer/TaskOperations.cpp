@@ -15,6 +15,7 @@
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
 #include "transfer/ScheduleBackoff.h"
+#include "transfer/TaskListener.h"
 
 namespace zv {
 
@@ -29,164 +30,164 @@ TaskOperations::~TaskOperations()
     dropPendingStarts();
 }
 
-const std::string& TaskOperations::cell(int column, int row) const
+const std::string& TaskOperations::cell(int column, TaskId task) const
 {
-    return table().cell(column, row);
+    return table().cell(column, table().rowOf(task));
 }
 
-void TaskOperations::setCell(int column, int row, std::string_view text)
+void TaskOperations::setCell(int column, TaskId task, std::string_view text)
 {
-    table().setCell(column, row, std::string(text));
+    if (const int row = table().rowOf(task))
+        table().setCell(column, row, std::string(text));
 }
 
-int TaskOperations::currentTask() const
+TaskId TaskOperations::currentTask() const
 {
-    const int row = table().currentRow();
-    return table().isTaskRow(row) ? row : 0;
+    return table().idOf(table().currentRow());
 }
 
-bool TaskOperations::mayStart(int row) const
+bool TaskOperations::mayStart(TaskId task) const
 {
-    const std::string& process = cell(ColProcess, row);
-    return process != Process::Running && process != Process::Finished && !m_services.workerSlots.isEnding(row);
+    const std::string& process = cell(ColProcess, task);
+    return table().rowOf(task) != 0 && process != Process::Running && process != Process::Finished
+        && !m_services.workerSlots.isEnding(task);
 }
 
-void TaskOperations::startCurrentTask()
+void TaskOperations::start(TaskId task)
 {
-    const int row = currentTask();
-    if (row == 0 || !mayStart(row) || cell(ColSchedule, row) != Schedule::None)
+    if (!mayStart(task) || cell(ColSchedule, task) != Schedule::None)
         return;
-    startSingle(row, cell(ColFileName, row), nullptr);
+    startSingle(task, cell(ColFileName, task), nullptr);
 }
 
-void TaskOperations::startBySchedule()
+void TaskOperations::startBySchedule(TaskId task)
 {
-    const int row = currentTask();
     ScheduleBackoff* backoff = m_services.scheduleBackoff;
-    if (row == 0 || !mayStart(row) || (backoff && backoff->holdsBack(row)))
+    if (!mayStart(task) || (backoff && backoff->holdsBack(task)))
         return;
     // The name the grid shows, as the other starts use; a row the editor never named falls
     // back to the URL's name.
-    const std::string& named = cell(ColFileName, row);
-    startSingle(row, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, row)) : named, backoff);
+    const std::string& named = cell(ColFileName, task);
+    startSingle(task, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, task)) : named, backoff);
 }
 
-void TaskOperations::probeThenStart(int row, Start start)
+void TaskOperations::probeThenStart(TaskId task, Start start)
 {
-    // One probe per row at a time: a second start of a waiting row does nothing. A start
-    // left from before the row changed is no longer waited for.
-    const std::uint64_t token = m_tokens.of(row);
-    if (const auto pending = m_pending.find(row); pending != m_pending.end() && pending->second.token == token)
+    // One probe per task at a time: a second start of a waiting task does nothing. A start
+    // left from before the task changed is no longer waited for.
+    const std::uint64_t token = m_tokens.of(task);
+    if (const auto pending = m_pending.find(task); pending != m_pending.end() && pending->second.token == token)
         return;
-    erasePending(row);
-    m_pending.insert_or_assign(row, Pending{token, Retries(m_services.worker.retries)});
+    erasePending(task);
+    m_pending.insert_or_assign(task, Pending{token, Retries(m_services.worker.retries)});
     // Read before the probe's answer writes its size into the cell.
-    ask(row, token, std::move(start), KnownTotal::ofRow(table(), row, m_services.worker.formats));
+    ask(task, token, std::move(start), KnownTotal::ofRow(table(), table().rowOf(task), m_services.worker.formats));
 }
 
-void TaskOperations::ask(int row, std::uint64_t token, Start start, KnownTotal known)
+void TaskOperations::ask(TaskId task, std::uint64_t token, Start start, KnownTotal known)
 {
-    m_services.probes.ask(cell(ColUrl, row), [this, row, token, start = std::move(start),
-                                              known = std::move(known)](const ProbeResult& probe) {
-        answered(row, token, start, known, probe);
+    m_services.probes.ask(cell(ColUrl, task), [this, task, token, start = std::move(start),
+                                               known = std::move(known)](const ProbeResult& probe) {
+        answered(task, token, start, known, probe);
     });
 }
 
-void TaskOperations::answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known,
+bool TaskOperations::stillWaits(TaskId task, std::uint64_t token)
+{
+    const auto pending = m_pending.find(task);
+    if (pending == m_pending.end() || pending->second.token != token)
+        return false; // dropped meanwhile; a newer start of the task may wait for its own answer
+    if (m_tokens.of(task) == token)
+        return true;
+    erasePending(task);
+    return false;
+}
+
+void TaskOperations::answered(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known,
                               const ProbeResult& probe)
 {
-    const auto pending = m_pending.find(row);
-    if (pending == m_pending.end() || pending->second.token != token)
-        return; // dropped meanwhile; a newer start of the row may wait for its own answer
-    if (m_tokens.of(row) != token || !table().isTaskRow(row)) {
-        erasePending(row);
+    if (!stillWaits(task, token))
         return;
-    }
-    if (probe.bytes == 0 && retryLater(row, token, start, known, probe))
+    if (probe.bytes == 0 && retryLater(task, token, start, known, probe))
         return;
-    const Retries retries = pending->second.retries;
-    erasePending(row);
-    if (probe.bytes == 0 && probe.failure.failed() && cell(ColStatus, row) != Status::Done)
-        startEnded(row, probe, retries);
+    const Retries retries = m_pending.at(task).retries;
+    erasePending(task);
+    if (probe.bytes == 0 && probe.failure.failed() && cell(ColStatus, task) != Status::Done)
+        startEnded(task, probe, retries);
     start(probe, known);
 }
 
-bool TaskOperations::retryLater(int row, std::uint64_t token, const Start& start, const KnownTotal& known,
+bool TaskOperations::retryLater(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known,
                                 const ProbeResult& probe)
 {
-    // A done row's start ends with its box whatever the probe answers: no wait before it.
-    if (!m_services.deferrer || cell(ColStatus, row) == Status::Done)
+    // A done task's start ends with its box whatever the probe answers: no wait before it.
+    if (!m_services.deferrer || cell(ColStatus, task) == Status::Done)
         return false;
-    Retries& retries = m_pending.at(row).retries;
+    Retries& retries = m_pending.at(task).retries;
     const auto wait = retries.after(probe.failure);
     if (!wait)
         return false;
     if (m_services.progress)
-        m_services.progress->waitingToRetry(row, retries.inAll(), m_services.worker.retries.maxRetries,
+        m_services.progress->waitingToRetry(task, retries.inAll(), m_services.worker.retries.maxRetries,
                                             probe.failure.plainText());
-    // The wait is a timer on this thread: a stop, a cancel or an edit renews the row's token
+    // The wait is a timer on this thread: a stop, a cancel or an edit renews the task's token
     // or drops its pending start, and the retry then asks nothing.
     m_services.deferrer->callAfter(static_cast<int>(wait->count()),
-                                   [self = std::weak_ptr<TaskOperations*>(m_self), row, token, start, known] {
+                                   [self = std::weak_ptr<TaskOperations*>(m_self), task, token, start, known] {
                                        if (const auto operations = self.lock())
-                                           (*operations)->askAgain(row, token, start, known);
+                                           (*operations)->askAgain(task, token, start, known);
                                    });
     return true;
 }
 
-void TaskOperations::askAgain(int row, std::uint64_t token, const Start& start, const KnownTotal& known)
+void TaskOperations::askAgain(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known)
 {
-    const auto pending = m_pending.find(row);
-    if (pending == m_pending.end() || pending->second.token != token)
-        return;
-    if (m_tokens.of(row) == token && table().isTaskRow(row))
-        ask(row, token, start, known);
-    else
-        erasePending(row);
+    if (stillWaits(task, token))
+        ask(task, token, start, known);
 }
 
-void TaskOperations::startEnded(int row, const ProbeResult& probe, const Retries& retries)
+void TaskOperations::startEnded(TaskId task, const ProbeResult& probe, const Retries& retries)
 {
     const std::string plain = probe.failure.plainText();
-    keepNotStarted(row, retries.endText(probe.failure), plain, probe.failure.retryAfter);
+    keepNotStarted(task, retries.endText(probe.failure), plain, probe.failure.retryAfter);
     if (m_services.startFailed)
-        m_services.startFailed(cell(ColFileName, row), plain);
+        m_services.startFailed(cell(ColFileName, task), plain);
 }
 
-void TaskOperations::startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff)
+void TaskOperations::startSingle(TaskId task, const std::string& fileName, ScheduleBackoff* backoff)
 {
-    probeThenStart(row, [this, row, fileName, backoff](const ProbeResult& probe, const KnownTotal& known) {
-        if (cell(ColStatus, row) == Status::Done) {
+    probeThenStart(task, [this, task, fileName, backoff](const ProbeResult& probe, const KnownTotal& known) {
+        if (cell(ColStatus, task) == Status::Done) {
             m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
             return;
         }
         if (probe.bytes > 0)
-            launch(row, probe, known, fileName, ThreadPriority::BelowNormal);
+            launch(task, probe, known, fileName, ThreadPriority::BelowNormal);
         else if (backoff)
-            backoff->startFailed(row, probe.failure.retryAfter);
+            backoff->startFailed(task, probe.failure.retryAfter);
     });
 }
 
 void TaskOperations::startAllTasks()
 {
-    // Every admitted row asks at once; each starts as its own answer comes.
-    for (int row = 1; row < table().rowCount(); ++row) {
-        if (cell(ColProcess, row) != Process::Idle || cell(ColSchedule, row) != Schedule::None ||
-            cell(ColStatus, row) == Status::Done || m_services.workerSlots.isEnding(row))
+    // Every admitted task asks at once; each starts as its own answer comes.
+    for (const TaskId task : table().taskIds()) {
+        if (cell(ColProcess, task) != Process::Idle || cell(ColSchedule, task) != Schedule::None ||
+            cell(ColStatus, task) == Status::Done || m_services.workerSlots.isEnding(task))
             continue;
-        probeThenStart(row, [this, row](const ProbeResult& probe, const KnownTotal& known) {
+        probeThenStart(task, [this, task](const ProbeResult& probe, const KnownTotal& known) {
             if (probe.bytes > 0)
-                launch(row, probe, known, cell(ColFileName, row), ThreadPriority::AboveNormal);
+                launch(task, probe, known, cell(ColFileName, task), ThreadPriority::AboveNormal);
         });
     }
 }
 
-void TaskOperations::dropPendingStart(int row)
+void TaskOperations::dropPendingStart(TaskId task)
 {
-    if (!m_pending.contains(row))
+    if (!m_pending.contains(task))
         return;
-    erasePending(row);
-    m_tokens.renew(row);
+    erasePending(task);
+    m_tokens.renew(task);
 }
 
 void TaskOperations::dropPendingStarts()
@@ -195,10 +196,10 @@ void TaskOperations::dropPendingStarts()
     m_services.probes.cancelAll();
 }
 
-void TaskOperations::erasePending(int row)
+void TaskOperations::erasePending(TaskId task)
 {
-    if (m_pending.erase(row) > 0 && m_services.progress)
-        m_services.progress->retryEnded(row);
+    if (m_pending.erase(task) > 0 && m_services.progress)
+        m_services.progress->retryEnded(task);
 }
 
 void TaskOperations::clearPending()
@@ -207,45 +208,54 @@ void TaskOperations::clearPending()
         erasePending(m_pending.begin()->first);
 }
 
-void TaskOperations::launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
-                            ThreadPriority priority)
+void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTotal& known,
+                            const std::string& fileName, ThreadPriority priority)
 {
-    const std::string dest = FileNames::destinationPath(cell(ColPath, row), fileName);
-    if (const auto taken = destinationTaken(row, dest)) {
-        refuseStart(row, *taken);
+    const std::string dest = FileNames::destinationPath(cell(ColPath, task), fileName);
+    if (const auto taken = destinationTaken(task, dest)) {
+        refuseStart(task, *taken);
         return;
     }
     const FormatSettings& formats = m_services.worker.formats;
-    setCell(ColSize, row, CellFormats::sizeText(probe.bytes, formats.decimalSeparator()));
+    setCell(ColSize, task, CellFormats::sizeText(probe.bytes, formats.decimalSeparator()));
 
-    auto* worker = new TfileThread(m_services.worker);
+    WorkerServices services = m_services.worker;
+    // The worker's last report may come after these operations are gone (the slots end it).
+    services.ended = [self = std::weak_ptr<TaskOperations*>(m_self)](TaskId ended, const RunOutcome& outcome) {
+        if (const auto operations = self.lock())
+            (*operations)->workerEnded(ended, outcome);
+    };
+    auto* worker = new TfileThread(std::move(services));
     ThreadPtr owner(worker);
     worker->setFreeOnTerminate(false);
     worker->setPriority(priority);
-    worker->Url = cell(ColUrl, row);
-    worker->Row = static_cast<std::uint8_t>(row);
+    worker->Url = cell(ColUrl, task);
+    worker->Task = task;
     const int speedItem = m_services.refreshSpeedItem ? m_services.refreshSpeedItem() : RefreshSpeed::DefaultItem;
     worker->RefreshEvery = RefreshSpeed::readsBetweenReports(speedItem);
-    worker->CreateNew = cell(ColStatus, row) == Status::New ? 1 : 0;
+    worker->CreateNew = cell(ColStatus, task) == Status::New ? 1 : 0;
     worker->DestFile = dest;
     worker->Known = known;
     worker->AnnouncedTotal = probe.total;
     worker->ProbedHtml = probe.html;
-    m_services.workerSlots.put(row, std::move(owner));
+    m_services.workerSlots.put(task, std::move(owner));
 
-    setCell(ColStatus, row, Status::Started);
-    setCell(ColProcess, row, Process::Running);
-    setCell(ColTimeOfBeginning, row, formats.timeStamp(m_services.worker.clock.now()));
+    setCell(ColStatus, task, Status::Started);
+    setCell(ColProcess, task, Process::Running);
+    setCell(ColTimeOfBeginning, task, formats.timeStamp(m_services.worker.clock.now()));
     if (m_services.progress)
-        m_services.progress->launched(row, worker->Meter);
+        m_services.progress->launched(task, worker->Meter);
+    m_openRuns.insert(task);
+    if (m_services.events)
+        m_services.events->runStarted(task);
     worker->resume();
 }
 
-std::optional<std::string> TaskOperations::destinationTaken(int row, const std::string& dest) const
+std::optional<std::string> TaskOperations::destinationTaken(TaskId task, const std::string& dest) const
 {
     const WorkerSlots& slots = m_services.workerSlots;
-    for (int other = 1; other < table().rowCount(); ++other) {
-        if (other == row)
+    for (const TaskId other : table().taskIds()) {
+        if (other == task)
             continue;
         const auto* worker = dynamic_cast<const TfileThread*>(slots.at(other));
         const bool writing = worker && !worker->finished();
@@ -253,7 +263,9 @@ std::optional<std::string> TaskOperations::destinationTaken(int row, const std::
         if (!writing && !done && !slots.isEnding(other))
             continue;
         // An abandoned worker is out of reach; its row's cells tell where it writes.
-        if (!FileNames::sameFile(writing ? worker->DestFile : FileNames::destinationOf(table(), other), dest))
+        const std::string written =
+            writing ? worker->DestFile : FileNames::destinationOf(table(), table().rowOf(other));
+        if (!FileNames::sameFile(written, dest))
             continue;
         if (done && !writing)
             return "\"" + FileNames::baseName(dest) + "\" is another task's finished download";
@@ -262,40 +274,79 @@ std::optional<std::string> TaskOperations::destinationTaken(int row, const std::
     return std::nullopt;
 }
 
-void TaskOperations::refuseStart(int row, const std::string& why) { keepNotStarted(row, why, why); }
+void TaskOperations::refuseStart(TaskId task, const std::string& why) { keepNotStarted(task, why, why); }
 
-void TaskOperations::keepNotStarted(int row, const std::string& reason, const std::string& plainReason,
+void TaskOperations::keepNotStarted(TaskId task, const std::string& reason, const std::string& plainReason,
                                     std::optional<std::chrono::seconds> retryAfter)
 {
     RunOutcome outcome;
     outcome.reason = "not started: " + reason;
     outcome.plainReason = plainReason;
     outcome.notStarted = true;
-    outcome.total = table().runOutcome(row).total;
+    outcome.total = table().runOutcome(task).total;
     outcome.retryAfter = retryAfter;
-    table().setRunOutcome(row, std::move(outcome));
+    table().setRunOutcome(task, std::move(outcome));
 }
 
-void TaskOperations::stopWorker(int row)
+void TaskOperations::workerEnded(TaskId task, const RunOutcome& outcome)
 {
-    m_services.workerSlots.destroy(row);
-}
-
-void TaskOperations::stopCurrentTask()
-{
-    const int row = currentTask();
-    if (row == 0)
+    // A run the user stopped or cancelled ends as the user's, unless it completed first.
+    const auto byUser = m_endingByUser.find(task);
+    if (byUser == m_endingByUser.end() || outcome.end == RunEnd::Done) {
+        runEnded(task, outcome);
         return;
-    dropPendingStart(row);
-    if (cell(ColProcess, row) == Process::Running) {
-        stopWorker(row);
-        // Written after the worker's last reports: the stopper's code wins.
-        setCell(ColProcess, row, Process::Idle);
     }
-    // After the worker's last report, whatever it ended with: the schedule starts the row
+    RunOutcome ended = outcome;
+    ended.end = byUser->second;
+    table().setRunOutcome(task, ended);
+    runEnded(task, ended);
+}
+
+void TaskOperations::runEnded(TaskId task, const RunOutcome& outcome)
+{
+    if (m_openRuns.erase(task) > 0 && m_services.events)
+        m_services.events->runEnded(task, outcome);
+}
+
+void TaskOperations::endByUser(TaskId task, RunEnd end)
+{
+    m_endingByUser[task] = end;
+    stopWorker(task);
+    m_endingByUser.erase(task);
+    // An abandoned worker makes no last report: its run ends here.
+    if (m_openRuns.contains(task)) {
+        RunOutcome outcome = table().runOutcome(task);
+        outcome.end = end;
+        runEnded(task, outcome);
+    }
+}
+
+void TaskOperations::changed(TaskId task)
+{
+    if (m_services.events)
+        m_services.events->taskChanged(task);
+}
+
+void TaskOperations::stopWorker(TaskId task)
+{
+    m_services.workerSlots.destroy(task);
+}
+
+void TaskOperations::stop(TaskId task)
+{
+    if (table().rowOf(task) == 0)
+        return;
+    dropPendingStart(task);
+    if (cell(ColProcess, task) == Process::Running) {
+        endByUser(task, RunEnd::StoppedByUser);
+        // Written after the worker's last reports: the stopper's code wins.
+        setCell(ColProcess, task, Process::Idle);
+        changed(task);
+    }
+    // After the worker's last report, whatever it ended with: the schedule starts the task
     // again at its next tick.
     if (m_services.scheduleBackoff)
-        m_services.scheduleBackoff->forget(row);
+        m_services.scheduleBackoff->forget(task);
 }
 
 void TaskOperations::stopAllTasks()
@@ -303,41 +354,43 @@ void TaskOperations::stopAllTasks()
     clearPending();
     // Workers blocked where no interrupt reaches then cost one stop limit in all, not one each.
     m_services.workerSlots.terminateAll();
-    for (int row = 1; row < table().rowCount(); ++row) {
-        if (cell(ColProcess, row) != Process::Running)
+    for (const TaskId task : table().taskIds()) {
+        if (cell(ColProcess, task) != Process::Running)
             continue;
-        stopWorker(row);
-        setCell(ColProcess, row, Process::Idle);
+        endByUser(task, RunEnd::StoppedByUser);
+        setCell(ColProcess, task, Process::Idle);
+        changed(task);
     }
     if (m_services.scheduleBackoff)
         m_services.scheduleBackoff->forgetAll();
 }
 
-void TaskOperations::cancelCurrentTask()
+void TaskOperations::cancel(TaskId task)
 {
-    if (const int row = currentTask())
-        cancelRow(row);
+    if (table().rowOf(task) != 0)
+        cancelTask(task);
 }
 
 void TaskOperations::cancelAllTasks()
 {
     clearPending();
     m_services.workerSlots.terminateAll();
-    for (int row = 1; row < table().rowCount(); ++row)
-        cancelRow(row);
+    for (const TaskId task : table().taskIds())
+        cancelTask(task);
 }
 
-void TaskOperations::cancelRow(int row)
+void TaskOperations::cancelTask(TaskId task)
 {
-    dropPendingStart(row);
-    if (cell(ColStatus, row) == Status::Done)
+    dropPendingStart(task);
+    if (cell(ColStatus, task) == Status::Done)
         return;
-    if (cell(ColProcess, row) == Process::Running)
-        stopWorker(row);
+    if (cell(ColProcess, task) == Process::Running)
+        endByUser(task, RunEnd::Cancelled);
     // A cancelled task is never resumed; its partial file stays for the user, as before.
-    ProgressFile(FileNames::destinationOf(table(), row)).remove();
-    setCell(ColStatus, row, Status::Cancelled);
-    setCell(ColProcess, row, Process::Finished);
+    ProgressFile(FileNames::destinationOf(table(), table().rowOf(task))).remove();
+    setCell(ColStatus, task, Status::Cancelled);
+    setCell(ColProcess, task, Process::Finished);
+    changed(task);
 }
 
 } // namespace zv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/threads/ThreadBase.h"
+#include "tasks/RunOutcome.h"
 #include "transfer/KnownTotal.h"
 #include "transfer/ProbeResult.h"
 #include "transfer/Retries.h"
@@ -12,7 +13,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -20,10 +23,10 @@ class ScheduleBackoff;
 class TaskTable;
 
 // Puts tasks into motion, stops and cancels them. Main thread only: it is the one writer
-// of the table and of the worker slots. Rows that an operation does not admit are left
+// of the table and of the worker slots. Tasks that an operation does not admit are left
 // alone without a word; only starting a done task says so. A start is admitted when the
 // command is given, then waits for its probe, which runs off the main thread; it goes on
-// when the answer comes only if the row is still the same task (StartTokens).
+// when the answer comes only if the task is still there and unchanged (StartTokens).
 class TaskOperations {
 public:
     explicit TaskOperations(TransferServices services);
@@ -31,64 +34,81 @@ public:
     TaskOperations(const TaskOperations&) = delete;
     TaskOperations& operator=(const TaskOperations&) = delete;
 
-    void startCurrentTask();
+    // The commands, by task; a task that left the table is left alone.
+    // The user's start: only an unscheduled task.
+    void start(TaskId task);
     void startAllTasks();
-    // The start of a scheduled task the caller has just made current: its file is the File
-    // name cell, or the URL's name when that cell is empty.
-    void startBySchedule();
-
-    // Destroys the row's worker, running its last reports while waiting; an empty slot is
-    // left alone. A worker blocked beyond the slots' stop limit is abandoned, and its row
-    // takes no start until it has ended.
-    void stopWorker(int row);
-    void stopCurrentTask();
+    // The schedule's start of a due task: its file is the File name cell, or the URL's name
+    // when that cell is empty.
+    void startBySchedule(TaskId task);
+    void stop(TaskId task);
     void stopAllTasks();
-
-    void cancelCurrentTask();
+    void cancel(TaskId task);
     void cancelAllTasks();
 
-    // Whether the row's start waits for its probe (or for the retry of its probe).
-    bool isStartPending(int row) const { return m_pending.contains(row); }
-    // The row's waiting start, if any, does nothing when its answer comes.
-    void dropPendingStart(int row);
+    // The same on the current row.
+    void startCurrentTask() { start(currentTask()); }
+    void stopCurrentTask() { stop(currentTask()); }
+    void cancelCurrentTask() { cancel(currentTask()); }
+
+    // Destroys the task's worker, running its last reports while waiting; an empty slot is
+    // left alone. A worker blocked beyond the slots' stop limit is abandoned, and its task
+    // takes no start until it has ended.
+    void stopWorker(TaskId task);
+
+    // Whether the task's start waits for its probe (or for the retry of its probe).
+    bool isStartPending(TaskId task) const { return m_pending.contains(task); }
+    // The task's waiting start, if any, does nothing when its answer comes.
+    void dropPendingStart(TaskId task);
     // Every waiting start is dropped and every probe interrupted (the program closes).
     void dropPendingStarts();
 
 private:
     TaskTable& table() const { return m_services.worker.table; }
-    const std::string& cell(int column, int row) const;
-    void setCell(int column, int row, std::string_view text);
-    int currentTask() const;
-    bool mayStart(int row) const;
+    const std::string& cell(int column, TaskId task) const;
+    void setCell(int column, TaskId task, std::string_view text);
+    TaskId currentTask() const;
+    bool mayStart(TaskId task) const;
 
-    // What a start goes on with once its probe has answered: the answer, and what the row
+    // What a start goes on with once its probe has answered: the answer, and what the task
     // knew of its file's total before the probe.
     using Start = std::function<void(const ProbeResult& probe, const KnownTotal& known)>;
-    // Asks for the row's probe; start goes on with its answer if the row is still that task.
+    // Asks for the task's probe; start goes on with its answer if the task is still what it was.
     // A probe that fails for a passing reason is asked again under the retry policy first.
-    void probeThenStart(int row, Start start);
-    void ask(int row, std::uint64_t token, Start start, KnownTotal known);
-    void answered(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
-    // Whether the failed probe is asked again after a wait; the row's tooltip tells of it.
-    bool retryLater(int row, std::uint64_t token, const Start& start, const KnownTotal& known, const ProbeResult& probe);
-    // The wait is over: the probe is asked again if the start still waits and the row is that task.
-    void askAgain(int row, std::uint64_t token, const Start& start, const KnownTotal& known);
-    // The start ends at its failed probe: the row keeps why, and the desktop is told.
-    void startEnded(int row, const ProbeResult& probe, const Retries& retries);
-    // A failed probe makes backoff, when given, hold the row back.
-    void startSingle(int row, const std::string& fileName, ScheduleBackoff* backoff);
-    void launch(int row, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
+    void probeThenStart(TaskId task, Start start);
+    void ask(TaskId task, std::uint64_t token, Start start, KnownTotal known);
+    void answered(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known,
+                  const ProbeResult& probe);
+    // Whether the failed probe is asked again after a wait; the task's tooltip tells of it.
+    bool retryLater(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known,
+                    const ProbeResult& probe);
+    // The wait is over: the probe is asked again if the start still waits for that task.
+    void askAgain(TaskId task, std::uint64_t token, const Start& start, const KnownTotal& known);
+    // Whether the task's start still waits under this token, and the task is what it was.
+    bool stillWaits(TaskId task, std::uint64_t token);
+    // The start ends at its failed probe: the task keeps why, and the desktop is told.
+    void startEnded(TaskId task, const ProbeResult& probe, const Retries& retries);
+    // A failed probe makes backoff, when given, hold the task back.
+    void startSingle(TaskId task, const std::string& fileName, ScheduleBackoff* backoff);
+    void launch(TaskId task, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
                 ThreadPriority priority);
-    // Why the row may not write dest: another row's worker writes it, or it is another row's
-    // finished download, whose row would still say done once a start had replaced it.
-    std::optional<std::string> destinationTaken(int row, const std::string& dest) const;
-    void refuseStart(int row, const std::string& why);
-    void keepNotStarted(int row, const std::string& reason, const std::string& plainReason,
+    // Why the task may not write dest: another task's worker writes it, or it is another
+    // task's finished download, whose row would still say done once a start had replaced it.
+    std::optional<std::string> destinationTaken(TaskId task, const std::string& dest) const;
+    void refuseStart(TaskId task, const std::string& why);
+    void keepNotStarted(TaskId task, const std::string& reason, const std::string& plainReason,
                         std::optional<std::chrono::seconds> retryAfter = std::nullopt);
-    // The row's start no longer waits; erasePending(row) or clearPending() for all.
-    void erasePending(int row);
+    // The task's start no longer waits; erasePending(task) or clearPending() for all.
+    void erasePending(TaskId task);
     void clearPending();
-    void cancelRow(int row);
+    void cancelTask(TaskId task);
+    // A worker's last report: its run ended; a run the user ends takes the user's end.
+    void workerEnded(TaskId task, const RunOutcome& outcome);
+    // Tells of the run's end once; a run already told of, or none, is left alone.
+    void runEnded(TaskId task, const RunOutcome& outcome);
+    // Ends the task's worker for the user: its run ends as end says, unless it completed.
+    void endByUser(TaskId task, RunEnd end);
+    void changed(TaskId task);
 
     TransferServices m_services;
     StartTokens m_tokens;
@@ -97,7 +117,9 @@ private:
         std::uint64_t token;
         Retries retries;
     };
-    std::map<int, Pending> m_pending;
+    std::map<TaskId, Pending> m_pending;
+    std::set<TaskId> m_openRuns; // started and not yet told ended
+    std::map<TaskId, RunEnd> m_endingByUser; // while a stop or cancel ends the task's worker
     // Retries the deferrer still holds find out through it that the operations are gone.
     std::shared_ptr<TaskOperations*> m_self;
 };

@@ -8,6 +8,8 @@
 #include "transfer/RefreshSpeed.h"
 #include "transfer/TaskSessionView.h"
 
+#include <algorithm>
+
 namespace zv {
 
 TaskSession::TaskSession(Services services)
@@ -20,11 +22,9 @@ TaskSession::TaskSession(Services services)
                      m_table,
                      m_services.formats,
                      m_services.clock,
-                     [this](const std::string& destFile) { completed(destFile); },
                      {},
-                     m_services.retries,
                      {},
-                     [this](int row, const RunOutcome& outcome) { runStopped(row, outcome); }},
+                     m_services.retries},
                     m_slots,
                     m_services.dialogs,
                     *m_services.probes,
@@ -32,16 +32,20 @@ TaskSession::TaskSession(Services services)
                     &m_progress,
                     &m_backoff,
                     &m_services.deferrer,
-                    [this](const std::string& name, const std::string& reason) { m_doneNotices.failed(name, reason); }}),
+                    [this](const std::string& name, const std::string& reason) { m_doneNotices.failed(name, reason); },
+                    this}),
+      m_commands(m_table, m_operations, m_services.dialogs, this),
       m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs, m_editorMode,
-                       *this, Paths::join(m_services.programDir, "pic"), [this](int) { m_operations.startBySchedule(); }})
+                       *this, Paths::join(m_services.programDir, "pic"),
+                       [this](TaskId task) { m_commands.startBySchedule(task); }})
 {
     // A start waiting for its probe never goes on under the editor, and an edited task is
     // started by its schedule without waiting for an earlier failure.
-    m_editorMode.setOnModify([this](int row) {
-        m_operations.dropPendingStart(row);
-        m_backoff.forget(row);
+    m_editorMode.setOnModify([this](TaskId task) {
+        m_operations.dropPendingStart(task);
+        m_backoff.forget(task);
     });
+    addListener(m_progress);
 }
 
 TaskSession::~TaskSession()
@@ -80,6 +84,26 @@ bool TaskSession::changeSetting(std::string_view section, std::string_view key, 
     return !failure;
 }
 
+void TaskSession::openDatabase() { replacingTasks(&TaskListFile::openDatabase); }
+void TaskSession::newDatabase() { replacingTasks(&TaskListFile::newDatabase); }
+
+void TaskSession::replacingTasks(void (TaskListFile::*replace)())
+{
+    const std::vector<TaskId> before = m_table.taskIds();
+    (m_listFile.*replace)();
+    const std::vector<TaskId> after = m_table.taskIds();
+    // Ids are never given twice: a task in both lists is one the action left in place.
+    const auto in = [](const std::vector<TaskId>& ids, TaskId task) { return std::ranges::find(ids, task) != ids.end(); };
+    for (const TaskId task : before) {
+        if (!in(after, task))
+            taskRemoved(task);
+    }
+    for (const TaskId task : after) {
+        if (!in(before, task))
+            taskAdded(task);
+    }
+}
+
 bool TaskSession::saveAtUserClose()
 {
     return zv::saveAtUserClose(m_listFile, *m_recovery);
@@ -111,19 +135,48 @@ int TaskSession::refreshSpeedItem() const
     return m_view ? m_view->refreshSpeedItem() : RefreshSpeed::DefaultItem;
 }
 
-void TaskSession::runStopped(int row, const RunOutcome& outcome)
+template <typename Tell>
+void TaskSession::tell(Tell tell)
 {
-    m_backoff.runStopped(row, outcome);
-    // A stop of the user's has no reason, and is never told.
-    if (!outcome.plainReason.empty())
-        m_doneNotices.failed(m_table.cell(ColFileName, row), outcome.plainReason);
+    // A listener may leave while being told; walk a copy.
+    const std::vector<TaskListener*> listeners = m_listeners;
+    for (TaskListener* listener : listeners)
+        tell(*listener);
 }
 
-void TaskSession::completed(const std::string& destFile)
+void TaskSession::taskAdded(TaskId task)
 {
-    if (m_view)
-        m_view->PlayDoneSound();
-    m_doneNotices.completed(destFile);
+    tell([task](TaskListener& listener) { listener.taskAdded(task); });
+}
+
+void TaskSession::taskChanged(TaskId task)
+{
+    tell([task](TaskListener& listener) { listener.taskChanged(task); });
+}
+
+void TaskSession::taskRemoved(TaskId task)
+{
+    tell([task](TaskListener& listener) { listener.taskRemoved(task); });
+}
+
+void TaskSession::runStarted(TaskId task)
+{
+    tell([task](TaskListener& listener) { listener.runStarted(task); });
+}
+
+void TaskSession::runEnded(TaskId task, const RunOutcome& outcome)
+{
+    if (outcome.end == RunEnd::Done) {
+        if (m_view)
+            m_view->PlayDoneSound();
+        m_doneNotices.completed(outcome.destination);
+    } else {
+        m_backoff.runStopped(task, outcome);
+        // A stop or cancel of the user's has no reason, and is never told.
+        if (outcome.end == RunEnd::Failed)
+            m_doneNotices.failed(m_table.cell(ColFileName, m_table.rowOf(task)), outcome.plainReason);
+    }
+    tell([task, &outcome](TaskListener& listener) { listener.runEnded(task, outcome); });
 }
 
 } // namespace zv

@@ -12,11 +12,14 @@
 #include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
 #include "transfer/RetryPolicy.h"
+#include "transfer/TaskCommands.h"
+#include "transfer/TaskListener.h"
 #include "transfer/TaskOperations.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv {
 
@@ -34,8 +37,10 @@ class TaskSessionView;
 // The tasks of a run, apart from any window: the table, the worker slots, the list file, the
 // operations on tasks with their probes, the schedule watch, the recovery copy and the desktop's
 // notices of completed downloads. main() makes it and hands it to the window, which shows it
-// (setView) and calls its operations. Main thread only, like the table.
-class TaskSession final : private ConnectionIndicator {
+// (setView) and changes tasks only through its commands. It tells its listeners of every task
+// added, changed or removed by a command and of every run's start and end. Main thread only,
+// like the table.
+class TaskSession final : private ConnectionIndicator, private TaskListener {
 public:
     struct Services {
         HandOverQueue& mainThread;
@@ -67,6 +72,8 @@ public:
     TaskListFile& listFile() { return m_listFile; }
     ProbeRunner& probes() { return *m_services.probes; }
     TaskOperations& operations() { return m_operations; }
+    // The one door for changes of tasks.
+    TaskCommands& commands() { return m_commands; }
     ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
     ProgressBoard& progress() { return m_progress; }
     // Exists from loadAtStartUp() on.
@@ -77,6 +84,10 @@ public:
     // in a box (false); the value holds for this run all the same.
     bool changeSetting(std::string_view section, std::string_view key, std::string_view value);
 
+    // Told of the tasks' changes and runs until removed; it must outlive its listening.
+    void addListener(TaskListener& listener) { m_listeners.push_back(&listener); }
+    void removeListener(TaskListener& listener) { std::erase(m_listeners, &listener); }
+
     // The window that shows the session, or none; a window sets itself while it exists.
     void setView(TaskSessionView* view) { m_view = view; }
 
@@ -84,6 +95,11 @@ public:
     // did not end normally); from then on every change of a task row reaches the recovery copy.
     // Settings that cannot be read mean the defaults, with a box that says why.
     void loadAtStartUp();
+
+    // "Open database" and "New database": the tasks of the list replaced are told removed,
+    // those read in added.
+    void openDatabase();
+    void newDatabase();
 
     // The close: the recovery copy is brought up to date, then the list written. The user's
     // close shows a failure in a box and returns false; a requested close shows none and
@@ -100,8 +116,16 @@ public:
 private:
     bool showPictureFile(const std::string& path) override;
     int refreshSpeedItem() const;
-    void completed(const std::string& destFile);
-    void runStopped(int row, const RunOutcome& outcome);
+    // What the commands and the operations tell, passed on to the listeners.
+    void taskAdded(TaskId task) override;
+    void taskChanged(TaskId task) override;
+    void taskRemoved(TaskId task) override;
+    void runStarted(TaskId task) override;
+    void runEnded(TaskId task, const RunOutcome& outcome) override;
+    template <typename Tell>
+    void tell(Tell tell);
+    // Runs replace, which may put other tasks in the table, and tells of the tasks it replaced.
+    void replacingTasks(void (TaskListFile::*replace)());
 
     Services m_services;
     TaskTable m_table;
@@ -115,9 +139,11 @@ private:
     WorkerSlots m_slots;
     ProgressBoard m_progress;
     TaskOperations m_operations;
+    TaskCommands m_commands;
     ScheduleWatch m_scheduleWatch;
     std::unique_ptr<RecoveryCopy> m_recovery;
     TaskSessionView* m_view = nullptr;
+    std::vector<TaskListener*> m_listeners;
 };
 
 } // namespace zv

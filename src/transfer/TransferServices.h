@@ -11,6 +11,7 @@ class Dialogs;
 class ProbeRunner;
 class ProgressBoard;
 class ScheduleBackoff;
+class TaskListener;
 class WorkerSlots;
 
 // What starting, stopping and cancelling tasks reaches; the main window passes it in.
@@ -30,6 +31,9 @@ struct TransferServices {
     Deferrer* deferrer = nullptr;
     // A start ended for good at its probe: the task's name and why, in plain words.
     std::function<void(const std::string& name, const std::string& reason)> startFailed = {};
+    // Told when a run starts and when it ends, and when a command changes a task; none in
+    // some tests.
+    TaskListener* events = nullptr;
 };
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tasks/TaskId.h"
 #include "transfer/RetryPolicy.h"
 
 #include <chrono>
@@ -26,7 +27,8 @@ struct WorkerServices {
     TaskTable& table;
     const FormatSettings& formats;
     const Clock& clock;
-    // A run has completed its file, given by its path: the done sound and the desktop's notice.
+    // A run has completed its file, given by its path; empty for none. The session hears of
+    // completions through the run's end (ended), as of every other end.
     std::function<void(const std::string& destFile)> completed;
     // Makes the object the destination is written through; empty for the plain file. Kept by
     // the worker, so an abandoned worker still has it when it wakes.
@@ -36,8 +38,8 @@ struct WorkerServices {
     // Waits before a retry, ending at once when the interrupter (the worker's stop) is
     // interrupted; false then. Empty for the interrupter's own sleep; tests record the waits.
     std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry = {};
-    // A run has ended stopped on its row (its outcome already on the row); empty for none.
-    std::function<void(int row, const RunOutcome& outcome)> stopped = {};
+    // A run has ended, done or stopped (its outcome already on its row); empty for none.
+    std::function<void(TaskId task, const RunOutcome& outcome)> ended = {};
 };
 
 } // namespace zv

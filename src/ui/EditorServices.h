@@ -8,11 +8,13 @@ class EditorHost;
 class EditorMode;
 class FormatSettings;
 class ProbeRunner;
+class TaskCommands;
 class TaskTable;
 
 // What the task editor reaches; the main window passes it in and outlives the editor.
 struct EditorServices {
-    TaskTable& table;
+    const TaskTable& table;
+    TaskCommands& tasks; // adds and modifies the task, and starts it
     EditorMode& mode;
     Dialogs& dialogs;
     const FormatSettings& formats;

@@ -11,6 +11,8 @@
 #include "tasks/TaskTable.h"
 #include "transfer/FileNames.h"
 #include "transfer/ProbeRunner.h"
+#include "transfer/TaskCommands.h"
+#include "transfer/TaskDraft.h"
 #include "ui/BrowseForFolders.h"
 #include "ui/BusyWindow.h"
 #include "ui/ByteLineEdit.h"
@@ -20,7 +22,7 @@
 #include "ui/FixedPalette.h"
 #include "ui/FormFonts.h"
 #include "ui/QelButton.h"
-#include "ui/TaskEntryRules.h"
+#include "transfer/TaskEntryRules.h"
 #include "ui/TGroupBox.h"
 
 #include <QCloseEvent>
@@ -36,6 +38,7 @@ namespace zv {
 namespace {
 
 constexpr const char* AccessCaption = "Attempt of access to a file";
+constexpr const char* UnsupportedFile = "Is not supported this file!";
 constexpr QChar Escape(27);
 
 // The default font of the dialog; labels, fields and radio buttons are larger.
@@ -198,7 +201,7 @@ bool TEditTaskForm::editCurrentTask()
     const int row = table.currentRow();
     if (!table.isTaskRow(row) || table.cell(ColProcess, row) != Process::Idle)
         return false;
-    m_services.mode.setModify(row);
+    m_services.mode.setModify(table.idOf(row));
     exec();
     return true;
 }
@@ -215,7 +218,7 @@ void TEditTaskForm::showEvent(QShowEvent* event)
 void TEditTaskForm::FormShow()
 {
     if (m_services.mode.isModify())
-        fillForModify(m_services.mode.row());
+        fillForModify(m_services.table.rowOf(m_services.mode.task()));
     else
         fillForAdd();
     Edit1->setFocus();
@@ -354,40 +357,21 @@ void TEditTaskForm::reportAccess(const std::string& url, std::uint64_t bytes)
     }
     m_services.dialogs.messageBox("The file is accessible!", AccessCaption, MessageIcon::Information);
     if (!TaskEntryRules::hasFileExtension(url)) {
-        warn("Is not supported this file!", "File corrupt!");
+        warn(UnsupportedFile, "File corrupt!");
         return;
     }
     NewFileName->setBytes(FileNames::nameFromUrl(url));
 }
 
-bool TEditTaskForm::refuseWhenFull()
-{
-    if (m_services.mode.isModify() || m_services.table.taskCount() < TaskTable::MaxTasks)
-        return false;
-    warn("The list of tasks is full: " + std::to_string(TaskTable::MaxTasks)
-             + " tasks at most!\rClear the list to add new tasks.",
-         "Too many tasks!");
-    return true;
-}
-
 void TEditTaskForm::QelButton7Click()
 {
-    if (refuseWhenFull())
-        return;
     const std::string url = Edit1->bytes();
-    if (!TaskEntryRules::hasWebScheme(url)) {
-        warn("Example for adress:\rhttp://\rhttps://", AccessCaption);
-        return;
-    }
-    if (!TaskEntryRules::hasFileExtension(url)) {
-        warn("Is not supported this file!", "File corrupt!");
+    if (const auto refused = TaskEntryRules::refusal(url, Edit4->bytes(), !m_services.mode.isModify(),
+                                                     m_services.table.taskCount())) {
+        warn(refused->text, refused->caption.c_str());
         return;
     }
     const std::string fileName = TaskEntryRules::fileName(NewFileName->bytes(), url);
-    if (TaskEntryRules::isBlank(Edit4->bytes())) {
-        warn("Please! Select directory!", "Free path!");
-        return;
-    }
     askServer(url, [this, fileName](std::uint64_t bytes) { writeTask(fileName, bytes); });
 }
 
@@ -398,40 +382,23 @@ void TEditTaskForm::writeTask(const std::string& fileName, std::uint64_t bytes)
     if (UnderCh->isChecked() && !(CheckDate() && CheckTime()))
         return;
 
-    TaskTable& table = m_services.table;
-    int row = 0;
-    if (m_services.mode.isModify()) {
-        row = m_services.mode.row();
+    const TaskDraft draft{Edit1->bytes(), Edit4->bytes(), fileName, size,
+                          UnderCh->isChecked() ? scheduleText() : std::string(Schedule::None)};
+    TaskCommands& tasks = m_services.tasks;
+    TaskId task = m_services.mode.task();
+    if (!m_services.mode.isModify()) {
+        task = tasks.add(draft);
+    } else if (!tasks.modify(task, draft)) {
         // The list was replaced while the editor was open: there is nothing left to modify.
-        if (!table.isTaskRow(row)) {
-            done(mrCancel);
-            return;
-        }
-        writeRow(row, fileName, size);
-    } else {
-        row = table.appendRow();
-        writeRow(row, fileName, size);
-        table.setFixedRows(1);
+        done(mrCancel);
+        return;
     }
-    table.setCurrentRow(row);
+    // The task written is the one the user goes on with.
+    m_services.tasks.makeCurrent(task);
     if (ImmedCh->isChecked())
-        m_services.host.startCurrentTask();
+        tasks.start(task);
     m_services.mode.setAdd();
     done(mrOk);
-}
-
-void TEditTaskForm::writeRow(int row, const std::string& fileName, const std::string& size)
-{
-    TaskTable& table = m_services.table;
-    const std::string schedule = UnderCh->isChecked() ? scheduleText() : std::string(Schedule::None);
-    table.setCell(ColStatus, row, std::string(Status::New));
-    table.setCell(ColProcess, row, std::string(Process::Idle));
-    table.setCell(ColFileName, row, fileName);
-    table.setCell(ColSize, row, size);
-    table.setCell(ColSizeLoaded, row, "0 Byte");
-    table.setCell(ColUrl, row, Edit1->bytes());
-    table.setCell(ColSchedule, row, schedule);
-    table.setCell(ColPath, row, Edit4->bytes());
 }
 
 // Fields left as the opening filled them give back the cell as it stood.

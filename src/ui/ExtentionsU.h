@@ -109,8 +109,6 @@ private:
     void reportAccess(const std::string& url, std::uint64_t bytes);
     void writeTask(const std::string& fileName, std::uint64_t bytes);
     bool checkField(ByteLineEdit* field, bool valid, const char* complaint);
-    bool refuseWhenFull();
-    void writeRow(int row, const std::string& fileName, const std::string& size);
     std::string scheduleText() const;
     void warn(const std::string& text, const char* caption);
 

@@ -56,7 +56,7 @@ TEST(TaskTableRows, CutRowsLeaveNoTextsBehind)
     table.setCell(ColUrl, 2, "http://old/x.zip");
     RunOutcome cutShort;
     cutShort.reason = "body cut short";
-    table.setRunOutcome(2, cutShort);
+    table.setRunOutcome(table.idOf(2), cutShort);
     table.setRowCount(2);
     table.setRowCount(3);
     EXPECT_EQ(table.cell(ColUrl, 2), "");

@@ -66,21 +66,19 @@ private:
 
 } // namespace
 
-TEST(WorkerSlots, HoldOneWorkerPerRowOneTo255)
+TEST(WorkerSlots, HoldOneWorkerPerTask)
 {
     HandOverQueue queue;
     int destroyed = 0;
     WorkerSlots slots;
-    slots.put(1, ThreadPtr(new CountingThread(queue, destroyed)));
-    slots.put(255, ThreadPtr(new CountingThread(queue, destroyed)));
-    slots.put(0, ThreadPtr(new CountingThread(queue, destroyed)));
-    slots.put(256, ThreadPtr(new CountingThread(queue, destroyed)));
-    EXPECT_EQ(destroyed, 2); // rows outside 1 to 255 take no worker
-    EXPECT_FALSE(slots.isEmpty(1));
-    EXPECT_FALSE(slots.isEmpty(255));
-    EXPECT_TRUE(slots.isEmpty(2));
-    EXPECT_TRUE(slots.isEmpty(0));
-    EXPECT_TRUE(slots.isEmpty(-3));
+    slots.put(TaskId{1}, ThreadPtr(new CountingThread(queue, destroyed)));
+    slots.put(TaskId{1000}, ThreadPtr(new CountingThread(queue, destroyed)));
+    slots.put(TaskId::None, ThreadPtr(new CountingThread(queue, destroyed)));
+    EXPECT_EQ(destroyed, 1); // no task takes no worker
+    EXPECT_FALSE(slots.isEmpty(TaskId{1}));
+    EXPECT_FALSE(slots.isEmpty(TaskId{1000}));
+    EXPECT_TRUE(slots.isEmpty(TaskId{2}));
+    EXPECT_TRUE(slots.isEmpty(TaskId::None));
 }
 
 TEST(WorkerSlots, PutReplacesAndDestroyEmpties)
@@ -88,14 +86,14 @@ TEST(WorkerSlots, PutReplacesAndDestroyEmpties)
     HandOverQueue queue;
     int destroyed = 0;
     WorkerSlots slots;
-    slots.put(4, ThreadPtr(new CountingThread(queue, destroyed)));
-    slots.at(4)->resume();
-    slots.put(4, ThreadPtr(new CountingThread(queue, destroyed)));
+    slots.put(TaskId{4}, ThreadPtr(new CountingThread(queue, destroyed)));
+    slots.at(TaskId{4})->resume();
+    slots.put(TaskId{4}, ThreadPtr(new CountingThread(queue, destroyed)));
     EXPECT_EQ(destroyed, 1);
-    slots.destroy(4);
+    slots.destroy(TaskId{4});
     EXPECT_EQ(destroyed, 2);
-    EXPECT_TRUE(slots.isEmpty(4));
-    slots.destroy(4); // an empty slot is left alone
+    EXPECT_TRUE(slots.isEmpty(TaskId{4}));
+    slots.destroy(TaskId{4}); // an empty slot is left alone
     EXPECT_EQ(destroyed, 2);
 }
 
@@ -106,7 +104,7 @@ TEST(WorkerSlots, DestroyAllReleasesEveryWorker)
     {
         WorkerSlots slots;
         for (int row = 1; row <= 5; ++row)
-            slots.put(row, ThreadPtr(new CountingThread(queue, destroyed)));
+            slots.put(TaskId(row), ThreadPtr(new CountingThread(queue, destroyed)));
         slots.destroyAll();
         EXPECT_EQ(destroyed, 5);
     }
@@ -119,16 +117,16 @@ TEST(WorkerSlots, AWorkerThatOutlastsTheStopLimitIsAbandonedAndMayOutliveTheQueu
     auto end = std::make_shared<LateEnd>();
     auto queue = std::make_unique<HandOverQueue>();
     WorkerSlots slots{std::chrono::milliseconds(0)};
-    slots.put(3, ThreadPtr(new UnreachableThread(*queue, gate, end)));
-    slots.at(3)->resume();
+    slots.put(TaskId{3}, ThreadPtr(new UnreachableThread(*queue, gate, end)));
+    slots.at(TaskId{3})->resume();
     gate->waitUntilHolding();
 
     // The close: the list is saved, the workers go, the process ends.
     queue->shutDown();
     slots.destroyAll();
     EXPECT_TRUE(gate->holding()); // destroyAll returned while the worker still waited
-    EXPECT_TRUE(slots.isEmpty(3));
-    EXPECT_TRUE(slots.isEnding(3));
+    EXPECT_TRUE(slots.isEmpty(TaskId{3}));
+    EXPECT_TRUE(slots.isEnding(TaskId{3}));
     queue.reset();
 
     gate->open();
@@ -138,5 +136,5 @@ TEST(WorkerSlots, AWorkerThatOutlastsTheStopLimitIsAbandonedAndMayOutliveTheQueu
         EXPECT_FALSE(end->reportAnswered);
         EXPECT_FALSE(end->reportRan);
     }
-    EXPECT_FALSE(slots.isEnding(3));
+    EXPECT_FALSE(slots.isEnding(TaskId{3}));
 }

@@ -85,9 +85,9 @@ protected:
     TfileThread* launch(TfileThread* thread, int row, const std::string& destFile, std::uint8_t createNew,
                         std::uint32_t refreshEvery = 1000)
     {
-        slots.put(row, ThreadPtr(thread));
+        slots.put(table.idOf(row), ThreadPtr(thread));
         thread->Url = table.cell(ColUrl, row);
-        thread->Row = static_cast<std::uint8_t>(row);
+        thread->Task = table.idOf(row);
         thread->DestFile = destFile;
         thread->CreateNew = createNew;
         thread->RefreshEvery = refreshEvery;
@@ -622,7 +622,7 @@ TEST_F(TfileThreadTest, SizesBeyondFourGiBAreReportedInFull)
 {
     const int row = addTask("http://127.0.0.1:1/never", "big.iso");
     TfileThread thread(services().worker);
-    thread.Row = static_cast<std::uint8_t>(row);
+    thread.Task = table.idOf(row);
     thread.Loaded = 5ull * 1024 * 1024 * 1024;
     thread.ShowProgress(); // on the main thread, as a report runs
     EXPECT_EQ(table.cell(ColSizeLoaded, row), "5120.00 MB");
@@ -741,10 +741,10 @@ TEST_F(TfileThreadRetries, AStopDuringAWaitBeforeARetryEndsTheRunAtOnce)
     const int row = addTask(server.url("/f.bin"), "f.bin");
     start(row, destination("f.bin"), 1, 1000);
     queue.waitUntil([&] { return waiting.load(); });
-    slots.destroy(row);
+    slots.destroy(table.idOf(row));
     // It ended within the stop limit (an abandoned worker would still be ending), without
     // another request to the server.
-    EXPECT_FALSE(slots.isEnding(row));
+    EXPECT_FALSE(slots.isEnding(table.idOf(row)));
     EXPECT_EQ(server.requestsFor("/f.bin").size(), 1u);
     EXPECT_EQ(codes(row), "1/1");
     EXPECT_EQ(table.runReason(row), "interrupted by a stop");

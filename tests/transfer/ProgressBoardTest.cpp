@@ -34,9 +34,9 @@ protected:
         const int row = table.appendRow();
         table.setCell(ColStatus, row, std::string(Status::Started));
         table.setCell(ColProcess, row, std::string(Process::Running));
-        slots.put(row, ThreadPtr(new IdleWorker(queue)));
+        slots.put(table.idOf(row), ThreadPtr(new IdleWorker(queue)));
         meter = std::make_shared<TransferMeter>();
-        board.launched(row, meter);
+        board.launched(table.idOf(row), meter);
         return row;
     }
 
@@ -52,10 +52,11 @@ protected:
 
     void ends(int row, std::string_view status, std::string_view process, RunOutcome outcome = {})
     {
-        table.setRunOutcome(row, std::move(outcome));
+        table.setRunOutcome(table.idOf(row), outcome);
         table.setCell(ColStatus, row, std::string(status));
         table.setCell(ColProcess, row, std::string(process));
-        slots.destroy(row);
+        slots.destroy(table.idOf(row));
+        board.runEnded(table.idOf(row), outcome);
     }
 
     HandOverQueue queue;
@@ -92,7 +93,7 @@ TEST_F(ProgressBoardTest, ARunningRowTellsItsShareTheRecentSpeedAndTheTimeLeft)
     board.sample();
     EXPECT_EQ(board.tip(row), "100 Byte loaded\n2 retries so far");
 
-    slots.destroy(row); // the program ended with the row running, and its list was read again
+    slots.destroy(table.idOf(row)); // the program ended with the row running, and its list was read again
     EXPECT_EQ(board.tip(row), ProgressBoard::NotRunningText);
 }
 

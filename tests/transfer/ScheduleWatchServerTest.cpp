@@ -26,7 +26,7 @@ public:
 class ScheduleWatchServerTest : public TransferFixture {
 protected:
     ScheduleWatch watch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
-                         [this](int) { operations.startBySchedule(); }}};
+                         [this](TaskId task) { operations.startBySchedule(task); }}};
     Offline online;
     EditorMode mode;
     NoIndicator indicator;
@@ -42,7 +42,7 @@ TEST_F(ScheduleWatchServerTest, AFailingStartWaitsLongerEachTimeAndTheUsersStopE
     TaskOperations backingOff{withBackoff};
     ProgressBoard board{table, slots, clock, formats, &backoff};
     ScheduleWatch backingOffWatch{{table, clock, online, formats, dialogs, mode, indicator, dir.file("no-pictures"),
-                                   [&backingOff](int) { backingOff.startBySchedule(); }}};
+                                   [&backingOff](TaskId task) { backingOff.startBySchedule(task); }}};
     server.serve("/busy.bin", TestResource::page(503, "busy"));
     const int row = addTask(server.url("/busy.bin"), "busy.bin", Status::New, Process::Idle, "01.01.2007 1:00:00");
     const auto tickFor = [&](std::chrono::seconds span) {

@@ -45,7 +45,7 @@ protected:
     ScheduleWatchTest()
         : clock({{2007, 4, 14}, {13, 30, 0, 500}})
         , watch({table, clock, online, format, dialogs, editorMode, indicator,
-                 pictures.path().string(), [this](int row) { startBySchedule(row); }})
+                 pictures.path().string(), [this](TaskId task) { startBySchedule(table.rowOf(task)); }})
     {
         table.writeHeader();
         test::writeFile(pictures.path() / "int_act.bmp", "BM");
@@ -100,8 +100,6 @@ TEST_F(ScheduleWatchTest, YesterdayAtAnyTimeStartsAtTheFirstTick)
     const int row = addTask("13.04.2007 23:59:59");
     watch.Timer1Timer();
     EXPECT_EQ(starts, std::vector<int>{row});
-    EXPECT_EQ(table.currentRow(), row);
-    EXPECT_EQ(currentAtCall, std::vector<int>{row});
 }
 
 TEST_F(ScheduleWatchTest, LaterTodayWaitsUntilTheTimeHasPassedToTheMillisecond)
@@ -157,14 +155,19 @@ TEST_F(ScheduleWatchTest, StoppedTaskIsStartedAgainButFinalOnesAreLeftAlone)
     EXPECT_EQ(calls, (std::vector<int>{stopped, stopped}));
 }
 
-TEST_F(ScheduleWatchTest, RunningTaskOnlyBecomesTheCurrentRowAgain)
+// The start goes by the task's id: the row the user chose stays current, so a Delete or Edit
+// pressed just after a tick acts on it.
+TEST_F(ScheduleWatchTest, DueTasksStartWithoutMovingTheUsersCurrentRow)
 {
     const int running = addTask("01.01.2007 1:00:00", Status::Started, Process::Running);
     addTask("No");
+    const int due = addTask("01.01.2007 1:00:00");
     table.setCurrentRow(2);
     watch.Timer1Timer();
-    EXPECT_TRUE(starts.empty());
-    EXPECT_EQ(table.currentRow(), running);
+    EXPECT_EQ(calls, (std::vector<int>{running, due}));
+    EXPECT_EQ(starts, std::vector<int>{due});
+    EXPECT_EQ(table.currentRow(), 2);
+    EXPECT_EQ(currentAtCall, (std::vector<int>{2, 2}));
 }
 
 TEST_F(ScheduleWatchTest, DueTaskWhoseServerGivesNothingIsTriedAtEveryTick)
@@ -178,20 +181,19 @@ TEST_F(ScheduleWatchTest, DueTaskWhoseServerGivesNothingIsTriedAtEveryTick)
     EXPECT_EQ(table.cell(ColProcess, row), "1");
 }
 
-TEST_F(ScheduleWatchTest, SeveralDueRowsInAscendingOrderCurrentRowEndsOnTheLast)
+TEST_F(ScheduleWatchTest, SeveralDueRowsStartInAscendingOrder)
 {
     addTask("01.01.2007 1:00:00");
     addTask("20.04.2007 1:00:00");
     addTask("13.04.2007 1:00:00");
     watch.Timer1Timer();
     EXPECT_EQ(starts, (std::vector<int>{1, 3}));
-    EXPECT_EQ(table.currentRow(), 3);
 }
 
 TEST_F(ScheduleWatchTest, RowUnderEditInModifyModeWaitsUntilTheEditorCloses)
 {
     const int row = addTask("01.01.2007 1:00:00");
-    editorMode.setModify(row);
+    editorMode.setModify(table.idOf(row));
     watch.Timer1Timer();
     EXPECT_TRUE(calls.empty());
     editorMode.setAdd();
@@ -232,7 +234,7 @@ TEST_F(ScheduleWatchTest, BadCellIsReportedAgainOnlyAfterLeavingTheTable)
 {
     const int row = addTask("soon");
     watch.Timer1Timer();
-    editorMode.setModify(row); // still in the table while the editor is open on it
+    editorMode.setModify(table.idOf(row)); // still in the table while the editor is open on it
     watch.Timer1Timer();
     editorMode.setAdd();
     watch.Timer1Timer();

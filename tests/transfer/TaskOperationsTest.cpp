@@ -32,7 +32,7 @@ protected:
 
     void expectNothingStarted(int row)
     {
-        EXPECT_TRUE(slots.isEmpty(row));
+        EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
         EXPECT_TRUE(server.requests().empty());
     }
 
@@ -51,7 +51,7 @@ TEST_F(TaskOperationsTest, StartCurrentTaskProbesWritesTheRowAndConfiguresTheWor
     TfileThread* started = worker(row);
     ASSERT_NE(started, nullptr);
     EXPECT_EQ(started->Url, server.url("/f.bin"));
-    EXPECT_EQ(started->Row, row);
+    EXPECT_EQ(started->Task, table.idOf(row));
     EXPECT_EQ(started->RefreshEvery, 5000u);
     EXPECT_EQ(started->CreateNew, 1);
     EXPECT_EQ(started->DestFile, dir.file("f.bin"));
@@ -120,7 +120,7 @@ TEST_F(TaskOperationsTest, StartingADoneTaskProbesThenSaysSo)
     EXPECT_EQ(dialogs.messages[0].caption, "Copying..");
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(server.requestsFor("/f.bin").size(), 1u);
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
     EXPECT_EQ(codes(row), "3/1");
 }
 
@@ -131,7 +131,7 @@ TEST_F(TaskOperationsTest, AnErrorPageProbesAsZeroAndStartsNothingButTellsWhy)
     const int row = addTask(server.url("/gone.bin"), "gone.bin");
     table.setCell(ColSize, row, "7 Byte");
     operations.startCurrentTask();
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
     EXPECT_EQ(codes(row), "1/1");
     EXPECT_EQ(table.cell(ColSize, row), "7 Byte");
     EXPECT_FALSE(exists("gone.bin"));
@@ -152,7 +152,7 @@ TEST_F(TaskOperationsTest, OnlyHttpAndHttpsAreFetched)
                                   server.url("/away")}) {
         const int row = addTask(url, "hostname");
         operations.startCurrentTask();
-        EXPECT_TRUE(slots.isEmpty(row)) << url;
+        EXPECT_TRUE(slots.isEmpty(table.idOf(row))) << url;
         EXPECT_EQ(codes(row), "1/1") << url;
     }
     EXPECT_FALSE(exists("hostname"));
@@ -203,7 +203,7 @@ TEST_F(TaskOperationsTest, TwoRowsWithOneDestinationNeverShareTheFile)
     ASSERT_TRUE(server.waitUntilStalling());
     EXPECT_EQ(codes(first), "2/2");
     EXPECT_EQ(codes(second), "1/1");
-    EXPECT_TRUE(slots.isEmpty(second));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(second)));
     EXPECT_EQ(board.tip(second), "Not started: \"same.bin\" is being written by another task");
 
     // Once the other is done, its file is still its own.
@@ -226,7 +226,7 @@ TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)
     server.serve("/files/from-url.bin", body);
     const int named = addTask(server.url("/files/from-url.bin"), "other.bin", Status::New, Process::Idle,
                               "14.04.2007 13:30:00");
-    operations.startBySchedule();
+    operations.startBySchedule(table.idOf(table.currentRow()));
     ASSERT_NE(worker(named), nullptr);
     EXPECT_EQ(worker(named)->DestFile, dir.file("other.bin"));
     EXPECT_EQ(worker(named)->priority(), ThreadPriority::BelowNormal);
@@ -235,20 +235,20 @@ TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)
     EXPECT_FALSE(exists("from-url.bin"));
 
     const int unnamed = addTask(server.url("/files/from-url.bin"), "", Status::New, Process::Idle, "14.04.2007 13:30:00");
-    operations.startBySchedule();
+    operations.startBySchedule(table.idOf(table.currentRow()));
     ASSERT_NE(worker(unnamed), nullptr);
     EXPECT_EQ(worker(unnamed)->DestFile, dir.file("from-url.bin"));
     waitForWorker(unnamed);
 
     const int unsafe = addTask(server.url("/files/from-url.bin"), "..", Status::New, Process::Idle, "14.04.2007 13:30:00");
-    operations.startBySchedule();
+    operations.startBySchedule(table.idOf(table.currentRow()));
     ASSERT_NE(worker(unsafe), nullptr);
     EXPECT_EQ(worker(unsafe)->DestFile, dir.file("url.htm"));
     waitForWorker(unsafe);
 
     const int running = addTask(server.url("/files/"), "", Status::Started, Process::Running, "14.04.2007 13:30:00");
-    operations.startBySchedule();
-    EXPECT_TRUE(slots.isEmpty(running));
+    operations.startBySchedule(table.idOf(table.currentRow()));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(running)));
 }
 
 TEST_F(TaskOperationsTest, ASecondStartOfARunningTaskMakesNoSecondWorker)
@@ -256,13 +256,13 @@ TEST_F(TaskOperationsTest, ASecondStartOfARunningTaskMakesNoSecondWorker)
     serveStalling("/f.bin");
     const int row = addTask(server.url("/f.bin"), "f.bin");
     operations.startCurrentTask();
-    ThreadBase* first = slots.at(row);
+    ThreadBase* first = slots.at(table.idOf(row));
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(server.waitUntilStalling());
     const auto requestsBefore = server.requests().size();
     operations.startCurrentTask();
     operations.startAllTasks();
-    EXPECT_EQ(slots.at(row), first);
+    EXPECT_EQ(slots.at(table.idOf(row)), first);
     EXPECT_EQ(server.requests().size(), requestsBefore);
     operations.stopCurrentTask();
 }
@@ -283,7 +283,7 @@ TEST_F(TaskOperationsTest, StartAllSkipsRowsItDoesNotAdmitAndKeepsFailedProbesSi
 
     operations.startAllTasks();
     for (const int row : {finished, running, scheduled, done, failing})
-        EXPECT_TRUE(slots.isEmpty(row)) << row;
+        EXPECT_TRUE(slots.isEmpty(table.idOf(row))) << row;
     ASSERT_NE(worker(fresh), nullptr);
     ASSERT_NE(worker(resumed), nullptr);
     EXPECT_EQ(worker(fresh)->priority(), ThreadPriority::AboveNormal);
@@ -341,7 +341,7 @@ TEST_F(TaskOperationsTest, AStopWhileTheServerIsSilentReturnsAtOnceAndKeepsTheBy
     EXPECT_TRUE(server.stalling()); // the stop did not wait for the server
 
     EXPECT_EQ(codes(row), "2/1");
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
     const std::string kept = fileAt("big.bin");
     EXPECT_GE(kept.size(), 500u * 1024u);
     EXPECT_EQ(kept, resource.body.substr(0, kept.size()));
@@ -389,7 +389,7 @@ TEST_F(TaskOperationsTest, AStopRacingTheCompletionLeavesDoneAndIdle)
     operations.startCurrentTask();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "This file is loaded already!");
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
 }
 
 TEST_F(TaskOperationsTest, AWorkerBlockedInItsFileIsAbandonedAndItsRowWaitsForItsEnd)
@@ -406,21 +406,21 @@ TEST_F(TaskOperationsTest, AWorkerBlockedInItsFileIsAbandonedAndItsRowWaitsForIt
     blocked.stopCurrentTask();
     EXPECT_TRUE(gate->holding()); // the stop returned while the worker was still blocked
     EXPECT_EQ(codes(row), "2/1");
-    EXPECT_TRUE(impatientSlots.isEmpty(row));
-    EXPECT_TRUE(impatientSlots.isEnding(row));
+    EXPECT_TRUE(impatientSlots.isEmpty(table.idOf(row)));
+    EXPECT_TRUE(impatientSlots.isEnding(table.idOf(row)));
     const auto requestsBefore = server.requests().size();
     blocked.startCurrentTask(); // two workers would share the file: nothing happens
     blocked.startAllTasks();
-    EXPECT_TRUE(impatientSlots.isEmpty(row));
+    EXPECT_TRUE(impatientSlots.isEmpty(table.idOf(row)));
     EXPECT_EQ(server.requests().size(), requestsBefore);
 
     gate->open();
-    queue.waitUntil([&] { return !impatientSlots.isEnding(row); });
+    queue.waitUntil([&] { return !impatientSlots.isEnding(table.idOf(row)); });
     EXPECT_EQ(codes(row), "2/1"); // its last reports were not applied
     EXPECT_EQ(fileAt("f.bin"), ""); // once awake it wrote nothing, although its bytes were there
 
     blocked.startCurrentTask();
-    ThreadBase* next = impatientSlots.at(row);
+    ThreadBase* next = impatientSlots.at(table.idOf(row));
     ASSERT_NE(next, nullptr);
     queue.waitUntil([next] { return next->finished(); });
     EXPECT_EQ(codes(row), "3/0");
@@ -435,7 +435,7 @@ TEST_F(TaskOperationsTest, CancelEndsARunningTaskAsCancelled)
     ASSERT_TRUE(server.waitUntilStalling());
     operations.cancelCurrentTask();
     EXPECT_EQ(codes(row), "4/0");
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
 
     operations.startCurrentTask();
     operations.stopCurrentTask();
@@ -464,7 +464,7 @@ TEST_F(TaskOperationsTest, CancelAllSparesOnlyDoneTasks)
     EXPECT_EQ(codes(idle), "4/0");
     EXPECT_FALSE(std::filesystem::exists(dir.file("idle.bin.zv-progress")));
     EXPECT_EQ(fileAt("idle.bin"), "partial");
-    EXPECT_TRUE(slots.isEmpty(running));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(running)));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -489,7 +489,7 @@ TEST_F(TaskOperationsTest, HttpsDownloadsWithTheBundleNamedByCurlCaBundle)
     ::unsetenv("CURL_CA_BUNDLE");
     ProgressBoard board{table, slots, clock, formats};
     operations.startCurrentTask();
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
     EXPECT_EQ(board.tip(row), "Not started: the server's certificate was refused");
 
     ::setenv("CURL_CA_BUNDLE", TestCertificate::instance().bundlePath().c_str(), 1);
@@ -561,13 +561,13 @@ TEST_F(TaskOperationsRetryTest, AStopDuringTheWaitEndsItAtOnceAndStartsNothing)
     server.serve("/f.bin", TestResource::page(503, "busy"));
     const int row = addTask(server.url("/f.bin"), "f.bin");
     retryingOperations.startCurrentTask();
-    ASSERT_TRUE(retryingOperations.isStartPending(row));
+    ASSERT_TRUE(retryingOperations.isStartPending(table.idOf(row)));
     retryingOperations.stopCurrentTask();
-    EXPECT_FALSE(retryingOperations.isStartPending(row));
+    EXPECT_FALSE(retryingOperations.isStartPending(table.idOf(row)));
     EXPECT_EQ(board.tip(row), "Not started yet");
     deferrer.fireAll();
     EXPECT_EQ(server.requestsFor("/f.bin").size(), 1u);
-    EXPECT_TRUE(slots.isEmpty(row));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(row)));
 }
 
 TEST_F(TaskOperationsRetryTest, APermanentFailureEndsTheStartAtOnceAndTheLastRetryEndsItToo)
@@ -635,7 +635,7 @@ TEST_F(PendingStartTest, AnAnswerStartsTheRowOnlyIfItIsStillTheSameTask)
         {"stopped", [&](int) { pendingOperations.stopCurrentTask(); }},
         {"cancelled", [&](int) { pendingOperations.cancelCurrentTask(); }},
         {"edited", [&](int row) { table.setCell(ColUrl, row, server.url("/other.bin")); }},
-        {"opened in the editor", [&](int row) { pendingOperations.dropPendingStart(row); }},
+        {"opened in the editor", [&](int row) { pendingOperations.dropPendingStart(table.idOf(row)); }},
         {"list cleared", [&](int) { table.setRowCount(1); }},
     };
     for (const auto& [name, change] : changes) {
@@ -647,7 +647,7 @@ TEST_F(PendingStartTest, AnAnswerStartsTheRowOnlyIfItIsStillTheSameTask)
         change(row);
         const std::string before = table.isTaskRow(row) ? codes(row) + table.cell(ColSize, row) : "";
         manual.answer(0, body.size());
-        EXPECT_TRUE(slots.isEmpty(row)) << name;
+        EXPECT_TRUE(slots.isEmpty(table.idOf(row))) << name;
         EXPECT_EQ(table.isTaskRow(row) ? codes(row) + table.cell(ColSize, row) : "", before) << name;
     }
     // Unchanged, the row starts when its answer comes.
@@ -657,7 +657,7 @@ TEST_F(PendingStartTest, AnAnswerStartsTheRowOnlyIfItIsStillTheSameTask)
     EXPECT_EQ(codes(row), "1/1");
     manual.answer(0, body.size());
     EXPECT_EQ(codes(row), "2/2");
-    ASSERT_FALSE(slots.isEmpty(row));
+    ASSERT_FALSE(slots.isEmpty(table.idOf(row)));
     waitForWorker(row);
     EXPECT_EQ(fileAt("f.bin"), body);
 }
@@ -680,6 +680,6 @@ TEST_F(PendingStartTest, StartAllStartsEachRowAsItsAnswerComesAndStopAllDropsThe
     manual.answer(0, body.size());
     manual.answer(0, body.size());
     EXPECT_EQ(codes(dead) + codes(later), "1/11/1");
-    EXPECT_TRUE(slots.isEmpty(dead));
-    EXPECT_TRUE(slots.isEmpty(later));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(dead)));
+    EXPECT_TRUE(slots.isEmpty(table.idOf(later)));
 }

@@ -12,6 +12,7 @@
 #include "support/TestServer.h"
 #include "tasks/TaskCodes.h"
 #include "transfer/CopyNetTr.h"
+#include "transfer/TaskDraft.h"
 #include "transfer/TaskSession.h"
 #include "transfer/RetryPolicy.h"
 #include "transfer/TaskSessionView.h"
@@ -70,6 +71,24 @@ struct SessionFakes {
     MemorySettings settings;
 };
 
+// Its probe is answered; the run's requests are all refused as busy.
+TestResource busyAfterTheProbe()
+{
+    TestResource failing;
+    failing.body = TestServer::pattern(20'000);
+    failing.firstStatuses = {200};
+    failing.status = 503;
+    return failing;
+}
+
+TestResource stallingAfter1000Bytes()
+{
+    TestResource stalling;
+    stalling.body = TestServer::pattern(20'000);
+    stalling.stallAt = 1000;
+    return stalling;
+}
+
 } // namespace
 
 TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTheListAtTheClose)
@@ -94,7 +113,7 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTh
     ASSERT_EQ(session.table().rowCount(), 2);
     EXPECT_EQ(session.table().currentRow(), 1);
     session.operations().startCurrentTask();
-    auto* worker = dynamic_cast<TfileThread*>(session.workerSlots().at(1));
+    auto* worker = dynamic_cast<TfileThread*>(session.workerSlots().at(session.table().idOf(1)));
     ASSERT_NE(worker, nullptr);
     EXPECT_EQ(worker->RefreshEvery, 500u); // the view's refresh speed
     queue.waitUntil([worker] { return worker->finished(); });
@@ -118,14 +137,9 @@ TEST(TaskSession, WithoutAWindowItLoadsTheListRunsATaskTellsTheDesktopAndSavesTh
 TEST(TaskSession, ARunThatFailsAfterItsRetriesIsToldOnceAndAStopOfTheUsersIsNot)
 {
     TestServer server;
-    TestResource failing;
-    failing.body = TestServer::pattern(20'000);
-    failing.firstStatuses = {200}; // the probe's answer; the run's requests are all refused
-    failing.status = 503;
+    const TestResource failing = busyAfterTheProbe();
     server.serve("/f.bin", failing);
-    TestResource stalling;
-    stalling.body = TestServer::pattern(20'000);
-    stalling.stallAt = 1000;
+    const TestResource stalling = stallingAfter1000Bytes();
     server.serve("/s.bin", stalling);
     TempDir programDir;
     SessionFakes fakes;
@@ -146,7 +160,7 @@ TEST(TaskSession, ARunThatFailsAfterItsRetriesIsToldOnceAndAStopOfTheUsersIsNot)
 
     table.setCurrentRow(1);
     session.operations().startCurrentTask();
-    auto* worker = dynamic_cast<TfileThread*>(session.workerSlots().at(1));
+    auto* worker = dynamic_cast<TfileThread*>(session.workerSlots().at(session.table().idOf(1)));
     ASSERT_NE(worker, nullptr);
     fakes.queue.waitUntil([worker] { return worker->finished(); });
     EXPECT_EQ(server.requestsFor("/f.bin").size(), 4u); // the probe, the run and its two retries
@@ -186,4 +200,134 @@ TEST(TaskSession, ReadsTheSettingsAtStartUpAndKeepsAChangedOneAtOnce)
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text, "The settings could not be saved.");
     EXPECT_EQ(session.settings().value("Downloads", "MaxRunning"), "4"); // for this run all the same
+}
+
+namespace {
+
+// Each run's start and end as the session tells them, in order.
+class RecordingListener final : public TaskListener {
+public:
+    void runStarted(TaskId task) override { started.push_back(task); }
+    void runEnded(TaskId task, const RunOutcome& outcome) override { ended.emplace_back(task, outcome.end); }
+    void taskAdded(TaskId task) override { added.push_back(task); }
+    void taskRemoved(TaskId task) override { removed.push_back(task); }
+
+    std::vector<TaskId> added;
+    std::vector<TaskId> removed;
+    std::vector<TaskId> started;
+    std::vector<std::pair<TaskId, RunEnd>> ended;
+};
+
+TaskDraft draftFor(const TestServer& server, const std::string& name, const TempDir& folder,
+                   const std::string& schedule = "No")
+{
+    return {server.url("/" + name), folder.path().string(), name, "", schedule};
+}
+
+} // namespace
+
+TEST(TaskSession, ARunEndedEventCarriesEachOutcomeOnce)
+{
+    TestServer server;
+    server.serve("/done.bin", TestServer::pattern(20'000));
+    const TestResource failing = busyAfterTheProbe();
+    server.serve("/failed.bin", failing);
+    const TestResource stalling = stallingAfter1000Bytes();
+    server.serve("/stopped.bin", stalling);
+    server.serve("/cancelled.bin", stalling);
+    TempDir programDir;
+    SessionFakes fakes;
+    TaskSession session(fakes.services(programDir, RetryPolicy::none()));
+    session.loadAtStartUp();
+    RecordingListener listener;
+    session.addListener(listener);
+    TaskCommands& commands = session.commands();
+    const auto runToItsEnd = [&](TaskId task) {
+        commands.start(task);
+        auto* worker = session.workerSlots().at(task);
+        ASSERT_NE(worker, nullptr);
+        fakes.queue.waitUntil([worker] { return worker->finished(); });
+    };
+
+    const TaskId done = commands.add(draftFor(server, "done.bin", programDir));
+    runToItsEnd(done);
+    const TaskId failed = commands.add(draftFor(server, "failed.bin", programDir));
+    runToItsEnd(failed);
+    const TaskId stopped = commands.add(draftFor(server, "stopped.bin", programDir));
+    commands.start(stopped);
+    ASSERT_TRUE(server.waitUntilStalling());
+    commands.stop(stopped);
+    commands.stop(stopped); // no run is left to end
+    const TaskId cancelled = commands.add(draftFor(server, "cancelled.bin", programDir));
+    commands.start(cancelled);
+    ASSERT_TRUE(server.waitUntilStalling());
+    commands.cancel(cancelled);
+    server.releaseStalls();
+    commands.cancelAll();
+
+    EXPECT_EQ(listener.started, (std::vector<TaskId>{done, failed, stopped, cancelled}));
+    EXPECT_EQ(listener.ended, (std::vector<std::pair<TaskId, RunEnd>>{{done, RunEnd::Done},
+                                                                      {failed, RunEnd::Failed},
+                                                                      {stopped, RunEnd::StoppedByUser},
+                                                                      {cancelled, RunEnd::Cancelled}}));
+    EXPECT_EQ(session.table().runOutcome(failed).plainReason, "the server is busy (HTTP 503)");
+    session.removeListener(listener);
+}
+
+// The schedule starts a task by its id: a Delete pressed just after the tick cancels the row
+// the user chose, not the one the schedule started.
+TEST(TaskSession, AScheduledStartLeavesTheUsersRowCurrent)
+{
+    TestServer server;
+    const TestResource stalling = stallingAfter1000Bytes();
+    server.serve("/due.bin", stalling);
+    TempDir programDir;
+    SessionFakes fakes;
+    TaskSession session(fakes.services(programDir));
+    session.loadAtStartUp();
+    TaskCommands& commands = session.commands();
+    const TaskId chosen = commands.add(draftFor(server, "chosen.bin", programDir));
+    const TaskId due = commands.add(draftFor(server, "due.bin", programDir, "01.01.2007 1:00:00"));
+    TaskTable& table = session.table();
+    table.setCurrentRow(table.rowOf(chosen));
+
+    session.scheduleWatch().Timer1Timer();
+    ASSERT_NE(session.workerSlots().at(due), nullptr);
+    EXPECT_EQ(table.currentRow(), table.rowOf(chosen));
+    ASSERT_TRUE(server.waitUntilStalling());
+    commands.cancelCurrent();
+    EXPECT_EQ(table.cell(ColStatus, table.rowOf(chosen)), Status::Cancelled);
+    EXPECT_EQ(table.cell(ColProcess, table.rowOf(due)), Process::Running);
+    server.releaseStalls();
+    session.endWorkers();
+}
+
+TEST(TaskSession, ATaskKeepsItsIdThroughSaveAsAndAModifyAndAListReadAgainGivesNewOnes)
+{
+    TestServer server;
+    TempDir programDir;
+    SessionFakes fakes;
+    TaskSession session(fakes.services(programDir));
+    session.loadAtStartUp();
+    TaskTable& table = session.table();
+    RecordingListener listener;
+    session.addListener(listener);
+    const TaskId first = session.commands().add(draftFor(server, "a.bin", programDir));
+    const TaskId second = session.commands().add(draftFor(server, "b.bin", programDir));
+
+    fakes.dialogs.fileAnswers.push_back(programDir.file("elsewhere.log"));
+    session.listFile().saveDatabaseAs();
+    ASSERT_TRUE(session.commands().modify(first, draftFor(server, "c.bin", programDir)));
+    EXPECT_EQ(table.taskIds(), (std::vector<TaskId>{first, second}));
+    EXPECT_EQ(table.cell(ColFileName, table.rowOf(first)), "c.bin");
+
+    fakes.dialogs.fileAnswers.push_back(programDir.file("elsewhere.log"));
+    session.openDatabase();
+    ASSERT_EQ(table.taskCount(), 2);
+    EXPECT_EQ(table.rowOf(first), 0);
+    EXPECT_EQ(table.rowOf(second), 0);
+    EXPECT_FALSE(session.commands().modify(first, draftFor(server, "d.bin", programDir)));
+    EXPECT_EQ(listener.removed, (std::vector<TaskId>{first, second}));
+    EXPECT_EQ(listener.added, (std::vector<TaskId>{first, second, table.idOf(1), table.idOf(2)}));
+    session.removeListener(listener);
 }

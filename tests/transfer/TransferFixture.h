@@ -59,12 +59,12 @@ protected:
         return row;
     }
 
-    TfileThread* worker(int row) const { return dynamic_cast<TfileThread*>(slots.at(row)); }
+    TfileThread* worker(int row) const { return dynamic_cast<TfileThread*>(slots.at(table.idOf(row))); }
 
     // Runs the row's worker reports until the worker has ended.
     void waitForWorker(int row)
     {
-        ThreadBase* running = slots.at(row);
+        ThreadBase* running = slots.at(table.idOf(row));
         ASSERT_NE(running, nullptr);
         queue.waitUntil([running] { return running->finished(); });
     }

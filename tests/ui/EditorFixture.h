@@ -6,6 +6,7 @@
 #include "ui/BrowseForFolders.h"
 #include "ui/ByteLineEdit.h"
 #include "ui/CalendarU.h"
+#include "transfer/TaskCommands.h"
 #include "ui/EditorHost.h"
 #include "ui/ExtentionsU.h"
 #include "ui/QelButton.h"
@@ -21,21 +22,13 @@
 
 namespace zv::test {
 
-// The main window's side of the editor: its default path field and its start.
+// The main window's side of the editor: its default path field.
 class RecordingHost final : public EditorHost {
 public:
     std::string defaultPath() const override { return path; }
     void setDefaultPath(const std::string& newPath) override { path = newPath; }
-    void startCurrentTask() override
-    {
-        ++starts;
-        if (onStart)
-            onStart();
-    }
 
     std::string path;
-    int starts = 0;
-    std::function<void()> onStart;
 };
 
 // Runs action once the dialog's modal run has begun, then ends the run if the action left
@@ -50,14 +43,16 @@ inline void duringModalRun(QDialog& dialog, std::function<void()> action)
 }
 
 // The editor and its pickers over a table, the local server and a temporary folder; the
-// host's start is the real start of the current task.
+// editor's commands are the real ones.
 class EditorFixture : public TransferFixture {
 protected:
     EditorFixture()
     {
         host.path = dir.path().string();
-        host.onStart = [this] { operations.startCurrentTask(); };
     }
+
+    // Whether a start of the row's task was made: a worker runs, or its probe refused it.
+    bool startTried(int row) const { return worker(row) != nullptr || table.runOutcome(row).notStarted; }
 
     // Opens the editor as a modal run would, without waiting in it.
     void openEditor() { editor.open(); }
@@ -81,11 +76,12 @@ protected:
     }
 
     RecordingHost host;
+    TaskCommands commands{table, operations, dialogs};
     ImmediateProbeRunner probes{internet};
     EditorMode mode;
     TForm2 folderPicker{host};
     TForm4 datePicker{formats, clock};
-    TEditTaskForm editor{EditorServices{table, mode, dialogs, formats, clock, probes, host}, folderPicker,
+    TEditTaskForm editor{EditorServices{table, commands, mode, dialogs, formats, clock, probes, host}, folderPicker,
                          datePicker};
 };
 

@@ -9,6 +9,9 @@
 #include "platform/threads/SystemClock.h"
 #include "tasks/EditorMode.h"
 #include "tasks/TaskTable.h"
+#include "tasks/WorkerSlots.h"
+#include "transfer/TaskCommands.h"
+#include "transfer/TaskOperations.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/BrowseForFolders.h"
 #include "ui/CalendarU.h"
@@ -17,7 +20,6 @@
 
 #include <QApplication>
 
-#include <cstdio>
 
 using namespace zv;
 
@@ -27,7 +29,6 @@ class PreviewHost final : public EditorHost {
 public:
     std::string defaultPath() const override { return m_path; }
     void setDefaultPath(const std::string& path) override { m_path = path; }
-    void startCurrentTask() override { std::puts("start current task"); }
 
 private:
     std::string m_path = Paths::defaultDownloadFolder();
@@ -67,7 +68,11 @@ int main(int argc, char* argv[])
 
     TForm2 folderPicker(host);
     TForm4 datePicker(formats, clock);
-    TEditTaskForm editor({table, mode, dialogs, formats, clock, probes, host}, folderPicker, datePicker);
+    // "Immediately" really starts the task written.
+    WorkerSlots workers;
+    TaskOperations operations({{mainThread, internet, table, formats, clock, {}}, workers, dialogs, probes, {}});
+    TaskCommands commands(table, operations, dialogs);
+    TEditTaskForm editor({table, commands, mode, dialogs, formats, clock, probes, host}, folderPicker, datePicker);
     dialogs.setOwner(&editor);
 
     if (what == QLatin1String("date"))

@@ -1,7 +1,8 @@
-#include "ui/TaskEntryRules.h"
+#include "transfer/TaskEntryRules.h"
 
 #include "platform/text/FormatSettings.h"
 #include "tasks/CellFormats.h"
+#include "tasks/TaskTable.h"
 #include "transfer/FileNames.h"
 
 #include <algorithm>
@@ -23,7 +24,25 @@ bool beginsWith(std::string_view text, std::string_view prefix)
                       [](char wanted, char c) { return lowerAscii(c) == wanted; });
 }
 
+constexpr const char* AccessCaption = "Attempt of access to a file";
+
 } // namespace
+
+std::optional<TaskEntryRules::Refusal> TaskEntryRules::refusal(const std::string& url, const std::string& path,
+                                                               bool adding, int taskCount)
+{
+    if (adding && taskCount >= TaskTable::MaxTasks)
+        return Refusal{"The list of tasks is full: " + std::to_string(TaskTable::MaxTasks)
+                           + " tasks at most!\rClear the list to add new tasks.",
+                       "Too many tasks!"};
+    if (!hasWebScheme(url))
+        return Refusal{"Example for adress:\rhttp://\rhttps://", AccessCaption};
+    if (!hasFileExtension(url))
+        return Refusal{"Is not supported this file!", "File corrupt!"};
+    if (isBlank(path))
+        return Refusal{"Please! Select directory!", "Free path!"};
+    return std::nullopt;
+}
 
 bool TaskEntryRules::hasWebScheme(std::string_view url)
 {

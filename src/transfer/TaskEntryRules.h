@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,15 @@ class FormatSettings;
 
 // The task editor's checks and texts, on the fields' bytes.
 namespace TaskEntryRules {
+// Why OK takes no task before the server is asked: a warning's text and caption.
+struct Refusal {
+    std::string text;
+    std::string caption;
+};
+// The first rule the fields break, in the order OK checks them: a new task in a full table,
+// an address that is not the web's, an address without a file extension, a blank folder.
+std::optional<Refusal> refusal(const std::string& url, const std::string& path, bool adding, int taskCount);
+
 // Begins with "http:" or "https:", letters compared without case.
 bool hasWebScheme(std::string_view url);
 // A dot in the 4th, 5th, 3rd or 2nd place from the end: the address ends in a dot and
