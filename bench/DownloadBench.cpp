@@ -59,16 +59,17 @@ int main(int argc, char** argv)
 
     const auto start = std::chrono::steady_clock::now();
     const double mainCpuBefore = threadCpuSeconds();
+    const TaskId task = table.idOf(row);
     {
         auto* worker = new TfileThread(WorkerServices{mainThread, internet, table, formats, clock, {}});
-        slots.put(row, ThreadPtr(worker));
+        slots.put(task, ThreadPtr(worker));
         worker->Url = argv[1];
         worker->DestFile = argv[2];
-        worker->Row = static_cast<std::uint8_t>(row);
+        worker->Task = task;
         worker->CreateNew = 1;
         worker->RefreshEvery = RefreshSpeed::readsBetweenReports(RefreshSpeed::DefaultItem);
         table.setCell(ColProcess, row, std::string(Process::Running));
-        progress.launched(row, worker->Meter);
+        progress.launched(task, worker->Meter);
         worker->resume();
         const auto interval = std::chrono::milliseconds(500); // the window's progress timer
         while (!mainThread.waitUntil([worker] { return worker->finished(); }, std::chrono::steady_clock::now() + interval)) {
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
             samplingCpu += threadCpuSeconds() - before;
             ++samples;
         }
-        slots.destroy(row);
+        slots.destroy(task);
     }
     const double mainCpu = threadCpuSeconds() - mainCpuBefore;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
