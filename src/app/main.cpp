@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainFormU.h"
 #include "platform/sound/AlsaSound.h"
 #include "platform/text/ApplicationTitle.h"
@@ -20,43 +21,82 @@
 #include "platform/threads/QtDeferrer.h"
 #include "platform/threads/RandomFactor.h"
 #include "transfer/TaskSession.h"
+#include "transfer/LinkMessage.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
 
 #include <QApplication>
 #include <QSessionManager>
 
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
+static_assert(zv::LinkMessage::MaxSize <= zv::SingleInstance::MaxMessage, "every link message can be handed over");
+
 // Nothing when this start is the only copy on its list folder and goes on; else its exit
 // status. A second copy beside the same list would write its table over the first's at close.
+// A request with links is handed to the running copy, or said to be refused: never dropped.
 std::optional<int> exitUnlessOnlyCopy(const zv::ListFolderLock& lock, zv::SingleInstance& instance,
-                                      const std::string& listFolder)
+                                      const std::string& listFolder, const QByteArray& request)
 {
     using Forward = zv::SingleInstance::Forward;
     if (lock.state() == zv::ListFolderLock::State::Unavailable)
         std::cerr << zv::ApplicationTitle
                   << " cannot lock its list folder, so only the socket keeps a second copy out: " << lock.problem()
                   << std::endl;
-    if (lock.state() != zv::ListFolderLock::State::InUse)
-        return instance.claim() ? std::nullopt : std::optional<int>(0);
-    // The copy holding the list may run with another runtime folder, where we cannot reach it.
-    const Forward forwarded = instance.forwardToRunningCopy();
+    Forward forwarded = Forward::NobodyThere;
+    if (lock.state() != zv::ListFolderLock::State::InUse) {
+        if (instance.claim(request))
+            return std::nullopt;
+        forwarded = instance.lastForward();
+    } else {
+        // The copy holding the list may run with another runtime folder, where we cannot reach it.
+        forwarded = instance.forwardToRunningCopy(request);
+    }
     if (forwarded == Forward::Shown)
         return 0;
-    std::cerr << zv::ApplicationTitle << ": the task list in \"" << listFolder << "\" is in use by another running copy"
+    if (request.isEmpty() && lock.state() != zv::ListFolderLock::State::InUse)
+        return 0;
+    std::cerr << zv::ApplicationTitle << ": " << (request.isEmpty() ? "" : "the links were not added: ")
+              << "the task list in \"" << listFolder << "\" is in use by another running copy"
               << (forwarded == Forward::NoAnswer ? ", which does not answer." : ".") << std::endl;
     return 1;
+}
+
+std::vector<std::string> argumentsOf(const QStringList& arguments)
+{
+    std::vector<std::string> texts;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        texts.push_back(arguments[i].toStdString());
+    return texts;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Answered without a window, so also where no display is.
+    if (const auto print = zv::CommandLine::printRequest(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::cout << print->text;
+        return 0;
+    }
     QApplication application(argc, argv);
+    // Qt has taken its own options out by now.
+    const zv::Launch launch = zv::CommandLine::parse(argumentsOf(QCoreApplication::arguments()),
+                                                     std::filesystem::current_path().string());
+    if (launch.kind != zv::Launch::Kind::Run) {
+        std::cerr << zv::ApplicationTitle << ": " << launch.text << std::endl;
+        return launch.exitCode;
+    }
+    const QByteArray linkRequest =
+        launch.links.urls.empty()
+            ? QByteArray()
+            : zv::SingleInstance::messageRequest(QByteArray::fromStdString(zv::LinkMessage::encode(launch.links)));
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     const std::string programDir = zv::Paths::executableDir();
@@ -67,7 +107,7 @@ int main(int argc, char* argv[])
     zv::ListFolderLock folderLock(listFolder);
     zv::SingleInstance singleInstance(zv::SingleInstance::serverNameFor(QString::fromStdString(listFolder)),
                                       zv::RuntimeFolder::find());
-    if (const auto exitCode = exitUnlessOnlyCopy(folderLock, singleInstance, listFolder))
+    if (const auto exitCode = exitUnlessOnlyCopy(folderLock, singleInstance, listFolder, linkRequest))
         return *exitCode;
     zv::FontSubstitutes::install();
 
