@@ -7,6 +7,8 @@ namespace zv::LinkMessage {
 namespace {
 
 constexpr std::string_view Heading = "zare-vantrel links ";
+// After the last field: a message cut between two fields is not taken for a shorter one.
+constexpr std::string_view Trailer = "end\n";
 
 void field(std::string& message, std::string_view key, std::string_view value)
 {
@@ -69,7 +71,7 @@ std::string encode(const LinkBatch& batch)
     field(message, "quiet", batch.quiet ? "1" : "0");
     for (const std::string& url : batch.urls)
         field(message, "url", url);
-    return message;
+    return message.append(Trailer);
 }
 
 std::optional<LinkBatch> decode(std::string_view message)
@@ -81,7 +83,7 @@ std::optional<LinkBatch> decode(std::string_view message)
     LinkBatch batch;
     std::string_view key;
     std::string_view value;
-    while (!message.empty()) {
+    while (message != Trailer) {
         if (!nextField(message, key, value) || !take(batch, key, value))
             return std::nullopt;
     }
