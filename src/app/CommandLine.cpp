@@ -2,7 +2,7 @@
 
 #include "platform/text/ApplicationTitle.h"
 #include "transfer/LinkMessage.h"
-#include "ui/TaskEntryRules.h"
+#include "transfer/TaskEntryRules.h"
 
 #include <algorithm>
 #include <filesystem>
