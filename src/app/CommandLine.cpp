@@ -2,7 +2,7 @@
 
 #include "platform/text/ApplicationTitle.h"
 #include "transfer/LinkMessage.h"
-#include "transfer/TaskEntryRules.h"
+#include "transfer/LinkAdding.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,24 +16,10 @@ Launch refused(const std::string& text)
     return {Launch::Kind::Refuse, text, CommandLine::BadArguments, {}};
 }
 
-bool isControl(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f;
-}
-
 std::string absoluteFolder(const std::string& folder, const std::string& workingFolder)
 {
     const std::filesystem::path path(folder);
     return (path.is_absolute() ? path : std::filesystem::path(workingFolder) / path).lexically_normal().string();
-}
-
-// How a refused link is named in the one line of refusals: cut, control characters as '?'.
-std::string shown(const std::string& url)
-{
-    std::string text = url.substr(0, 200);
-    std::replace_if(text.begin(), text.end(), isControl, '?');
-    return "\"" + text + (url.size() > 200 ? "...\"" : "\"");
 }
 
 // Every refused link with its reason, on one line; empty when none is refused.
@@ -41,8 +27,8 @@ std::string refusals(const std::vector<std::string>& urls)
 {
     std::string text;
     for (const std::string& url : urls) {
-        if (const auto why = CommandLine::refusalOf(url))
-            text += (text.empty() ? "refused, nothing added: " : ", ") + shown(url) + " (" + *why + ")";
+        if (const auto why = LinkAdding::refusalOf(url))
+            text += (text.empty() ? "refused, nothing added: " : ", ") + LinkAdding::shown(url) + " (" + *why + ")";
     }
     return text;
 }
@@ -57,7 +43,8 @@ std::string CommandLine::usage()
            "  --folder DIR  save into DIR (a relative DIR is taken from the current folder)\n"
            "  --name FILE   save the one URL under FILE\n"
            "  --later       add the tasks to be started by hand\n"
-           "  --quiet       add without any dialog; refusals go to standard error\n"
+           "  --quiet       add without any dialog; each link not added is named on\n"
+           "                standard error, and the exit status is then 1\n"
            "  --help        show this text\n"
            "  --version     show the version\n";
 }
@@ -70,17 +57,6 @@ std::optional<Launch> CommandLine::printRequest(const std::vector<std::string>& 
         if (argument == "--version")
             return Launch{Launch::Kind::Print, std::string(ApplicationTitle) + "\n", 0, {}};
     }
-    return std::nullopt;
-}
-
-std::optional<std::string> CommandLine::refusalOf(std::string_view url)
-{
-    if (!TaskEntryRules::hasWebScheme(url))
-        return "not an http or https URL";
-    if (url.size() > MaxUrlLength)
-        return "longer than " + std::to_string(MaxUrlLength) + " bytes";
-    if (std::any_of(url.begin(), url.end(), isControl))
-        return "holds a line break or another control character";
     return std::nullopt;
 }
 

@@ -28,17 +28,12 @@ namespace CommandLine {
 
 // Exit status for arguments that are refused.
 inline constexpr int BadArguments = 2;
-// Longer links are no links a browser hands over.
-inline constexpr std::size_t MaxUrlLength = 8192;
 
 // arguments without the program's name (Qt's own options already taken out); a relative
 // folder is taken from workingFolder.
 Launch parse(const std::vector<std::string>& arguments, const std::string& workingFolder);
 // Whether arguments ask only for text ("--help", "--version"): answered before any window.
 std::optional<Launch> printRequest(const std::vector<std::string>& arguments);
-// Why a link is not taken (not http or https, too long, holding control characters); nullopt
-// when it is taken.
-std::optional<std::string> refusalOf(std::string_view url);
 std::string usage();
 
 } // namespace CommandLine

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/LinkIntake.h"
 #include "app/MainFormU.h"
 #include "platform/sound/AlsaSound.h"
 #include "platform/text/ApplicationTitle.h"
@@ -24,9 +25,11 @@
 #include "transfer/LinkMessage.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
+#include "ui/LinkBatchForm.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <filesystem>
 #include <iostream>
@@ -58,8 +61,12 @@ std::optional<int> exitUnlessOnlyCopy(const zv::ListFolderLock& lock, zv::Single
         // The copy holding the list may run with another runtime folder, where we cannot reach it.
         forwarded = instance.forwardToRunningCopy(request);
     }
-    if (forwarded == Forward::Shown)
-        return 0;
+    if (forwarded == Forward::Shown) {
+        // The running copy's word on each quiet link it did not add.
+        for (const QByteArray& note : instance.lastNotes())
+            std::cerr << zv::ApplicationTitle << ": " << note.toStdString() << std::endl;
+        return instance.lastNotes().isEmpty() ? 0 : 1;
+    }
     if (request.isEmpty() && lock.state() != zv::ListFolderLock::State::InUse)
         return 0;
     std::cerr << zv::ApplicationTitle << ": " << (request.isEmpty() ? "" : "the links were not added: ")
@@ -121,6 +128,7 @@ int main(int argc, char* argv[])
     const zv::SystemClock clock;
     zv::QtDialogs dialogs;
     zv::QtDialogs editorDialogs;
+    zv::QtDialogs batchDialogs;
     zv::DesktopShell shell;
     zv::QtNotifyIconShell trayShell;
     zv::AlsaSound sound;
@@ -141,6 +149,7 @@ int main(int argc, char* argv[])
         closeRequested = true;
         dialogs.endSession();
         editorDialogs.endSession();
+        batchDialogs.endSession();
         if (window)
             window->closeOnRequest();
     };
@@ -168,8 +177,23 @@ int main(int argc, char* argv[])
             std::cerr << mainForm.exitReport() << std::endl;
         QApplication::exit(mainForm.exitCode());
     });
+    const auto defaultPath = [&mainForm] { return mainForm.defaultPath(); };
+    zv::TLinkBatchForm batchForm({session.commands(), session.table(), batchDialogs, defaultPath}, &mainForm);
+    batchDialogs.setOwner(&batchForm);
+    zv::LinkIntake links(session.commands(), session.table(),
+                         {[&mainForm](const zv::LinkBatch& batch) { mainForm.EditTaskForm->openForLink(batch); },
+                          [&batchForm](const zv::LinkBatch& batch) { batchForm.openFor(batch); }, defaultPath, {}});
+    singleInstance.setMessageReader([&links](const QByteArray& message) { return links.readMessage(message); });
     mainForm.show();
     if (closeRequested)
         mainForm.closeOnRequest();
+    else if (launch.links.quiet)
+        // Once the window has shown, as a later start's links would be.
+        QTimer::singleShot(0, &links, [&links, &launch] {
+            for (const std::string& line : links.addQuietly(launch.links))
+                std::cerr << zv::ApplicationTitle << ": " << line << std::endl;
+        });
+    else if (!launch.links.urls.empty())
+        links.take(launch.links);
     return QApplication::exec();
 }

@@ -13,7 +13,10 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <array>
+#include <atomic>
 #include <random>
+#include <thread>
 #include <sstream>
 #include <vector>
 
@@ -259,6 +262,53 @@ TEST_F(SingleInstanceTest, AMessageArrivesWholeOnceAndRandomOrOversizedBytesAreD
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() >= 2; }, 5000));
     EXPECT_EQ(messages.count(), 2);
     EXPECT_EQ(messages[1][0].toByteArray(), "second");
+}
+
+namespace {
+// Later starts on threads of their own, while the running copy answers on the test's.
+class SingleInstanceThreadsTest : public SingleInstanceTest {};
+} // namespace
+
+TEST_F(SingleInstanceThreadsTest, TwoStartsAtOnceEachHandTheirMessageOverOnceAndHearTheirNotes)
+{
+    const QString name = nameFor("program");
+    SingleInstance running(name, folder());
+    ASSERT_TRUE(running.claim());
+    running.setMessageReader([](const QByteArray& message) { return QList<QByteArray>{"a", "refused " + message}; });
+    QSignalSpy messages(&running, &SingleInstance::messageReceived);
+
+    struct Start {
+        QByteArray message;
+        bool ranItself = true;
+        SingleInstance::Forward forward = SingleInstance::Forward::NobodyThere;
+        QList<QByteArray> notes;
+    };
+    std::array<Start, 2> starts{Start{"first"}, Start{"second"}};
+    std::atomic<int> finished{0};
+    std::vector<std::thread> threads;
+    for (Start& start : starts)
+        threads.emplace_back([&, this] {
+            SingleInstance later(name, folder());
+            start.ranItself = later.claim(SingleInstance::messageRequest(start.message));
+            start.forward = later.lastForward();
+            start.notes = later.lastNotes();
+            ++finished;
+        });
+    const bool bothFinished = QTest::qWaitFor([&] { return finished == 2; }, 20000);
+    for (std::thread& thread : threads)
+        thread.join();
+    ASSERT_TRUE(bothFinished);
+
+    QStringList received;
+    for (const QList<QVariant>& signal : messages)
+        received << QString::fromUtf8(signal[0].toByteArray());
+    received.sort();
+    EXPECT_EQ(received, (QStringList{"first", "second"}));
+    for (const Start& start : starts) {
+        EXPECT_FALSE(start.ranItself);
+        EXPECT_EQ(start.forward, SingleInstance::Forward::Shown);
+        EXPECT_EQ(start.notes, (QList<QByteArray>{"a", "refused " + start.message}));
+    }
 }
 
 TEST_F(SingleInstanceTest, TheSocketLivesInTheSessionsRuntimeFolder)

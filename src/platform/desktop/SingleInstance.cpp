@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <algorithm>
 #include <iostream>
 
 #include <sys/socket.h>
@@ -22,6 +23,11 @@ const QByteArray ShowRequest = "show\n";
 const QByteArray ShownAnswer = "shown\n";
 // "message <length>\n" and the message's bytes.
 const QByteArray MessageHeading = "message ";
+// Before the answer to a message, the running copy may send notes: "note <length>\n" and
+// the note's bytes. A start that knows no notes takes the first as no answer.
+const QByteArray NoteHeading = "note ";
+constexpr qint64 MaxNote = 64 * 1024;
+constexpr int MaxNotes = 10000;
 constexpr qint64 MaxHeaderLine = 32;
 // A running copy answers at once; one that does not is hung, and a second copy must not wait long.
 constexpr int ConnectMs = 1000;
@@ -114,10 +120,32 @@ SingleInstance::Forward SingleInstance::sendRequest(const QByteArray& request, b
             socket.waitForDisconnected(WriteMs);
         return Forward::Shown;
     }
-    while (!socket.canReadLine() && socket.waitForReadyRead(AnswerMs)) {}
-    const bool shown = socket.canReadLine() && socket.readLine() == ShownAnswer;
+    const bool shown = readAnswer(socket);
     socket.abort();
     return shown ? Forward::Shown : Forward::NoAnswer;
+}
+
+bool SingleInstance::readAnswer(QLocalSocket& socket)
+{
+    m_lastNotes.clear();
+    const auto waitFor = [&socket](qint64 bytes) {
+        while (socket.bytesAvailable() < bytes && socket.waitForReadyRead(AnswerMs)) {}
+        return socket.bytesAvailable() >= bytes;
+    };
+    while (m_lastNotes.size() <= MaxNotes) {
+        while (!socket.canReadLine() && socket.waitForReadyRead(AnswerMs)) {}
+        if (!socket.canReadLine())
+            return false;
+        const QByteArray line = socket.readLine(MaxHeaderLine + 1);
+        if (!line.startsWith(NoteHeading))
+            return line == ShownAnswer;
+        bool isNumber = false;
+        const qint64 length = line.mid(NoteHeading.size()).trimmed().toLongLong(&isNumber);
+        if (!isNumber || length < 0 || length > MaxNote || !waitFor(length))
+            return false;
+        m_lastNotes.append(socket.read(length));
+    }
+    return false;
 }
 
 bool SingleInstance::listen()
@@ -204,6 +232,10 @@ bool SingleInstance::readMessage(QLocalSocket* socket)
     const QByteArray message = socket->read(length);
     emit activationRequested();
     emit messageReceived(message);
+    if (m_reader)
+        for (const QByteArray& note : m_reader(message).mid(0, MaxNotes))
+            socket->write(NoteHeading + QByteArray::number(std::min<qint64>(note.size(), MaxNote)) + '\n'
+                          + note.left(MaxNote));
     socket->write(ShownAnswer);
     return true;
 }

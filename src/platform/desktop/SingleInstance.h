@@ -2,8 +2,11 @@
 
 #include "platform/files/RuntimeFolder.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -50,6 +53,12 @@ public:
     Forward forwardToRunningCopy(const QByteArray& request = {});
     // What the last claim that found a running copy heard from it.
     Forward lastForward() const { return m_lastForward; }
+    // The notes the running copy sent back before its answer to the last request (links it
+    // refused, say), each one line.
+    const QList<QByteArray>& lastNotes() const { return m_lastNotes; }
+    // The running copy's reading of a message: the notes to send back to its sender.
+    using MessageReader = std::function<QList<QByteArray>(const QByteArray& message)>;
+    void setMessageReader(MessageReader reader) { m_reader = std::move(reader); }
     // Stops answering later starts, so they become the running copy themselves.
     void release();
     bool isRunningCopy() const;
@@ -70,11 +79,15 @@ private:
     // Takes a whole message request off the socket; false while it is still coming.
     bool readMessage(QLocalSocket* socket);
     void drop(QLocalSocket* socket, const char* why);
+    // Reads the notes and the answer; false without an answer in time.
+    bool readAnswer(QLocalSocket& socket);
 
     RuntimeFolder m_folder;
     QString m_socketPath; // empty without a folder
     QLocalServer* m_server = nullptr;
     Forward m_lastForward = Forward::NobodyThere;
+    QList<QByteArray> m_lastNotes;
+    MessageReader m_reader;
 };
 
 } // namespace zv
