@@ -26,6 +26,8 @@
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
 #include "ui/LinkBatchForm.h"
+#include "ui/LinkDropTarget.h"
+#include "ui/TaskGrid.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -183,6 +185,10 @@ int main(int argc, char* argv[])
     zv::LinkIntake links(session.commands(), session.table(),
                          {[&mainForm](const zv::LinkBatch& batch) { mainForm.EditTaskForm->openForLink(batch); },
                           [&batchForm](const zv::LinkBatch& batch) { batchForm.openFor(batch); }, defaultPath, {}});
+    zv::LinkDropTarget drops([&links](zv::LinkBatch batch) { links.take(std::move(batch)); });
+    drops.watchDrops(mainForm);
+    drops.watchDrops(*mainForm.GridOfFiles->viewport());
+    drops.watchPaste(*mainForm.GridOfFiles);
     singleInstance.setMessageReader([&links](const QByteArray& message) { return links.readMessage(message); });
     mainForm.show();
     if (closeRequested)

@@ -42,6 +42,26 @@ std::optional<std::string> LinkAdding::refusalOf(std::string_view url)
     return std::nullopt;
 }
 
+std::vector<std::string> LinkAdding::linksIn(std::string_view text)
+{
+    std::vector<std::string> links;
+    bool anyWebLink = false;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        while (!line.empty() && static_cast<unsigned char>(line.front()) <= ' ')
+            line.remove_prefix(1);
+        while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ')
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        anyWebLink = anyWebLink || TaskEntryRules::hasWebScheme(line);
+        links.emplace_back(line);
+    }
+    return anyWebLink ? links : std::vector<std::string>{};
+}
+
 std::string LinkAdding::shown(std::string_view url)
 {
     std::string text(url.substr(0, ShownLength));

@@ -24,6 +24,10 @@ std::optional<std::string> refusalOf(std::string_view url);
 // How a link is named in a line of refusals: cut, control characters as '?', quoted.
 std::string shown(std::string_view url);
 
+// The links in dropped or pasted text (a text/uri-list or plain text): its lines, trimmed,
+// without blank lines and a uri-list's comments; empty when none is an http or https link.
+std::vector<std::string> linksIn(std::string_view text);
+
 struct Outcome {
     enum class Kind { Added, AlreadyListed, Repeated, Refused };
     Kind kind = Kind::Added;
