@@ -11,10 +11,7 @@ namespace zv {
 
 namespace {
 
-Launch refused(const std::string& text)
-{
-    return {Launch::Kind::Refuse, text, CommandLine::BadArguments, {}};
-}
+Launch refused(const std::string& text) { return {Launch::Kind::Refuse, text, CommandLine::BadArguments, {}}; }
 
 std::string absoluteFolder(const std::string& folder, const std::string& workingFolder)
 {

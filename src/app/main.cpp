@@ -102,10 +102,10 @@ int main(int argc, char* argv[])
         std::cerr << zv::ApplicationTitle << ": " << launch.text << std::endl;
         return launch.exitCode;
     }
-    const QByteArray linkRequest =
-        launch.links.urls.empty()
-            ? QByteArray()
-            : zv::SingleInstance::messageRequest(QByteArray::fromStdString(zv::LinkMessage::encode(launch.links)));
+    const QByteArray linkRequest = launch.links.urls.empty()
+                                     ? QByteArray()
+                                     : zv::SingleInstance::messageRequest(
+                                         QByteArray::fromStdString(zv::LinkMessage::encode(launch.links)));
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     const std::string programDir = zv::Paths::executableDir();
@@ -184,7 +184,9 @@ int main(int argc, char* argv[])
     batchDialogs.setOwner(&batchForm);
     zv::LinkIntake links(session.commands(), session.table(),
                          {[&mainForm](const zv::LinkBatch& batch) { mainForm.EditTaskForm->openForLink(batch); },
-                          [&batchForm](const zv::LinkBatch& batch) { batchForm.openFor(batch); }, defaultPath, {}});
+                          [&batchForm](const zv::LinkBatch& batch) { batchForm.openFor(batch); },
+                          defaultPath,
+                          {}});
     zv::LinkDropTarget drops([&links](zv::LinkBatch batch) { links.take(std::move(batch)); });
     drops.watchDrops(mainForm);
     drops.watchDrops(*mainForm.GridOfFiles->viewport());

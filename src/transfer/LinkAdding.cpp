@@ -105,14 +105,10 @@ std::vector<LinkAdding::Outcome> LinkAdding::add(TaskCommands& tasks, const Task
 std::string LinkAdding::describe(const std::string& url, const Outcome& outcome)
 {
     switch (outcome.kind) {
-    case Outcome::Kind::Added:
-        return {};
-    case Outcome::Kind::AlreadyListed:
-        return shown(url) + ": skipped, already in the list";
-    case Outcome::Kind::Repeated:
-        return shown(url) + ": skipped, given twice";
-    case Outcome::Kind::Refused:
-        break;
+    case Outcome::Kind::Added: return {};
+    case Outcome::Kind::AlreadyListed: return shown(url) + ": skipped, already in the list";
+    case Outcome::Kind::Repeated: return shown(url) + ": skipped, given twice";
+    case Outcome::Kind::Refused: break;
     }
     std::string text = outcome.text;
     std::replace(text.begin(), text.end(), '\r', ' ');

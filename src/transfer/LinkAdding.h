@@ -37,13 +37,13 @@ struct Outcome {
 
 struct Request {
     std::vector<std::string> urls;
-    std::string path;  // the destination folder
-    std::string name;  // the file name, for a single link; else each URL's
+    std::string path;   // the destination folder
+    std::string name;   // the file name, for a single link; else each URL's
     bool start = false; // "Immediately"
 };
 
-// One outcome per URL. A URL refused by refusalOf is refused with its reason; a URL already in the table, or earlier in the request, is skipped and
-// said so; the others each pass the editor's checks or are refused with its text.
+// One outcome per URL. A URL refused by refusalOf is refused with its reason; a URL already in the table, or earlier in
+// the request, is skipped and said so; the others each pass the editor's checks or are refused with its text.
 std::vector<Outcome> add(TaskCommands& tasks, const TaskTable& table, const Request& request);
 
 // One line for standard error or a box: the URL and what became of it, empty for one added.

@@ -178,7 +178,7 @@ void TLinkBatchForm::QelButton1Click()
     }
     Links->setPlainText(left);
     std::string summary = "Added: " + std::to_string(added) + ". Skipped, already in the list: "
-                          + std::to_string(skipped) + ". Not added: " + std::to_string(m_refused.size()) + ".";
+                        + std::to_string(skipped) + ". Not added: " + std::to_string(m_refused.size()) + ".";
     // The program's message for a full table, once.
     if (!fullTable.empty())
         summary += "\r" + fullTable;
@@ -187,9 +187,6 @@ void TLinkBatchForm::QelButton1Click()
         done(mrOk);
 }
 
-void TLinkBatchForm::QelButton2Click()
-{
-    done(mrCancel);
-}
+void TLinkBatchForm::QelButton2Click() { done(mrCancel); }
 
 } // namespace zv

@@ -7,20 +7,20 @@ using namespace zv;
 
 TEST(CommandLine, LinksAndOptionsAreTakenAndAnythingElseIsRefusedWithStatusTwo)
 {
-    const Launch one = CommandLine::parse({"--folder", "dl/../in", "--name", "x.iso", "--later", "HTTPS://h/x"}, "/home/u");
+    const Launch one = CommandLine::parse({"--folder", "dl/../in", "--name", "x.iso", "--later", "HTTPS://h/x"},
+                                          "/home/u");
     ASSERT_EQ(one.kind, Launch::Kind::Run);
     EXPECT_EQ(one.links, (LinkBatch{{"HTTPS://h/x"}, "/home/u/in", "x.iso", true, false}));
     EXPECT_TRUE(CommandLine::parse({}, "/").links.urls.empty());
 
     // Nothing is added when one argument is refused, and the refusal is one line naming it.
-    const std::vector<std::vector<std::string>> refused = {
-        {"http://h/a.zip", "file:///etc/passwd", "javascript:alert(1)"},
-        {"http://h/a\nb.zip"},
-        {"http://h/" + std::string(100'000, 'a')},
-        {"--name", "x", "http://h/a", "http://h/b"},
-        {"--bogus", "http://h/a"},
-        {"--folder"},
-        {"--quiet"}};
+    const std::vector<std::vector<std::string>> refused = {{"http://h/a.zip", "file:///etc/passwd", "javascript:alert(1)"},
+                                                           {"http://h/a\nb.zip"},
+                                                           {"http://h/" + std::string(100'000, 'a')},
+                                                           {"--name", "x", "http://h/a", "http://h/b"},
+                                                           {"--bogus", "http://h/a"},
+                                                           {"--folder"},
+                                                           {"--quiet"}};
     for (const auto& arguments : refused) {
         const Launch launch = CommandLine::parse(arguments, "/");
         EXPECT_EQ(launch.kind, Launch::Kind::Refuse) << arguments.back().substr(0, 40);

@@ -32,10 +32,7 @@ protected:
         return batch;
     }
 
-    static QByteArray message(const LinkBatch& batch)
-    {
-        return QByteArray::fromStdString(LinkMessage::encode(batch));
-    }
+    static QByteArray message(const LinkBatch& batch) { return QByteArray::fromStdString(LinkMessage::encode(batch)); }
 
     std::vector<std::string> opened;
     std::unique_ptr<LinkIntake> intake;
@@ -64,8 +61,8 @@ TEST_F(LinkIntakeTest, LinksThatComeWhileAModalBoxIsOpenWaitForItThenOpenInTurn)
 
 TEST_F(LinkIntakeTest, QuietLinksAreAddedAtOnceAndEachRefusalIsSaidBack)
 {
-    const LinkBatch batch =
-        links({"http://example.com/a.zip", "file:///etc/passwd", "http://example.com/bad\nline.zip"}, true);
+    const LinkBatch batch = links({"http://example.com/a.zip", "file:///etc/passwd", "http://example.com/bad\nline.zip"},
+                                  true);
     const QList<QByteArray> notes = intake->readMessage(message(batch));
     ASSERT_EQ(notes.size(), 2);
     EXPECT_TRUE(notes[1].startsWith("\"http://example.com/bad?line.zip\": not added"));

@@ -283,7 +283,9 @@ TEST_F(SingleInstanceThreadsTest, TwoStartsAtOnceEachHandTheirMessageOverOnceAnd
         SingleInstance::Forward forward = SingleInstance::Forward::NobodyThere;
         QList<QByteArray> notes;
     };
-    std::array<Start, 2> starts{Start{"first"}, Start{"second"}};
+    std::array<Start, 2> starts;
+    starts[0].message = "first";
+    starts[1].message = "second";
     std::atomic<int> finished{0};
     std::vector<std::thread> threads;
     for (Start& start : starts)

@@ -38,15 +38,19 @@ TEST_F(LinkAddingTest, AFullTableTakesTheFirstLinksInOrderAndRefusesTheRestWithI
         EXPECT_TRUE(outcomes[i].tableFull);
     }
     EXPECT_EQ(LinkAdding::describe(urls[299], outcomes[299]),
-              "\"" + urls[299] + "\": not added: The list of tasks is full: 254 tasks at most! Clear the list to add new tasks.");
+              "\"" + urls[299]
+                  + "\": not added: The list of tasks is full: 254 tasks at most! Clear the list to add new tasks.");
 }
 
 TEST_F(LinkAddingTest, ListedOrRepeatedLinksAreSkippedAndTheEditorsChecksRefuseTheRest)
 {
     addTask("http://example.com/a.zip", "a.zip");
-    const std::vector<std::string> urls{"http://example.com/a.zip", "http://example.com/b.zip",
-                                        "http://example.com/b.zip", "file:///etc/passwd",
-                                        "javascript:alert(1)",      "http://example.com/noextension",
+    const std::vector<std::string> urls{"http://example.com/a.zip",
+                                        "http://example.com/b.zip",
+                                        "http://example.com/b.zip",
+                                        "file:///etc/passwd",
+                                        "javascript:alert(1)",
+                                        "http://example.com/noextension",
                                         "http://example.com/" + std::string(100 * 1024, 'x') + ".zip",
                                         std::string("http://example.com/e\0.zip", 25),
                                         "http://example.com/f\n.zip"};

@@ -9,7 +9,10 @@ using namespace zv;
 TEST(LinkMessage, ABatchComesBackWholeAndAnythingCutOrForeignIsNone)
 {
     const LinkBatch batch{{"http://a.example/one.zip", std::string("https://b.example/two\n.zip"), "http://c/\0x"},
-                          "/home/u/Downloads/new\nline", "name.bin", true, false};
+                          "/home/u/Downloads/new\nline",
+                          "name.bin",
+                          true,
+                          false};
     const std::string message = LinkMessage::encode(batch);
     EXPECT_EQ(LinkMessage::decode(message), batch);
     for (std::size_t cut = 0; cut < message.size(); ++cut)
