@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/LinkIntake.h"
 #include "app/MainFormU.h"
 #include "platform/sound/AlsaSound.h"
 #include "platform/text/ApplicationTitle.h"
@@ -20,43 +22,90 @@
 #include "platform/threads/QtDeferrer.h"
 #include "platform/threads/RandomFactor.h"
 #include "transfer/TaskSession.h"
+#include "transfer/LinkMessage.h"
 #include "transfer/ThreadedProbeRunner.h"
 #include "ui/ExtentionsU.h"
+#include "ui/LinkBatchForm.h"
+#include "ui/LinkDropTarget.h"
+#include "ui/TaskGrid.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
 
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
+static_assert(zv::LinkMessage::MaxSize <= zv::SingleInstance::MaxMessage, "every link message can be handed over");
+
 // Nothing when this start is the only copy on its list folder and goes on; else its exit
 // status. A second copy beside the same list would write its table over the first's at close.
+// A request with links is handed to the running copy, or said to be refused: never dropped.
 std::optional<int> exitUnlessOnlyCopy(const zv::ListFolderLock& lock, zv::SingleInstance& instance,
-                                      const std::string& listFolder)
+                                      const std::string& listFolder, const QByteArray& request)
 {
     using Forward = zv::SingleInstance::Forward;
     if (lock.state() == zv::ListFolderLock::State::Unavailable)
         std::cerr << zv::ApplicationTitle
                   << " cannot lock its list folder, so only the socket keeps a second copy out: " << lock.problem()
                   << std::endl;
-    if (lock.state() != zv::ListFolderLock::State::InUse)
-        return instance.claim() ? std::nullopt : std::optional<int>(0);
-    // The copy holding the list may run with another runtime folder, where we cannot reach it.
-    const Forward forwarded = instance.forwardToRunningCopy();
-    if (forwarded == Forward::Shown)
+    Forward forwarded = Forward::NobodyThere;
+    if (lock.state() != zv::ListFolderLock::State::InUse) {
+        if (instance.claim(request))
+            return std::nullopt;
+        forwarded = instance.lastForward();
+    } else {
+        // The copy holding the list may run with another runtime folder, where we cannot reach it.
+        forwarded = instance.forwardToRunningCopy(request);
+    }
+    if (forwarded == Forward::Shown) {
+        // The running copy's word on each quiet link it did not add.
+        for (const QByteArray& note : instance.lastNotes())
+            std::cerr << zv::ApplicationTitle << ": " << note.toStdString() << std::endl;
+        return instance.lastNotes().isEmpty() ? 0 : 1;
+    }
+    if (request.isEmpty() && lock.state() != zv::ListFolderLock::State::InUse)
         return 0;
-    std::cerr << zv::ApplicationTitle << ": the task list in \"" << listFolder << "\" is in use by another running copy"
+    std::cerr << zv::ApplicationTitle << ": " << (request.isEmpty() ? "" : "the links were not added: ")
+              << "the task list in \"" << listFolder << "\" is in use by another running copy"
               << (forwarded == Forward::NoAnswer ? ", which does not answer." : ".") << std::endl;
     return 1;
+}
+
+std::vector<std::string> argumentsOf(const QStringList& arguments)
+{
+    std::vector<std::string> texts;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        texts.push_back(arguments[i].toStdString());
+    return texts;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Answered without a window, so also where no display is.
+    if (const auto print = zv::CommandLine::printRequest(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::cout << print->text;
+        return 0;
+    }
     QApplication application(argc, argv);
+    // Qt has taken its own options out by now.
+    const zv::Launch launch = zv::CommandLine::parse(argumentsOf(QCoreApplication::arguments()),
+                                                     std::filesystem::current_path().string());
+    if (launch.kind != zv::Launch::Kind::Run) {
+        std::cerr << zv::ApplicationTitle << ": " << launch.text << std::endl;
+        return launch.exitCode;
+    }
+    const QByteArray linkRequest = launch.links.urls.empty()
+                                     ? QByteArray()
+                                     : zv::SingleInstance::messageRequest(
+                                         QByteArray::fromStdString(zv::LinkMessage::encode(launch.links)));
     QApplication::setApplicationName(QString::fromUtf8(zv::ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     const std::string programDir = zv::Paths::executableDir();
@@ -67,7 +116,7 @@ int main(int argc, char* argv[])
     zv::ListFolderLock folderLock(listFolder);
     zv::SingleInstance singleInstance(zv::SingleInstance::serverNameFor(QString::fromStdString(listFolder)),
                                       zv::RuntimeFolder::find());
-    if (const auto exitCode = exitUnlessOnlyCopy(folderLock, singleInstance, listFolder))
+    if (const auto exitCode = exitUnlessOnlyCopy(folderLock, singleInstance, listFolder, linkRequest))
         return *exitCode;
     zv::FontSubstitutes::install();
 
@@ -81,6 +130,7 @@ int main(int argc, char* argv[])
     const zv::SystemClock clock;
     zv::QtDialogs dialogs;
     zv::QtDialogs editorDialogs;
+    zv::QtDialogs batchDialogs;
     zv::DesktopShell shell;
     zv::QtNotifyIconShell trayShell;
     zv::AlsaSound sound;
@@ -101,6 +151,7 @@ int main(int argc, char* argv[])
         closeRequested = true;
         dialogs.endSession();
         editorDialogs.endSession();
+        batchDialogs.endSession();
         if (window)
             window->closeOnRequest();
     };
@@ -128,8 +179,29 @@ int main(int argc, char* argv[])
             std::cerr << mainForm.exitReport() << std::endl;
         QApplication::exit(mainForm.exitCode());
     });
+    const auto defaultPath = [&mainForm] { return mainForm.defaultPath(); };
+    zv::TLinkBatchForm batchForm({session.commands(), session.table(), batchDialogs, defaultPath}, &mainForm);
+    batchDialogs.setOwner(&batchForm);
+    zv::LinkIntake links(session.commands(), session.table(),
+                         {[&mainForm](const zv::LinkBatch& batch) { mainForm.EditTaskForm->openForLink(batch); },
+                          [&batchForm](const zv::LinkBatch& batch) { batchForm.openFor(batch); },
+                          defaultPath,
+                          {}});
+    zv::LinkDropTarget drops([&links](zv::LinkBatch batch) { links.take(std::move(batch)); });
+    drops.watchDrops(mainForm);
+    drops.watchDrops(*mainForm.GridOfFiles->viewport());
+    drops.watchPaste(*mainForm.GridOfFiles);
+    singleInstance.setMessageReader([&links](const QByteArray& message) { return links.readMessage(message); });
     mainForm.show();
     if (closeRequested)
         mainForm.closeOnRequest();
+    else if (launch.links.quiet)
+        // Once the window has shown, as a later start's links would be.
+        QTimer::singleShot(0, &links, [&links, &launch] {
+            for (const std::string& line : links.addQuietly(launch.links))
+                std::cerr << zv::ApplicationTitle << ": " << line << std::endl;
+        });
+    else if (!launch.links.urls.empty())
+        links.take(launch.links);
     return QApplication::exec();
 }

@@ -195,6 +195,16 @@ void TEditTaskForm::openInAddMode()
     exec();
 }
 
+void TEditTaskForm::openForLink(const LinkBatch& links)
+{
+    if (links.urls.empty())
+        return;
+    m_services.mode.setAdd();
+    m_link = links;
+    exec();
+    m_link.reset();
+}
+
 bool TEditTaskForm::editCurrentTask()
 {
     const TaskTable& table = m_services.table;
@@ -221,6 +231,8 @@ void TEditTaskForm::FormShow()
         fillForModify(m_services.table.rowOf(m_services.mode.task()));
     else
         fillForAdd();
+    if (m_link)
+        fillForLink(*m_link);
     Edit1->setFocus();
 }
 
@@ -240,6 +252,15 @@ void TEditTaskForm::fillForAdd()
     LaterCh->setChecked(true);
     m_filledSchedule.reset();
     QelButton7->setCaption(fromBytes(OkCaptionAdd));
+}
+
+// "Later (manually)" is the add mode's choice already; the caller's --later only confirms it.
+void TEditTaskForm::fillForLink(const LinkBatch& links)
+{
+    Edit1->setBytes(links.urls.front());
+    if (!links.folder.empty())
+        Edit4->setBytes(links.folder);
+    NewFileName->setBytes(links.name);
 }
 
 void TEditTaskForm::fillForModify(int row)

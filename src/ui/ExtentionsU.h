@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tasks/CellFormats.h"
+#include "transfer/LinkBatch.h"
 #include "ui/EditorServices.h"
 #include "ui/QelForm.h"
 
@@ -37,6 +38,9 @@ public:
 
     // The main window's "New": the editor in add mode, its result ignored.
     void openInAddMode();
+    // The editor in add mode filled with the first of links that came from outside: its URL,
+    // and the folder and the file name when the caller gave them.
+    void openForLink(const LinkBatch& links);
     // Opens the editor on the current row when its task is idle (Process "1"); otherwise
     // does nothing. True when it opened.
     bool editCurrentTask();
@@ -104,6 +108,7 @@ private:
 
     void fillForAdd();
     void fillForModify(int row);
+    void fillForLink(const LinkBatch& links);
     void fillNow();
     void askServer(const std::string& url, std::function<void(std::uint64_t bytes)> then);
     void reportAccess(const std::string& url, std::uint64_t bytes);
@@ -122,6 +127,7 @@ private:
     TForm2& m_folderPicker;
     TForm4& m_datePicker;
     std::optional<FilledSchedule> m_filledSchedule;
+    std::optional<LinkBatch> m_link; // set while the editor is open for a link
     // Set while the server is asked; an answer is taken only while its own wait is still set.
     std::shared_ptr<BusyWindow> m_waiting;
 };

@@ -58,6 +58,13 @@ void ProgramRun::startOnce()
     const std::string home = (m_home.empty() ? m_folder : m_home).string();
     const std::optional<std::uint64_t> fileSizeLimit = m_fileSizeLimit;
     const std::string standardError = m_standardError.string();
+    // Made before the fork: the child only execs.
+    std::vector<std::string> arguments{program};
+    arguments.insert(arguments.end(), m_arguments.begin(), m_arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
     m_exitStatus = -1;
     m_pid = ::fork();
     if (m_pid < 0)
@@ -84,7 +91,7 @@ void ProgramRun::startOnce()
         }
         if (::chdir(home.c_str()) != 0)
             ::_exit(126);
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
 }

@@ -32,6 +32,8 @@ public:
     void setHome(const std::filesystem::path& folder) { m_home = folder; }
     // For the next starts: an environment variable the program gets besides the test's own.
     void setEnvironment(const std::string& name, const std::string& value) { m_environment[name] = value; }
+    // For the next starts: the arguments after the program's name.
+    void setArguments(std::vector<std::string> arguments) { m_arguments = std::move(arguments); }
     // For the next starts: standard error goes to this file (appended to).
     void setStandardError(const std::filesystem::path& file) { m_standardError = file; }
     // Starts the program and waits until it has reached the X server (has a window). Under
@@ -61,6 +63,7 @@ private:
     std::filesystem::path m_standardError;
     std::filesystem::path m_home;
     std::map<std::string, std::string> m_environment;
+    std::vector<std::string> m_arguments;
 };
 
 // Polls condition until it holds or the limit passes; true when it held.

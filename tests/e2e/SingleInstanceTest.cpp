@@ -108,6 +108,38 @@ TEST_F(SingleInstanceEndToEndTest, ASecondStartInTheSameFolderEndsAndLeavesTheFi
     EXPECT_EQ(saved.rowCount(), 2);
 }
 
+TEST_F(SingleInstanceEndToEndTest, LinksFromASecondStartAreInTheListAfterCloseAndBadOnesAreRefused)
+{
+    ProgramRun first(dir.path() / "program");
+    writeList(first.folder());
+    startAndWaitForWindow(first);
+
+    const auto runLater = [&](std::vector<std::string> arguments, const std::string& errors) {
+        ProgramRun later(first.folder());
+        later.setArguments(std::move(arguments));
+        later.setStandardError(dir.path() / errors);
+        later.start();
+        const int status = later.waitForExit(std::chrono::seconds(15));
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        return WEXITSTATUS(status);
+    };
+    // The one already listed is named on standard error; the new one is added.
+    EXPECT_EQ(runLater({"--quiet", "http://127.0.0.1:9/b.zip", "http://127.0.0.1:9/a.zip"}, "quiet.txt"), 1);
+    EXPECT_NE(readFile(dir.path() / "quiet.txt").find("\"http://127.0.0.1:9/a.zip\": skipped"), std::string::npos);
+    EXPECT_EQ(runLater({"--quiet", "file:///etc/passwd", "javascript:alert(1)"}, "refused.txt"), 2);
+    EXPECT_NE(readFile(dir.path() / "refused.txt").find("file:///etc/passwd"), std::string::npos);
+    EXPECT_TRUE(first.running());
+
+    const int status = first.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    TaskTable saved;
+    saved.writeHeader();
+    TaskListReader::readList(saved, (first.folder() / "vt_tasks.log").string());
+    ASSERT_EQ(saved.taskCount(), 2);
+    EXPECT_EQ(saved.cell(ColUrl, 2), "http://127.0.0.1:9/b.zip");
+    EXPECT_EQ(saved.cell(ColFileName, 2), "b.zip");
+}
+
 TEST_F(SingleInstanceEndToEndTest, AfterTheRunningCopyIsKilledTheNextStartRunsAndAnswersLaterOnes)
 {
     ProgramRun first(dir.path() / "program");

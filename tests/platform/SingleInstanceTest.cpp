@@ -13,10 +13,15 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <array>
+#include <atomic>
+#include <random>
+#include <thread>
 #include <sstream>
 #include <vector>
 
 #include <pwd.h>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -215,6 +220,97 @@ TEST_F(SingleInstanceTest, AStrangersBytesAskForNothing)
     SingleInstance later(name, folder());
     EXPECT_FALSE(later.claim());
     EXPECT_TRUE(requests.wait(5000));
+}
+
+TEST_F(SingleInstanceTest, AMessageArrivesWholeOnceAndRandomOrOversizedBytesAreDroppedWithoutHarm)
+{
+    const QString name = nameFor("program");
+    SingleInstance running(name, folder());
+    ASSERT_TRUE(running.claim());
+    QSignalSpy messages(&running, &SingleInstance::messageReceived);
+    const auto send = [&](const QByteArray& bytes, std::size_t pieces) {
+        sockaddr_un address = socketAddress(name);
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        const std::size_t piece = static_cast<std::size_t>(bytes.size()) / pieces + 1;
+        for (qsizetype at = 0; at < bytes.size(); at += static_cast<qsizetype>(piece)) {
+            const auto length = std::min<std::size_t>(piece, static_cast<std::size_t>(bytes.size() - at));
+            ASSERT_EQ(::write(socket, bytes.constData() + at, length), static_cast<ssize_t>(length));
+            QCoreApplication::processEvents();
+        }
+        ::close(socket);
+    };
+    const QByteArray first("links\n\0with every byte\xff", 25);
+    send(SingleInstance::messageRequest(first), 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() == 1; }, 5000));
+    EXPECT_EQ(messages[0][0].toByteArray(), first);
+
+    std::mt19937 random(11);
+    for (int round = 0; round < 50; ++round) {
+        QByteArray junk(std::uniform_int_distribution<int>(1, 5000)(random), Qt::Uninitialized);
+        for (char& byte : junk)
+            byte = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
+        if (round % 5 == 0)
+            junk.prepend("message ");
+        send(junk, 2);
+    }
+    send("message 99999999999\n" + QByteArray(100, 'x'), 1);
+    send("message -1\n", 1);
+    EXPECT_TRUE(SingleInstance::messageRequest(QByteArray(SingleInstance::MaxMessage + 1, 'x')).isEmpty());
+
+    send(SingleInstance::messageRequest("second"), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() >= 2; }, 5000));
+    EXPECT_EQ(messages.count(), 2);
+    EXPECT_EQ(messages[1][0].toByteArray(), "second");
+}
+
+namespace {
+// Later starts on threads of their own, while the running copy answers on the test's.
+class SingleInstanceThreadsTest : public SingleInstanceTest {};
+} // namespace
+
+TEST_F(SingleInstanceThreadsTest, TwoStartsAtOnceEachHandTheirMessageOverOnceAndHearTheirNotes)
+{
+    const QString name = nameFor("program");
+    SingleInstance running(name, folder());
+    ASSERT_TRUE(running.claim());
+    running.setMessageReader([](const QByteArray& message) { return QList<QByteArray>{"a", "refused " + message}; });
+    QSignalSpy messages(&running, &SingleInstance::messageReceived);
+
+    struct Start {
+        QByteArray message;
+        bool ranItself = true;
+        SingleInstance::Forward forward = SingleInstance::Forward::NobodyThere;
+        QList<QByteArray> notes;
+    };
+    std::array<Start, 2> starts;
+    starts[0].message = "first";
+    starts[1].message = "second";
+    std::atomic<int> finished{0};
+    std::vector<std::thread> threads;
+    for (Start& start : starts)
+        threads.emplace_back([&, this] {
+            SingleInstance later(name, folder());
+            start.ranItself = later.claim(SingleInstance::messageRequest(start.message));
+            start.forward = later.lastForward();
+            start.notes = later.lastNotes();
+            ++finished;
+        });
+    const bool bothFinished = QTest::qWaitFor([&] { return finished == 2; }, 20000);
+    for (std::thread& thread : threads)
+        thread.join();
+    ASSERT_TRUE(bothFinished);
+
+    QStringList received;
+    for (const QList<QVariant>& signal : messages)
+        received << QString::fromUtf8(signal[0].toByteArray());
+    received.sort();
+    EXPECT_EQ(received, (QStringList{"first", "second"}));
+    for (const Start& start : starts) {
+        EXPECT_FALSE(start.ranItself);
+        EXPECT_EQ(start.forward, SingleInstance::Forward::Shown);
+        EXPECT_EQ(start.notes, (QList<QByteArray>{"a", "refused " + start.message}));
+    }
 }
 
 TEST_F(SingleInstanceTest, TheSocketLivesInTheSessionsRuntimeFolder)

@@ -1,6 +1,6 @@
 // Shows the task editor (add or modify mode) or one of its pickers over a small table,
 // with the real dialogs, clock, locale and network, so the dialogs can be looked at and
-// tried without the main window. "editor-preview [add|modify|date|folder]".
+// tried without the main window. "editor-preview [add|modify|date|folder|batch]".
 #include "platform/net/CurlSessionFactory.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
@@ -17,6 +17,7 @@
 #include "ui/CalendarU.h"
 #include "ui/EditorHost.h"
 #include "ui/ExtentionsU.h"
+#include "ui/LinkBatchForm.h"
 
 #include <QApplication>
 
@@ -79,6 +80,17 @@ int main(int argc, char* argv[])
         return datePicker.exec() == mrOk ? 0 : 1;
     if (what == QLatin1String("folder"))
         return folderPicker.exec() == mrOk ? 0 : 1;
+    if (what == QLatin1String("batch")) {
+        QtDialogs batchDialogs;
+        TLinkBatchForm batch({commands, table, batchDialogs, [&host] { return host.defaultPath(); }});
+        batchDialogs.setOwner(&batch);
+        LinkBatch links;
+        links.urls = {"https://www.example.com/files/archive.zip", "https://www.example.com/files/manual.pdf",
+                      "https://www.example.com/files/manual.pdf", "ftp://www.example.com/files/old.tar.gz",
+                      "https://mirror.example.org/iso/disk-1.iso"};
+        batch.openFor(links);
+        return table.rowCount() - 2;
+    }
     if (what == QLatin1String("modify"))
         editor.editCurrentTask();
     else

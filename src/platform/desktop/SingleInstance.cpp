@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <algorithm>
 #include <iostream>
 
 #include <sys/socket.h>
@@ -20,6 +21,14 @@ namespace {
 
 const QByteArray ShowRequest = "show\n";
 const QByteArray ShownAnswer = "shown\n";
+// "message <length>\n" and the message's bytes.
+const QByteArray MessageHeading = "message ";
+// Before the answer to a message, the running copy may send notes: "note <length>\n" and
+// the note's bytes. A start that knows no notes takes the first as no answer.
+const QByteArray NoteHeading = "note ";
+constexpr qint64 MaxNote = 64 * 1024;
+constexpr int MaxNotes = 10000;
+constexpr qint64 MaxHeaderLine = 32;
 // A running copy answers at once; one that does not is hung, and a second copy must not wait long.
 constexpr int ConnectMs = 1000;
 constexpr int WriteMs = 1000;
@@ -60,7 +69,14 @@ QString SingleInstance::serverNameFor(const QString& folder)
     return QStringLiteral("zare-vantrel-") + QString::fromLatin1(hash);
 }
 
-bool SingleInstance::claim()
+QByteArray SingleInstance::messageRequest(const QByteArray& message)
+{
+    if (message.size() > MaxMessage)
+        return {};
+    return MessageHeading + QByteArray::number(message.size()) + '\n' + message;
+}
+
+bool SingleInstance::claim(const QByteArray& request)
 {
     if (isRunningCopy())
         return true;
@@ -74,14 +90,19 @@ bool SingleInstance::claim()
     if (!lock.tryLock(LockMs))
         qWarning("single instance: %s stays locked", qPrintable(lock.fileName()));
     // As ever, a listener that takes the request counts as the running copy.
-    if (sendShowRequest(false) != Forward::NobodyThere)
+    // A message must not be lost to a copy that took it but never read it.
+    m_lastForward = sendRequest(request, !request.isEmpty());
+    if (m_lastForward != Forward::NobodyThere)
         return false;
     return listen();
 }
 
-SingleInstance::Forward SingleInstance::forwardToRunningCopy() { return sendShowRequest(true); }
+SingleInstance::Forward SingleInstance::forwardToRunningCopy(const QByteArray& request)
+{
+    return sendRequest(request, true);
+}
 
-SingleInstance::Forward SingleInstance::sendShowRequest(bool awaitAnswer)
+SingleInstance::Forward SingleInstance::sendRequest(const QByteArray& request, bool awaitAnswer)
 {
     if (m_socketPath.isEmpty())
         return Forward::NobodyThere;
@@ -91,18 +112,40 @@ SingleInstance::Forward SingleInstance::sendShowRequest(bool awaitAnswer)
         return Forward::NobodyThere; // nobody there, or a socket file whose copy has died
     if (!peerIsThisUser(socket.socketDescriptor()))
         return Forward::NobodyThere;
-    socket.write(ShowRequest);
-    socket.waitForBytesWritten(WriteMs);
+    socket.write(request.isEmpty() ? ShowRequest : request);
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(WriteMs)) {}
     if (!awaitAnswer) {
         socket.disconnectFromServer();
         if (socket.state() != QLocalSocket::UnconnectedState)
             socket.waitForDisconnected(WriteMs);
         return Forward::Shown;
     }
-    while (!socket.canReadLine() && socket.waitForReadyRead(AnswerMs)) {}
-    const bool shown = socket.canReadLine() && socket.readLine() == ShownAnswer;
+    const bool shown = readAnswer(socket);
     socket.abort();
     return shown ? Forward::Shown : Forward::NoAnswer;
+}
+
+bool SingleInstance::readAnswer(QLocalSocket& socket)
+{
+    m_lastNotes.clear();
+    const auto waitFor = [&socket](qint64 bytes) {
+        while (socket.bytesAvailable() < bytes && socket.waitForReadyRead(AnswerMs)) {}
+        return socket.bytesAvailable() >= bytes;
+    };
+    while (m_lastNotes.size() <= MaxNotes) {
+        while (!socket.canReadLine() && socket.waitForReadyRead(AnswerMs)) {}
+        if (!socket.canReadLine())
+            return false;
+        const QByteArray line = socket.readLine(MaxHeaderLine + 1);
+        if (!line.startsWith(NoteHeading))
+            return line == ShownAnswer;
+        bool isNumber = false;
+        const qint64 length = line.mid(NoteHeading.size()).trimmed().toLongLong(&isNumber);
+        if (!isNumber || length < 0 || length > MaxNote || !waitFor(length))
+            return false;
+        m_lastNotes.append(socket.read(length));
+    }
+    return false;
 }
 
 bool SingleInstance::listen()
@@ -156,15 +199,51 @@ void SingleInstance::acceptConnections()
 
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
+    // A dropped socket's buffer is empty, which ends the loop.
     while (socket->canReadLine()) {
-        if (socket->readLine() == ShowRequest) {
-            emit activationRequested();
-            socket->write(ShownAnswer);
+        if (socket->peek(MessageHeading.size()) == MessageHeading) {
+            if (!readMessage(socket))
+                return;
+            continue;
         }
+        if (socket->readLine(MaxHeaderLine + 1) != ShowRequest)
+            return drop(socket, "a request it does not know");
+        emit activationRequested();
+        socket->write(ShownAnswer);
     }
     // Anything else a stranger sends is dropped, and never piles up.
-    if (socket->bytesAvailable() > ShowRequest.size())
-        socket->abort();
+    if (!socket->canReadLine() && socket->bytesAvailable() > MaxHeaderLine)
+        drop(socket, "a request without a line end");
+}
+
+bool SingleInstance::readMessage(QLocalSocket* socket)
+{
+    const QByteArray header = socket->peek(MaxHeaderLine);
+    const qsizetype lineEnd = header.indexOf('\n');
+    bool isNumber = false;
+    const qint64 length = header.mid(MessageHeading.size(), lineEnd - MessageHeading.size()).toLongLong(&isNumber);
+    if (lineEnd < 0 || !isNumber || length < 0 || length > MaxMessage) {
+        drop(socket, "a message of no readable length, or one too long");
+        return false;
+    }
+    if (socket->bytesAvailable() < lineEnd + 1 + length)
+        return false;
+    socket->skip(lineEnd + 1);
+    const QByteArray message = socket->read(length);
+    emit activationRequested();
+    emit messageReceived(message);
+    if (m_reader)
+        for (const QByteArray& note : m_reader(message).mid(0, MaxNotes))
+            socket->write(NoteHeading + QByteArray::number(std::min<qint64>(note.size(), MaxNote)) + '\n'
+                          + note.left(MaxNote));
+    socket->write(ShownAnswer);
+    return true;
+}
+
+void SingleInstance::drop(QLocalSocket* socket, const char* why)
+{
+    qWarning("single instance: dropped %s", why);
+    socket->abort();
 }
 
 } // namespace zv
