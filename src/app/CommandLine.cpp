@@ -46,6 +46,26 @@ std::string CommandLine::usage()
            "  --version     show the version\n";
 }
 
+std::vector<std::string> CommandLine::takeOwnOptions(int& argc, char* argv[])
+{
+    std::vector<std::string> own;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool takesValue = argument == "--folder" || argument == "--name";
+        if (!takesValue && argument != "--later" && argument != "--quiet") {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        own.push_back(argument);
+        if (takesValue && i + 1 < argc)
+            own.emplace_back(argv[++i]);
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    return own;
+}
+
 std::optional<Launch> CommandLine::printRequest(const std::vector<std::string>& arguments)
 {
     for (const std::string& argument : arguments) {

@@ -32,6 +32,9 @@ inline constexpr int BadArguments = 2;
 // arguments without the program's name (Qt's own options already taken out); a relative
 // folder is taken from workingFolder.
 Launch parse(const std::vector<std::string>& arguments, const std::string& workingFolder);
+// Takes this program's options (with their values) out of argv, before Qt reads it: Qt would
+// take "--name" for its own "-name". What is left is Qt's options and the URLs.
+std::vector<std::string> takeOwnOptions(int& argc, char* argv[]);
 // Whether arguments ask only for text ("--help", "--version"): answered before any window.
 std::optional<Launch> printRequest(const std::vector<std::string>& arguments);
 std::string usage();

@@ -94,10 +94,12 @@ int main(int argc, char* argv[])
         std::cout << print->text;
         return 0;
     }
+    std::vector<std::string> arguments = zv::CommandLine::takeOwnOptions(argc, argv);
     QApplication application(argc, argv);
-    // Qt has taken its own options out by now.
-    const zv::Launch launch = zv::CommandLine::parse(argumentsOf(QCoreApplication::arguments()),
-                                                     std::filesystem::current_path().string());
+    // Qt has taken its own options out by now: what is left are the URLs.
+    for (std::string& url : argumentsOf(QCoreApplication::arguments()))
+        arguments.push_back(std::move(url));
+    const zv::Launch launch = zv::CommandLine::parse(arguments, std::filesystem::current_path().string());
     if (launch.kind != zv::Launch::Kind::Run) {
         std::cerr << zv::ApplicationTitle << ": " << launch.text << std::endl;
         return launch.exitCode;

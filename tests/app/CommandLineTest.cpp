@@ -33,4 +33,15 @@ TEST(CommandLine, LinksAndOptionsAreTakenAndAnythingElseIsRefusedWithStatusTwo)
     EXPECT_THAT(schemes.text, ::testing::Not(HasSubstr("a.zip")));
 
     EXPECT_EQ(CommandLine::parse({"http://h/a", "--help"}, "/").kind, Launch::Kind::Print);
+
+    // Qt would take "--name" for its "-name": the program's options leave argv before Qt reads it.
+    std::vector<std::string> texts = {"zv", "--name", "x.iso", "-platform", "offscreen", "http://h/x", "--quiet"};
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(texts.size());
+    EXPECT_EQ(CommandLine::takeOwnOptions(argc, argv.data()), (std::vector<std::string>{"--name", "x.iso", "--quiet"}));
+    ASSERT_EQ(argc, 4);
+    EXPECT_EQ(std::string(argv[1]) + " " + argv[2] + " " + argv[3], "-platform offscreen http://h/x");
 }
