@@ -240,7 +240,8 @@ TEST_F(SingleInstanceTest, AMessageArrivesWholeOnceAndRandomOrOversizedBytesAreD
         }
         ::close(socket);
     };
-    const QByteArray first("links\n\0with every byte\xff", 25);
+    static constexpr char bytes[] = "links\n\0with every byte\xff";
+    const QByteArray first(bytes, sizeof bytes - 1);
     send(SingleInstance::messageRequest(first), 3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() == 1; }, 5000));
     EXPECT_EQ(messages[0][0].toByteArray(), first);
