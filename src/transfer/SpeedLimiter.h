@@ -39,6 +39,7 @@ private:
     // Waits stay short, so that a changed limit and a fair share follow quickly.
     static constexpr std::chrono::milliseconds LongestWait{100};
 
+    static double burstOf(std::uint64_t limit);
     void refill(std::chrono::steady_clock::time_point now, std::uint64_t limit);
 
     const Clock& m_clock;

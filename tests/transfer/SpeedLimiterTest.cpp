@@ -64,7 +64,7 @@ TEST(SpeedLimiter, TheTotalKeepsTheLimitEachReaderGetsAFairShareAndAChangeHoldsW
             }
             EXPECT_NEAR(static_cast<double>(total), static_cast<double>(limit) * 10, 0.05 * static_cast<double>(limit) * 10)
                 << limit << " by " << count;
-            EXPECT_TRUE(readers.limiter.heldBack());
+            EXPECT_TRUE(readers.limiter.heldBack()) << limit << " by " << count;
         }
     }
 
