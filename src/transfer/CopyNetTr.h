@@ -70,6 +70,9 @@ private:
     bool createDestination(OutputFile& file);
     // startsFile: the answer delivers the file from its first byte.
     bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
+    // How many bytes the next read may take under the speed limit, waiting where a stop
+    // reaches it; 0 when a stop came.
+    std::size_t allowedRead(std::size_t wanted);
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);

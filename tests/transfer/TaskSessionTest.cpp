@@ -202,6 +202,29 @@ TEST(TaskSession, ReadsTheSettingsAtStartUpAndKeepsAChangedOneAtOnce)
     EXPECT_EQ(session.settings().value("Downloads", "MaxRunning"), "4"); // for this run all the same
 }
 
+TEST(TaskSession, AppliesThePreferencesReadAtStartUpAndKeepsOnlyTheChangedKeys)
+{
+    TempDir programDir;
+    SessionFakes fakes;
+    fakes.settings.setValue("Downloads", "MaxRunning", "5000");
+    fakes.settings.setValue("Downloads", "SpeedLimit", "1048576");
+    TaskSession session(fakes.services(programDir));
+    session.loadAtStartUp();
+    EXPECT_EQ(session.preferences(), (DownloadPreferences{0, 1048576, true}));
+    EXPECT_EQ(session.speedLimiter().limit(), 1048576u);
+
+    DownloadPreferences off = session.preferences();
+    off.speedLimitOn = false;
+    EXPECT_TRUE(session.setPreferences(off));
+    EXPECT_EQ(session.speedLimiter().limit(), 0u); // at once, for running downloads too
+    EXPECT_EQ(fakes.settings.saves, 1);
+    EXPECT_EQ(fakes.settings.value("Downloads", "SpeedLimitOn"), "false");
+    EXPECT_EQ(fakes.settings.value("Downloads", "SpeedLimit"), "1048576"); // the typed limit stays
+    EXPECT_EQ(fakes.settings.value("Downloads", "MaxRunning"), "5000");    // not changed, not written
+    EXPECT_TRUE(session.setPreferences(off));
+    EXPECT_EQ(fakes.settings.saves, 1);
+}
+
 namespace {
 
 // Each run's start and end as the session tells them, in order.
