@@ -461,10 +461,21 @@ void TMainForm::GridOfFilesDrawCell(QPainter& painter, int column, int row, cons
     static const std::map<std::string, const char*> statusPictures = {
         {"1", "stat_1.bmp"}, {"2", "stat_2.bmp"}, {"3", "stat_3.bmp"}, {"4", "stat_4.bmp"}};
     static const std::map<std::string, const char*> processPictures = {{"1", "pr_1.bmp"}, {"2", "pr_2.bmp"}};
+    // A task waiting under the cap on running downloads shows its place in line instead of idle.
+    if (column == ColProcess && code == Process::Idle && m_session.runQueue().placeOf(tasks.idOf(row)) != 0) {
+        drawStatePicture(painter, rect, "pr_q.bmp");
+        return;
+    }
     const auto& pictures = column == ColStatus ? statusPictures : processPictures;
     const auto picture = pictures.find(code);
     if (picture != pictures.end())
         drawStatePicture(painter, rect, picture->second);
+}
+
+void TMainForm::queueChanged()
+{
+    GridOfFiles->viewport()->update();
+    GridOfFiles->refreshTip();
 }
 
 void TMainForm::drawStatePicture(QPainter& painter, const QRect& rect, const char* file)

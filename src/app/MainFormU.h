@@ -147,6 +147,7 @@ public:
     void Timer1Timer();
     void ProgressTimerTimer();
     void PlayDoneSound() override;
+    void queueChanged() override;
     void GridOfFilesDrawCell(QPainter& painter, int column, int row, const QRect& rect,
                              const GridDrawState& state);
 

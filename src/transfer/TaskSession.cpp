@@ -17,7 +17,7 @@ TaskSession::TaskSession(Services services)
       m_listFile(m_table, m_services.dialogs, m_services.listFolder),
       m_doneNotices(m_services.notifier, m_services.deferrer),
       m_speed(std::make_shared<SpeedLimiter>(m_services.clock)),
-      m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff),
+      m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff, &m_queue, m_speed.get()),
       m_operations({{m_services.mainThread,
                      m_services.internet,
                      m_table,
@@ -37,7 +37,8 @@ TaskSession::TaskSession(Services services)
                     &m_backoff,
                     &m_services.deferrer,
                     [this](const std::string& name, const std::string& reason) { m_doneNotices.failed(name, reason); },
-                    this}),
+                    this,
+                    &m_queue}),
       m_commands(m_table, m_operations, m_services.dialogs, this),
       m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs, m_editorMode,
                        *this, Paths::join(m_services.programDir, "pic"),
@@ -50,6 +51,10 @@ TaskSession::TaskSession(Services services)
         m_backoff.forget(task);
     });
     addListener(m_progress);
+    m_queue.setOnChange([this] {
+        if (m_view)
+            m_view->queueChanged();
+    });
 }
 
 TaskSession::~TaskSession()
@@ -117,6 +122,7 @@ bool TaskSession::setPreferences(const DownloadPreferences& preferences)
 void TaskSession::applyPreferences()
 {
     m_speed->setLimit(m_preferences.limitInForce());
+    m_operations.setMostRunning(m_preferences.maxRunning);
 }
 
 void TaskSession::openDatabase() { replacingTasks(&TaskListFile::openDatabase); }
@@ -191,6 +197,7 @@ void TaskSession::taskChanged(TaskId task)
 
 void TaskSession::taskRemoved(TaskId task)
 {
+    m_operations.leaveQueue(task);
     tell([task](TaskListener& listener) { listener.taskRemoved(task); });
 }
 

@@ -14,6 +14,7 @@
 #include "transfer/ScheduleWatch.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/RetryPolicy.h"
+#include "transfer/RunQueue.h"
 #include "transfer/TaskCommands.h"
 #include "transfer/TaskListener.h"
 #include "transfer/TaskOperations.h"
@@ -79,6 +80,8 @@ public:
     ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
     ProgressBoard& progress() { return m_progress; }
     const SpeedLimiter& speedLimiter() const { return *m_speed; }
+    // The starts waiting for a place under the cap on running downloads.
+    const RunQueue& runQueue() const { return m_queue; }
     // Exists from loadAtStartUp() on.
     RecoveryCopy& recoveryCopy() { return *m_recovery; }
     // Read by loadAtStartUp(); a value it lacks means the setting's default.
@@ -148,6 +151,7 @@ private:
     DoneNotices m_doneNotices;
     // Before the slots: every worker reads through it.
     std::shared_ptr<SpeedLimiter> m_speed;
+    RunQueue m_queue;
     // After the table: workers end, on destruction, while the table their reports reach exists.
     WorkerSlots m_slots;
     ProgressBoard m_progress;

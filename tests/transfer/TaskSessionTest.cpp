@@ -354,3 +354,31 @@ TEST(TaskSession, ATaskKeepsItsIdThroughSaveAsAndAModifyAndAListReadAgainGivesNe
     EXPECT_EQ(listener.added, (std::vector<TaskId>{first, second, table.idOf(1), table.idOf(2)}));
     session.removeListener(listener);
 }
+
+TEST(TaskSession, TasksWaitingUnderTheCapAreSavedAsBeforeTheyWaitedAndTheNextRunQueuesNone)
+{
+    TestServer server; // busy: the one start under way waits to ask again
+    server.serve("/f0.bin", TestResource::page(503, "busy"));
+    TempDir programDir;
+    SessionFakes fakes;
+    fakes.settings.setValue("Downloads", "MaxRunning", "1");
+    const std::string list = programDir.file("vt_tasks.log");
+    {
+        TaskSession session(fakes.services(programDir));
+        session.loadAtStartUp();
+        for (int task = 0; task < 200; ++task)
+            session.commands().add(draftFor(server, "f" + std::to_string(task) + ".bin", programDir));
+        ASSERT_TRUE(session.saveAtUserClose());
+        const std::string before = readFile(list);
+        session.commands().startAll();
+        EXPECT_EQ(session.runQueue().size(), 199u);
+        ASSERT_TRUE(session.saveAtUserClose());
+        session.endAfterSave();
+        EXPECT_EQ(readFile(list), before);
+    }
+    TaskSession next(fakes.services(programDir));
+    next.loadAtStartUp();
+    EXPECT_EQ(next.table().rowCount(), 201);
+    EXPECT_TRUE(next.runQueue().empty());
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
+}
