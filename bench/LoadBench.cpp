@@ -2,6 +2,8 @@
 // server: total time, the main thread's event-loop lateness while the workers report, and
 // the process's peak memory. Usage: zv-load-bench BASE-URL OUTPUT-FOLDER COUNT
 // Downloads BASE-URL/f001.bin .. into OUTPUT-FOLDER; the list lives there too.
+// ZV_BENCH_CAP=N sets the cap on running downloads: the most running at once (sampled every
+// 10 ms) and the time from each run's end to the next run's start are printed then.
 #include "EventLoopLateness.h"
 #include "Percentile.h"
 #include "RealServices.h"
@@ -10,6 +12,7 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
+#include "transfer/TaskListener.h"
 #include "ui/TaskGrid.h"
 
 #include <QApplication>
@@ -19,7 +22,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -72,13 +77,50 @@ void showTooltipOverFirstRow(TaskGrid& grid)
     QApplication::sendEvent(grid.viewport(), &hover);
 }
 
-bool anyRunning(TaskTable& table)
+int runningCount(TaskTable& table)
 {
+    int running = 0;
     for (int row = 1; row < table.rowCount(); ++row)
-        if (table.cell(ColProcess, row) == Process::Running)
-            return true;
-    return false;
+        running += table.cell(ColProcess, row) == Process::Running ? 1 : 0;
+    return running;
 }
+
+// Whether nothing runs, waits for a place or waits for its probe any more.
+bool allEnded(TaskSession& session)
+{
+    if (runningCount(session.table()) > 0 || !session.runQueue().empty())
+        return false;
+    for (const TaskId task : session.table().taskIds())
+        if (session.operations().isStartPending(task))
+            return false;
+    return true;
+}
+
+// When runs end and start: each end is paired with the first start after it.
+class RunTimes final : public TaskListener {
+public:
+    void runStarted(TaskId) override { starts.push_back(Steady::now()); }
+    void runEnded(TaskId, const RunOutcome&) override { ends.push_back(Steady::now()); }
+
+    // Milliseconds from each end to the next start not yet paired (ends with no start after
+    // them, the last ones, are left out).
+    std::vector<double> endToStart() const
+    {
+        std::vector<double> gaps;
+        std::size_t next = 0;
+        for (const auto& end : ends) {
+            while (next < starts.size() && starts[next] < end)
+                ++next;
+            if (next == starts.size())
+                break;
+            gaps.push_back(std::chrono::duration<double, std::milli>(starts[next++] - end).count());
+        }
+        return gaps;
+    }
+
+    std::vector<Steady::time_point> starts;
+    std::vector<Steady::time_point> ends;
+};
 
 } // namespace
 
@@ -92,6 +134,10 @@ int main(int argc, char** argv)
     const std::string folder = argv[2];
     const int count = std::stoi(argv[3]);
     writeList(baseUrl, folder, count);
+    const char* capText = std::getenv("ZV_BENCH_CAP");
+    const int cap = capText ? std::atoi(capText) : 0;
+    if (cap > 0)
+        std::ofstream(folder + "/zare-vantrel.conf") << "[Downloads]\nMaxRunning=" << cap << "\n";
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -110,6 +156,9 @@ int main(int argc, char** argv)
     TaskSession session(services.forSession(folder));
     TMainForm form(session, services.forMainForm(folder));
     form.show();
+    RunTimes runTimes;
+    session.addListener(runTimes);
+    int mostRunning = 0;
 
     EventLoopLateness lateness;
     double startSeconds = 0;
@@ -132,13 +181,17 @@ int main(int argc, char** argv)
                 ++tooltipTicks;
                 lastTooltip = QToolTip::text();
             }
-            if (anyRunning(form.table()))
+            if (!allEnded(session))
                 return;
             totalSeconds = std::chrono::duration<double>(Steady::now() - begin).count();
             mainCpu = threadCpuSeconds() - cpuBefore;
             QApplication::quit();
         });
         watch->start(20);
+        auto* sampler = new QTimer(&form);
+        QObject::connect(sampler, &QTimer::timeout,
+                         [&] { mostRunning = std::max(mostRunning, runningCount(form.table())); });
+        sampler->start(10);
     });
     QApplication::exec();
 
@@ -164,6 +217,13 @@ int main(int argc, char** argv)
                 drains.size(), drainTotal / 1000.0, percentile(drains, 0.5), percentile(drains, 0.99),
                 percentile(drains, 1.0));
     std::printf("peak RSS: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    if (cap > 0) {
+        const std::vector<double> gaps = runTimes.endToStart();
+        std::printf("cap %d: most running at once (sampled every 10 ms): %d\n", cap, mostRunning);
+        std::printf("a run's end to the next run's start, %zu ends: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+                    gaps.size(), percentile(gaps, 0.5), percentile(gaps, 0.99), percentile(gaps, 1.0));
+    }
     std::fflush(stdout);
-    return done == count ? 0 : 1;
+    session.removeListener(runTimes);
+    return done == count && (cap == 0 || mostRunning <= cap) ? 0 : 1;
 }

@@ -254,13 +254,16 @@ std::size_t TfileThread::allowedRead(std::size_t wanted)
 {
     if (!m_services.speed)
         return wanted;
-    for (;;) {
+    // A grant may cover several reads; what a short read leaves of it is not used.
+    while (m_granted == 0) {
         const SpeedLimiter::Grant grant = m_services.speed->take(wanted);
-        if (grant.bytes != 0)
-            return grant.bytes;
-        if (!m_interrupter.sleepFor(grant.wait))
+        if (grant.wait.count() > 0 && !m_interrupter.sleepFor(grant.wait))
             return 0;
+        m_granted = grant.bytes;
     }
+    const std::size_t allowed = std::min(wanted, m_granted);
+    m_granted -= allowed;
+    return allowed;
 }
 
 std::optional<std::uint64_t> TfileThread::runTotal() const

@@ -99,6 +99,7 @@ private:
     WorkerServices m_services;
     Interrupter m_interrupter;
     std::uint64_t m_reads = 0;
+    std::size_t m_granted = 0; // bytes the speed limit granted and no read has used yet
     std::uint64_t m_startedAt = 0; // the partial file's size when the run began
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <queue>
 #include <tuple>
 #include <vector>
@@ -14,10 +15,15 @@ using std::chrono::milliseconds;
 
 namespace {
 
-// Readers that read 1024 bytes whenever the limiter lets them, on a clock the test moves:
-// each waits as long as it is told, then asks again.
+// Readers that read 1024 bytes at a time whenever the limiter lets them, on a clock the test
+// moves: each waits as long as it is told, then reads what it was granted and asks again. Threads
+// are not woken on time: a reader that slept wakes up to oversleep later, one that did not
+// comes back at once, as a busy reader's thread does.
 struct SimulatedReaders {
-    explicit SimulatedReaders(int count) : bytes(static_cast<std::size_t>(count)) {}
+    explicit SimulatedReaders(int count, std::chrono::microseconds oversleep = {}) :
+        bytes(static_cast<std::size_t>(count)), oversleep(oversleep)
+    {
+    }
 
     // Runs until the clock has moved on by length; the bytes each reader got in that time.
     std::vector<std::uint64_t> runFor(milliseconds length)
@@ -34,9 +40,14 @@ struct SimulatedReaders {
             turns.pop();
             clock.steady = at;
             const SpeedLimiter::Grant grant = limiter.take(1024);
-            bytes[reader] += grant.bytes;
+            // Each reader oversleeps by its own share of the jitter, the first the most.
+            const auto late = grant.wait.count() > 0 ? oversleep / static_cast<long>(reader + 1) : std::chrono::microseconds(0);
+            const auto readAt = at + grant.wait + late;
+            if (readAt < end)
+                bytes[reader] += grant.bytes;
             // A read takes a little time even when the bytes are there.
-            turns.emplace(at + (grant.bytes ? std::chrono::microseconds(10) : grant.wait), order++, reader);
+            const auto reads = static_cast<long>(std::max<std::size_t>(1, (grant.bytes + 1023) / 1024));
+            turns.emplace(readAt + std::chrono::microseconds(10) * reads, order++, reader);
         }
         clock.steady = end;
         return bytes;
@@ -45,6 +56,7 @@ struct SimulatedReaders {
     FixedClock clock;
     SpeedLimiter limiter{clock};
     std::vector<std::uint64_t> bytes;
+    std::chrono::microseconds oversleep;
 };
 
 } // namespace
@@ -53,7 +65,7 @@ TEST(SpeedLimiter, TheTotalKeepsTheLimitEachReaderGetsAFairShareAndAChangeHoldsW
 {
     for (const std::uint64_t limit : {500'000ull, 2'000'000ull, 20'000'000ull}) {
         for (const int count : {1, 3, 10}) {
-            SimulatedReaders readers(count);
+            SimulatedReaders readers(count, std::chrono::microseconds(1500));
             readers.limiter.setLimit(limit);
             const auto shares = readers.runFor(milliseconds(10'000));
             std::uint64_t total = 0;
@@ -79,7 +91,7 @@ TEST(SpeedLimiter, TheTotalKeepsTheLimitEachReaderGetsAFairShareAndAChangeHoldsW
         total += share;
     EXPECT_NEAR(static_cast<double>(total), 500'000.0, 25'000.0);
 
-    // Without a limit every read is granted whole and never waits.
+    // Without a limit every read is granted as asked and never waits.
     readers.limiter.setLimit(0);
     const SpeedLimiter::Grant free = readers.limiter.take(4096);
     EXPECT_EQ(free.bytes, 4096u);
