@@ -12,6 +12,7 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
+#include "transfer/ProbeRunner.h"
 #include "transfer/TaskListener.h"
 #include "ui/TaskGrid.h"
 
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,30 +98,49 @@ bool allEnded(TaskSession& session)
     return true;
 }
 
-// When runs end and start: each end is paired with the first start after it.
+using Times = std::vector<Steady::time_point>;
+
+// Milliseconds from each end to the first start after it not yet paired with an earlier end
+// (ends with no start after them, the last ones, are left out).
+std::vector<double> endToStart(const Times& ends, const Times& starts)
+{
+    std::vector<double> gaps;
+    std::size_t next = 0;
+    for (const auto& end : ends) {
+        while (next < starts.size() && starts[next] < end)
+            ++next;
+        if (next == starts.size())
+            break;
+        gaps.push_back(std::chrono::duration<double, std::milli>(starts[next++] - end).count());
+    }
+    return gaps;
+}
+
+// When runs start and end.
 class RunTimes final : public TaskListener {
 public:
     void runStarted(TaskId) override { starts.push_back(Steady::now()); }
     void runEnded(TaskId, const RunOutcome&) override { ends.push_back(Steady::now()); }
 
-    // Milliseconds from each end to the next start not yet paired (ends with no start after
-    // them, the last ones, are left out).
-    std::vector<double> endToStart() const
-    {
-        std::vector<double> gaps;
-        std::size_t next = 0;
-        for (const auto& end : ends) {
-            while (next < starts.size() && starts[next] < end)
-                ++next;
-            if (next == starts.size())
-                break;
-            gaps.push_back(std::chrono::duration<double, std::milli>(starts[next++] - end).count());
-        }
-        return gaps;
-    }
+    Times starts;
+    Times ends;
+};
 
-    std::vector<Steady::time_point> starts;
-    std::vector<Steady::time_point> ends;
+// The session's probes, with the time each was asked.
+class TimedProbes final : public ProbeRunner {
+public:
+    explicit TimedProbes(std::unique_ptr<ProbeRunner> probes) : m_probes(std::move(probes)) {}
+    void ask(const std::string& url, Answer answer) override
+    {
+        asked.push_back(Steady::now());
+        m_probes->ask(url, std::move(answer));
+    }
+    void cancelAll() override { m_probes->cancelAll(); }
+
+    Times asked;
+
+private:
+    std::unique_ptr<ProbeRunner> m_probes;
 };
 
 } // namespace
@@ -153,7 +174,11 @@ int main(int argc, char** argv)
                 drains.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
         }, Qt::QueuedConnection);
     });
-    TaskSession session(services.forSession(folder));
+    TaskSession::Services sessionServices = services.forSession(folder);
+    auto timedProbes = std::make_unique<TimedProbes>(std::move(sessionServices.probes));
+    const TimedProbes& probes = *timedProbes;
+    sessionServices.probes = std::move(timedProbes);
+    TaskSession session(std::move(sessionServices));
     TMainForm form(session, services.forMainForm(folder));
     form.show();
     RunTimes runTimes;
@@ -218,10 +243,13 @@ int main(int argc, char** argv)
                 percentile(drains, 1.0));
     std::printf("peak RSS: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
     if (cap > 0) {
-        const std::vector<double> gaps = runTimes.endToStart();
         std::printf("cap %d: most running at once (sampled every 10 ms): %d\n", cap, mostRunning);
-        std::printf("a run's end to the next run's start, %zu ends: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
-                    gaps.size(), percentile(gaps, 0.5), percentile(gaps, 0.99), percentile(gaps, 1.0));
+        const auto print = [](const char* what, const std::vector<double>& gaps) {
+            std::printf("a run's end to %s, %zu ends: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", what, gaps.size(),
+                        percentile(gaps, 0.5), percentile(gaps, 0.99), percentile(gaps, 1.0));
+        };
+        print("the next probe asked", endToStart(runTimes.ends, probes.asked));
+        print("the next run's start", endToStart(runTimes.ends, runTimes.starts));
     }
     std::fflush(stdout);
     session.removeListener(runTimes);
