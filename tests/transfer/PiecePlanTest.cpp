@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
+#include <deque>
 #include <random>
 #include <thread>
 #include <vector>
@@ -31,6 +31,81 @@ bool writeSome(PiecePlan& plan, ConnectionId connection, std::uint64_t size)
     const std::uint64_t at = plan.remaining(connection).value().begin;
     return plan.mayWrite(connection, at, size) == size && plan.wrote(connection, at, size);
 }
+
+// A connection that holds nothing takes a range; one that holds a range writes its next block of
+// a random size, now and then fails first (coming back as a new connection) or cuts another
+// connection short, as a slow one is.
+class SimulatedConnection {
+public:
+    SimulatedConnection(PiecePlan& plan, std::vector<std::atomic<std::uint32_t>>& ids, std::size_t index, unsigned seed) :
+        m_plan(plan), m_ids(ids), m_index(index), m_random(seed)
+    {
+    }
+
+    std::vector<PiecePlan::Range> written;
+    bool refused = false;
+
+    // False once nothing is left to take.
+    bool step()
+    {
+        const ConnectionId self{m_ids[m_index].load()};
+        const std::optional<PiecePlan::Range> rest = m_plan.remaining(self);
+        if (!rest)
+            return m_plan.take(self).has_value();
+        if (m_random() % 60 == 0) {
+            m_plan.giveBack(self);
+            m_ids[m_index] += static_cast<std::uint32_t>(m_ids.size());
+            return true;
+        }
+        if (m_random() % 40 == 0)
+            m_plan.cutShort(ConnectionId{m_ids[m_random() % m_ids.size()].load()});
+        const std::size_t granted = m_plan.mayWrite(self, rest->begin, 1 + m_random() % (256 * 1024));
+        if (granted == 0)
+            return true; // cut short meanwhile
+        refused = refused || !m_plan.wrote(self, rest->begin, granted);
+        written.push_back({rest->begin, rest->begin + granted});
+        return true;
+    }
+
+private:
+    PiecePlan& m_plan;
+    std::vector<std::atomic<std::uint32_t>>& m_ids;
+    const std::size_t m_index;
+    std::mt19937 m_random;
+};
+
+struct SimulatedDownload {
+    static constexpr std::uint64_t total = 37 * MiB + 12345;
+    PiecePlan plan{total, 4 * MiB};
+    std::vector<std::atomic<std::uint32_t>> ids;
+    std::deque<SimulatedConnection> connections;
+
+    SimulatedDownload(std::size_t count, unsigned seed) : ids(count)
+    {
+        for (std::size_t index = 0; index < count; ++index) {
+            ids[index] = static_cast<std::uint32_t>(index + 1);
+            connections.emplace_back(plan, ids, index, seed * 100 + static_cast<unsigned>(index));
+        }
+    }
+
+    void expectCoveredOnce()
+    {
+        std::vector<PiecePlan::Range> all;
+        for (const SimulatedConnection& connection : connections) {
+            EXPECT_FALSE(connection.refused);
+            all.insert(all.end(), connection.written.begin(), connection.written.end());
+        }
+        std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.begin < b.begin; });
+        std::uint64_t covered = 0;
+        for (const PiecePlan::Range& range : all) {
+            ASSERT_EQ(range.begin, covered) << "a gap or a byte written twice";
+            covered = range.end;
+        }
+        EXPECT_EQ(covered, total);
+        EXPECT_TRUE(plan.allFinished());
+        EXPECT_EQ(plan.pieceMap(), std::string(10, '1'));
+    }
+};
 
 } // namespace
 
@@ -89,53 +164,33 @@ TEST(PiecePlan, APieceIsFinishedOnlyWhenEveryByteOfItIsWritten)
 // whatever the order, the bytes written cover the file exactly once.
 TEST(PiecePlanThreads, ConnectionsTakingSplittingFailingAndCutShortCoverTheFileExactlyOnce)
 {
-    constexpr int threads = 6;
-    const std::uint64_t total = 37 * MiB + 12345;
-    PiecePlan plan(total, 4 * MiB);
-    std::array<std::atomic<std::uint32_t>, threads> current{};
-    std::array<std::vector<PiecePlan::Range>, threads> written;
-    std::array<bool, threads> refused{};
-
-    auto connection = [&](int index) {
-        std::mt19937 random(static_cast<unsigned>(index));
-        for (std::uint32_t id = static_cast<std::uint32_t>(index) + 1;; id += threads) {
-            current[index] = id;
-            if (!plan.take(ConnectionId{id}))
-                return;
-            while (const std::optional<PiecePlan::Range> rest = plan.remaining(ConnectionId{id})) {
-                if (random() % 60 == 0) {
-                    plan.giveBack(ConnectionId{id});
-                    break;
-                }
-                if (random() % 40 == 0)
-                    plan.cutShort(ConnectionId{current[random() % threads].load()});
-                const std::size_t granted = plan.mayWrite(ConnectionId{id}, rest->begin, 1 + random() % (256 * 1024));
-                if (granted == 0)
-                    continue; // cut short meanwhile
-                if (!plan.wrote(ConnectionId{id}, rest->begin, granted))
-                    refused[index] = true;
-                written[index].push_back({rest->begin, rest->begin + granted});
+    SimulatedDownload download(6, 1);
+    std::vector<std::thread> threads;
+    for (SimulatedConnection& connection : download.connections)
+        threads.emplace_back([&connection] {
+            while (connection.step()) {
             }
-        }
-    };
-    std::vector<std::thread> running;
-    for (int index = 0; index < threads; ++index)
-        running.emplace_back(connection, index);
-    for (std::thread& thread : running)
+        });
+    for (std::thread& thread : threads)
         thread.join();
+    download.expectCoveredOnce();
+}
 
-    std::vector<PiecePlan::Range> all;
-    for (int index = 0; index < threads; ++index) {
-        EXPECT_FALSE(refused[index]);
-        all.insert(all.end(), written[index].begin(), written[index].end());
+// The same, in orders the test draws, so that every connection splits and is split.
+TEST(PiecePlan, ConnectionsInAnyOrderCoverTheFileExactlyOnce)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        SimulatedDownload download(8, seed);
+        std::mt19937 order(seed);
+        std::vector<SimulatedConnection*> active;
+        for (SimulatedConnection& connection : download.connections)
+            active.push_back(&connection);
+        while (!active.empty()) {
+            const std::size_t next = order() % active.size();
+            if (!active[next]->step())
+                active.erase(active.begin() + static_cast<std::ptrdiff_t>(next));
+        }
+        download.expectCoveredOnce();
     }
-    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.begin < b.begin; });
-    std::uint64_t covered = 0;
-    for (const PiecePlan::Range& range : all) {
-        ASSERT_EQ(range.begin, covered) << "a gap or a byte written twice";
-        covered = range.end;
-    }
-    EXPECT_EQ(covered, total);
-    EXPECT_TRUE(plan.allFinished());
-    EXPECT_EQ(plan.pieceMap(), std::string(10, '1'));
 }
