@@ -1,13 +1,12 @@
 #pragma once
 
 #include "transfer/ConnectionId.h"
+#include "transfer/SpeedWindow.h"
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 namespace zv {
@@ -19,7 +18,7 @@ namespace zv {
 // time, as they grow; a stalled connection needs no records to be named. Any thread.
 class ConnectionPace {
 public:
-    using Time = std::chrono::steady_clock::time_point;
+    using Time = SpeedWindow::Time;
     static constexpr std::chrono::seconds Window{10};
     // Far slower: under the others' median divided by this.
     static constexpr double Factor = 4.0;
@@ -30,18 +29,8 @@ public:
     std::vector<ConnectionId> farSlower(Time now) const;
 
 private:
-    struct Sample {
-        Time time;
-        std::uint64_t bytes = 0;
-    };
-    using Samples = std::deque<Sample>;
-
-    // Bytes a second since the last sample at least a window old; nullopt when there is none.
-    static std::optional<double> speed(const Samples& samples, Time now);
-
     mutable std::mutex m_mutex;
-    // Each connection's samples, the oldest at least a window old where there is one.
-    std::map<ConnectionId, Samples> m_samples;
+    std::map<ConnectionId, SpeedWindow> m_speeds;
 };
 
 } // namespace zv
