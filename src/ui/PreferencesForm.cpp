@@ -41,7 +41,7 @@ constexpr const char* LimitRefused = "The speed limit must be a number above 0 a
 
 // Lays controls out from left to right, each at its own size, centred on a row; returns the
 // right edge of the last.
-int placeRow(int left, int top, std::initializer_list<QWidget*> controls)
+int placeRow(int left, int top, const std::vector<QWidget*>& controls)
 {
     for (QWidget* control : controls) {
         control->move(left, top + (RowHeight - control->height()) / 2);
@@ -57,6 +57,15 @@ QSize contentSize(const QWidget& group)
     for (const QWidget* child : group.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         used |= child->geometry();
     return {used.right() + 1 + Margin, used.bottom() + 1 + Margin};
+}
+
+// The larger font of the editor's fields, at the size it takes.
+void sizeAsFields(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* control : controls) {
+        control->setFont(FormFonts::sansSerif(FieldFontHeight));
+        control->adjustSize();
+    }
 }
 
 std::string limitText(std::uint64_t bytesPerSecond, std::string_view decimalSeparator)
@@ -102,12 +111,9 @@ void TPreferencesForm::createRunningGroup()
     MaxRunningEdit = new QSpinBox(GroupBox1);
     MaxRunningEdit->setRange(1, DownloadPreferences::MostRunning);
     RunningLabel = new QLabel(QStringLiteral("downloads at once"), GroupBox1);
-    for (QWidget* control : std::initializer_list<QWidget*>{LimitRunningCh, MaxRunningEdit, RunningLabel}) {
-        control->setFont(FormFonts::sansSerif(FieldFontHeight));
-        control->adjustSize();
-    }
+    sizeAsFields({LimitRunningCh, MaxRunningEdit, RunningLabel});
     MaxRunningEdit->resize(52, 22);
-    // Room below for the next row of settings about downloads.
+    // A further setting about downloads takes a row below; the group grows to hold it.
     placeRow(Margin, FirstRowTop, {LimitRunningCh, MaxRunningEdit, RunningLabel});
 }
 
@@ -119,10 +125,7 @@ void TPreferencesForm::createSpeedGroup()
     SpeedUnit = new QComboBox(GroupBox2);
     for (const char* unit : SpeedLimitText::UnitTexts)
         SpeedUnit->addItem(QString::fromLatin1(unit));
-    for (QWidget* control : std::initializer_list<QWidget*>{LimitSpeedCh, SpeedEdit, SpeedUnit}) {
-        control->setFont(FormFonts::sansSerif(FieldFontHeight));
-        control->adjustSize();
-    }
+    sizeAsFields({LimitSpeedCh, SpeedEdit, SpeedUnit});
     SpeedEdit->resize(80, 22);
     SpeedEdit->setToolTip(QStringLiteral("Above 0, at most 10 GB/s"));
     placeRow(Margin, FirstRowTop, {LimitSpeedCh, SpeedEdit, SpeedUnit});
@@ -140,8 +143,7 @@ void TPreferencesForm::createSpeedGroup()
     // Under the switch's caption, past its box.
     const int indent = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, LimitSpeedCh)
                      + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, LimitSpeedCh);
-    placeRow(Margin + indent, FirstRowTop + RowHeight,
-             {PresetButtons[0], PresetButtons[1], PresetButtons[2], PresetButtons[3]});
+    placeRow(Margin + indent, FirstRowTop + RowHeight, {PresetButtons.begin(), PresetButtons.end()});
 }
 
 // The groups one under another, as wide as the widest needs, and OK and Cancel below them on
