@@ -1,6 +1,8 @@
 // Downloads one URL through TfileThread with the refresh speed "Normal", the main thread
 // waiting as a stop does (servicing the worker's reports) and reading the worker's meter for
-// the progress tooltip as often as the window does, and prints the main thread's CPU.
+// the progress tooltip as often as the window does, and prints the main thread's CPU. The
+// worker reads through a speed limiter as the program's do: none unless ZV_BENCH_LIMIT gives
+// bytes per second.
 #include "platform/net/CurlSessionFactory.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
@@ -11,9 +13,11 @@
 #include "transfer/CopyNetTr.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
+#include "transfer/SpeedLimiter.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include <sys/resource.h>
@@ -60,8 +64,13 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     const double mainCpuBefore = threadCpuSeconds();
     const TaskId task = table.idOf(row);
+    auto speed = std::make_shared<SpeedLimiter>(clock);
+    if (const char* limit = std::getenv("ZV_BENCH_LIMIT"))
+        speed->setLimit(std::strtoull(limit, nullptr, 10));
     {
-        auto* worker = new TfileThread(WorkerServices{mainThread, internet, table, formats, clock, {}});
+        WorkerServices services{mainThread, internet, table, formats, clock, {}};
+        services.speed = speed;
+        auto* worker = new TfileThread(std::move(services));
         slots.put(task, ThreadPtr(worker));
         worker->Url = argv[1];
         worker->DestFile = argv[2];

@@ -2,6 +2,8 @@
 // server: total time, the main thread's event-loop lateness while the workers report, and
 // the process's peak memory. Usage: zv-load-bench BASE-URL OUTPUT-FOLDER COUNT
 // Downloads BASE-URL/f001.bin .. into OUTPUT-FOLDER; the list lives there too.
+// ZV_BENCH_CAP=N sets the cap on running downloads: the most running at once (sampled every
+// 10 ms) and the time from each run's end to the next run's start are printed then.
 #include "EventLoopLateness.h"
 #include "Percentile.h"
 #include "RealServices.h"
@@ -10,6 +12,8 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskListWriter.h"
 #include "tasks/TaskTable.h"
+#include "transfer/ProbeRunner.h"
+#include "transfer/TaskListener.h"
 #include "ui/TaskGrid.h"
 
 #include <QApplication>
@@ -19,7 +23,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,13 +79,69 @@ void showTooltipOverFirstRow(TaskGrid& grid)
     QApplication::sendEvent(grid.viewport(), &hover);
 }
 
-bool anyRunning(TaskTable& table)
+int runningCount(TaskTable& table)
 {
+    int running = 0;
     for (int row = 1; row < table.rowCount(); ++row)
-        if (table.cell(ColProcess, row) == Process::Running)
-            return true;
-    return false;
+        running += table.cell(ColProcess, row) == Process::Running ? 1 : 0;
+    return running;
 }
+
+// Whether nothing runs, waits for a place or waits for its probe any more.
+bool allEnded(TaskSession& session)
+{
+    if (runningCount(session.table()) > 0 || !session.runQueue().empty())
+        return false;
+    for (const TaskId task : session.table().taskIds())
+        if (session.operations().isStartPending(task))
+            return false;
+    return true;
+}
+
+using Times = std::vector<Steady::time_point>;
+
+// Milliseconds from each end to the first start after it not yet paired with an earlier end
+// (ends with no start after them, the last ones, are left out).
+std::vector<double> endToStart(const Times& ends, const Times& starts)
+{
+    std::vector<double> gaps;
+    std::size_t next = 0;
+    for (const auto& end : ends) {
+        while (next < starts.size() && starts[next] < end)
+            ++next;
+        if (next == starts.size())
+            break;
+        gaps.push_back(std::chrono::duration<double, std::milli>(starts[next++] - end).count());
+    }
+    return gaps;
+}
+
+// When runs start and end.
+class RunTimes final : public TaskListener {
+public:
+    void runStarted(TaskId) override { starts.push_back(Steady::now()); }
+    void runEnded(TaskId, const RunOutcome&) override { ends.push_back(Steady::now()); }
+
+    Times starts;
+    Times ends;
+};
+
+// The session's probes, with the time each was asked.
+class TimedProbes final : public ProbeRunner {
+public:
+    explicit TimedProbes(std::unique_ptr<ProbeRunner> probes) : m_probes(std::move(probes)) {}
+    void ask(const std::string& url, Answer answer) override
+    {
+        asked.push_back(Steady::now());
+        m_probes->ask(url, std::move(answer));
+    }
+    void cancelAll() override { m_probes->cancelAll(); }
+
+    Times asked;
+
+private:
+    std::unique_ptr<ProbeRunner> m_probes;
+};
 
 } // namespace
 
@@ -92,6 +155,10 @@ int main(int argc, char** argv)
     const std::string folder = argv[2];
     const int count = std::stoi(argv[3]);
     writeList(baseUrl, folder, count);
+    const char* capText = std::getenv("ZV_BENCH_CAP");
+    const int cap = capText ? std::atoi(capText) : 0;
+    if (cap > 0)
+        std::ofstream(folder + "/zare-vantrel.conf") << "[Downloads]\nMaxRunning=" << cap << "\n";
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -107,9 +174,16 @@ int main(int argc, char** argv)
                 drains.push_back(std::chrono::duration<double, std::milli>(Steady::now() - begin).count());
         }, Qt::QueuedConnection);
     });
-    TaskSession session(services.forSession(folder));
+    TaskSession::Services sessionServices = services.forSession(folder);
+    auto timedProbes = std::make_unique<TimedProbes>(std::move(sessionServices.probes));
+    const TimedProbes& probes = *timedProbes;
+    sessionServices.probes = std::move(timedProbes);
+    TaskSession session(std::move(sessionServices));
     TMainForm form(session, services.forMainForm(folder));
     form.show();
+    RunTimes runTimes;
+    session.addListener(runTimes);
+    int mostRunning = 0;
 
     EventLoopLateness lateness;
     double startSeconds = 0;
@@ -132,13 +206,17 @@ int main(int argc, char** argv)
                 ++tooltipTicks;
                 lastTooltip = QToolTip::text();
             }
-            if (anyRunning(form.table()))
+            if (!allEnded(session))
                 return;
             totalSeconds = std::chrono::duration<double>(Steady::now() - begin).count();
             mainCpu = threadCpuSeconds() - cpuBefore;
             QApplication::quit();
         });
         watch->start(20);
+        auto* sampler = new QTimer(&form);
+        QObject::connect(sampler, &QTimer::timeout,
+                         [&] { mostRunning = std::max(mostRunning, runningCount(form.table())); });
+        sampler->start(10);
     });
     QApplication::exec();
 
@@ -164,6 +242,16 @@ int main(int argc, char** argv)
                 drains.size(), drainTotal / 1000.0, percentile(drains, 0.5), percentile(drains, 0.99),
                 percentile(drains, 1.0));
     std::printf("peak RSS: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    if (cap > 0) {
+        std::printf("cap %d: most running at once (sampled every 10 ms): %d\n", cap, mostRunning);
+        const auto print = [](const char* what, const std::vector<double>& gaps) {
+            std::printf("a run's end to %s, %zu ends: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", what, gaps.size(),
+                        percentile(gaps, 0.5), percentile(gaps, 0.99), percentile(gaps, 1.0));
+        };
+        print("the next probe asked", endToStart(runTimes.ends, probes.asked));
+        print("the next run's start", endToStart(runTimes.ends, runTimes.starts));
+    }
     std::fflush(stdout);
-    return done == count ? 0 : 1;
+    session.removeListener(runTimes);
+    return done == count && (cap == 0 || mostRunning <= cap) ? 0 : 1;
 }

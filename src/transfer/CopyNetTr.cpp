@@ -11,6 +11,7 @@
 #include "tasks/TaskTable.h"
 #include "transfer/FileNames.h"
 #include "transfer/Retries.h"
+#include "transfer/SpeedLimiter.h"
 #include "transfer/TransferLog.h"
 
 #include <algorithm>
@@ -224,7 +225,10 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     char block[BlockSize];
     std::size_t count = 0;
     do {
-        count = stream.read(block, sizeof block);
+        const std::size_t allowed = allowedRead(sizeof block);
+        if (allowed == 0)
+            return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+        count = stream.read(block, allowed);
         // Abandoned while blocked in the file: its row may run another worker once this ends.
         if (abandoned())
             return failed(FailureReason::of(FailureReason::Kind::Interrupted));
@@ -244,6 +248,22 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     if (FailureReason broken = stream.failure(); broken.failed())
         return failed(std::move(broken));
     return completesTheTotal(file);
+}
+
+std::size_t TfileThread::allowedRead(std::size_t wanted)
+{
+    if (!m_services.speed)
+        return wanted;
+    // A grant may cover several reads; what a short read leaves of it is not used.
+    while (m_granted == 0) {
+        const SpeedLimiter::Grant grant = m_services.speed->take(wanted);
+        if (grant.wait.count() > 0 && !m_interrupter.sleepFor(grant.wait))
+            return 0;
+        m_granted = grant.bytes;
+    }
+    const std::size_t allowed = std::min(wanted, m_granted);
+    m_granted -= allowed;
+    return allowed;
 }
 
 std::optional<std::uint64_t> TfileThread::runTotal() const

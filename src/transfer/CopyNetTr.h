@@ -70,6 +70,9 @@ private:
     bool createDestination(OutputFile& file);
     // startsFile: the answer delivers the file from its first byte.
     bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
+    // How many bytes the next read may take under the speed limit, waiting where a stop
+    // reaches it; 0 when a stop came.
+    std::size_t allowedRead(std::size_t wanted);
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);
@@ -96,6 +99,7 @@ private:
     WorkerServices m_services;
     Interrupter m_interrupter;
     std::uint64_t m_reads = 0;
+    std::size_t m_granted = 0; // bytes the speed limit granted and no read has used yet
     std::uint64_t m_startedAt = 0; // the partial file's size when the run began
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;

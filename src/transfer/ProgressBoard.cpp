@@ -7,7 +7,9 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/ProgressTexts.h"
+#include "transfer/RunQueue.h"
 #include "transfer/ScheduleBackoff.h"
+#include "transfer/SpeedLimiter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,8 +17,10 @@
 namespace zv {
 
 ProgressBoard::ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock,
-                             const FormatSettings& formats, const ScheduleBackoff* backoff)
-    : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats), m_backoff(backoff)
+                             const FormatSettings& formats, const ScheduleBackoff* backoff, const RunQueue* queue,
+                             const SpeedLimiter* limiter)
+    : m_table(table), m_slots(slots), m_clock(clock), m_formats(formats), m_backoff(backoff), m_queue(queue),
+      m_limiter(limiter)
 {
     m_listener = m_table.addListener([this](const TableChange& change) { changed(change); });
 }
@@ -69,11 +73,26 @@ const ProgressBoard::Run* ProgressBoard::runOf(TaskId task) const
 
 std::string ProgressBoard::tip(int row) const
 {
-    const std::string state = stateTip(row);
-    const std::string nextTry = nextTryTip(row);
-    if (state.empty() || nextTry.empty())
-        return state + nextTry;
-    return state + "\n" + nextTry;
+    std::string lines;
+    for (const std::string& line : {queuedTip(row), stateTip(row), nextTryTip(row)}) {
+        if (!line.empty())
+            lines += (lines.empty() ? "" : "\n") + line;
+    }
+    return lines;
+}
+
+std::string ProgressBoard::queuedTip(int row) const
+{
+    const std::size_t place = m_queue ? m_queue->placeOf(m_table.idOf(row)) : 0;
+    return place == 0 ? std::string() : "Queued: " + ProgressTexts::ordinal(place) + " in line";
+}
+
+std::string ProgressBoard::limitedTip() const
+{
+    if (!m_limiter || !m_limiter->heldBack() || m_limiter->limit() == 0)
+        return {};
+    return ", limited to " + ProgressTexts::speed(static_cast<double>(m_limiter->limit()), m_formats.decimalSeparator())
+         + " in all";
 }
 
 std::string ProgressBoard::nextTryTip(int row) const
@@ -122,7 +141,7 @@ std::string ProgressBoard::runningTip(const Run& run) const
     else
         line = "Waiting for the server";
     if (speed)
-        line += ", " + ProgressTexts::speed(*speed, m_formats.decimalSeparator());
+        line += ", " + ProgressTexts::speed(*speed, m_formats.decimalSeparator()) + limitedTip();
     if (total && speed && *speed > 0 && held < *total) {
         const auto left = std::chrono::seconds(static_cast<long long>(static_cast<double>(*total - held) / *speed + 0.5));
         line += ", about " + ProgressTexts::roughTime(left) + " left";

@@ -14,7 +14,9 @@ namespace zv {
 
 class Clock;
 class FormatSettings;
+class RunQueue;
 class ScheduleBackoff;
+class SpeedLimiter;
 class TaskTable;
 class WorkerSlots;
 struct TableChange;
@@ -27,9 +29,11 @@ class ProgressBoard final : public TaskListener {
 public:
     static constexpr const char* NotRunningText = "Not running since the program was restarted: press Stop, then Start to resume";
 
-    // backoff, when given, tells when the schedule tries a failed task again.
+    // backoff, when given, tells when the schedule tries a failed task again; queue, a
+    // waiting task's place; limiter, the limit that holds running downloads back.
     ProgressBoard(TaskTable& table, const WorkerSlots& slots, const Clock& clock, const FormatSettings& formats,
-                  const ScheduleBackoff* backoff = nullptr);
+                  const ScheduleBackoff* backoff = nullptr, const RunQueue* queue = nullptr,
+                  const SpeedLimiter* limiter = nullptr);
     ~ProgressBoard() override;
     ProgressBoard(const ProgressBoard&) = delete;
     ProgressBoard& operator=(const ProgressBoard&) = delete;
@@ -59,6 +63,9 @@ private:
     const Run* runOf(TaskId task) const;
     std::string stateTip(int row) const;
     std::string nextTryTip(int row) const;
+    std::string queuedTip(int row) const;
+    // ", limited to 2.0 MB/s in all" while the speed limit holds downloads back.
+    std::string limitedTip() const;
     std::string runningTip(const Run& run) const;
     std::string stoppedTip(int row) const;
     std::string notStartedTip(int row) const;
@@ -70,6 +77,8 @@ private:
     const Clock& m_clock;
     const FormatSettings& m_formats;
     const ScheduleBackoff* m_backoff;
+    const RunQueue* m_queue;
+    const SpeedLimiter* m_limiter;
     std::map<TaskId, Run> m_runs; // from the task's last start in this program run
     std::map<TaskId, std::string> m_retryWaits; // the tip of a start waiting to retry
     int m_listener = 0;

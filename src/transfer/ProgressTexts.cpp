@@ -80,4 +80,19 @@ std::string ProgressTexts::askedWait(std::optional<std::chrono::seconds> retryAf
     return retryAfter ? "; the server asked to wait " + roughTime(*retryAfter) : std::string();
 }
 
+std::string ProgressTexts::ordinal(std::size_t number)
+{
+    const std::size_t lastTwo = number % 100;
+    const char* suffix = "th";
+    if (lastTwo < 11 || lastTwo > 13) {
+        switch (number % 10) {
+        case 1: suffix = "st"; break;
+        case 2: suffix = "nd"; break;
+        case 3: suffix = "rd"; break;
+        default: break;
+        }
+    }
+    return std::to_string(number) + suffix;
+}
+
 } // namespace zv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@ std::string speed(double bytesPerSecond, std::string_view decimalSeparator);
 std::string roughTime(std::chrono::seconds time);
 // A measured time: "under a second", "51 s", "3 min 20 s", "1 h 5 min".
 std::string duration(std::chrono::milliseconds time);
+// "1st", "2nd", "3rd", "11th", "22nd": a place in the queue.
+std::string ordinal(std::size_t number);
 // "1 retry", "5 retries".
 std::string retries(int count);
 // "; the server asked to wait 2 min" for a failure that came with a Retry-After; empty without.

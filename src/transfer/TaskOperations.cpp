@@ -57,7 +57,7 @@ void TaskOperations::start(TaskId task)
 {
     if (!mayStart(task) || cell(ColSchedule, task) != Schedule::None)
         return;
-    startSingle(task, cell(ColFileName, task), nullptr);
+    admit(task, StartKind::User);
 }
 
 void TaskOperations::startBySchedule(TaskId task)
@@ -65,10 +65,99 @@ void TaskOperations::startBySchedule(TaskId task)
     ScheduleBackoff* backoff = m_services.scheduleBackoff;
     if (!mayStart(task) || (backoff && backoff->holdsBack(task)))
         return;
-    // The name the grid shows, as the other starts use; a row the editor never named falls
-    // back to the URL's name.
+    admit(task, StartKind::Schedule);
+}
+
+void TaskOperations::admit(TaskId task, StartKind kind)
+{
+    if (waitsForPlace(task, kind))
+        m_services.queue->add(task, kind); // one already waiting keeps its place
+    else
+        startNow(task, kind);
+}
+
+bool TaskOperations::waitsForPlace(TaskId task, StartKind kind) const
+{
+    // A start already waiting for its probe counts once: a second start of it changes nothing.
+    if (!capped() || m_pending.contains(task))
+        return false;
+    return m_services.queue->placeOf(task) != 0 || placesTaken() || waitsForWriter(task, kind);
+}
+
+bool TaskOperations::placesTaken() const
+{
+    return startsUnderWay() >= static_cast<std::size_t>(m_mostRunning);
+}
+
+bool TaskOperations::waitsForWriter(TaskId task, StartKind kind) const
+{
+    return holdingOf(task, FileNames::destinationPath(cell(ColPath, task), fileNameFor(task, kind))) == Holding::Writing;
+}
+
+std::string TaskOperations::fileNameFor(TaskId task, StartKind kind) const
+{
+    // The schedule names a row the editor never named by its URL.
     const std::string& named = cell(ColFileName, task);
-    startSingle(task, named.empty() ? FileNames::nameFromUrl(cell(ColUrl, task)) : named, backoff);
+    return kind == StartKind::Schedule && named.empty() ? FileNames::nameFromUrl(cell(ColUrl, task)) : named;
+}
+
+void TaskOperations::startNow(TaskId task, StartKind kind)
+{
+    switch (kind) {
+    case StartKind::User:
+    case StartKind::Schedule:
+        startSingle(task, kind);
+        break;
+    case StartKind::All:
+        probeThenStart(task, [this, task](const ProbeResult& probe, const KnownTotal& known) {
+            if (probe.bytes > 0)
+                launch(task, probe, known, cell(ColFileName, task), StartKind::All);
+        });
+        break;
+    }
+}
+
+void TaskOperations::setMostRunning(int most)
+{
+    m_mostRunning = most;
+    askToFillPlaces();
+}
+
+void TaskOperations::leaveQueue(TaskId task)
+{
+    if (m_services.queue)
+        m_services.queue->remove(task);
+}
+
+void TaskOperations::askToFillPlaces()
+{
+    if (m_fillAsked || !m_services.queue || m_services.queue->empty() || !m_services.deferrer)
+        return;
+    // Not at once: the start or end that freed the place finishes first, and a launch that
+    // follows its probe's answer counts before the next task takes the place.
+    m_fillAsked = true;
+    m_services.deferrer->callAfter(0, [self = std::weak_ptr<TaskOperations*>(m_self)] {
+        if (const auto operations = self.lock())
+            (*operations)->fillPlaces();
+    });
+}
+
+void TaskOperations::fillPlaces()
+{
+    m_fillAsked = false;
+    RunQueue& queue = *m_services.queue;
+    // A task whose file another task's worker writes waits on; one that may not start any
+    // more (gone, or started some other way) just leaves.
+    const auto mayGo = [this](const RunQueue::Entry& entry) {
+        return !capped() || !mayStart(entry.task) || !waitsForWriter(entry.task, entry.start);
+    };
+    while (!queue.empty() && (!capped() || !placesTaken())) {
+        const auto next = queue.takeFirst(mayGo);
+        if (!next)
+            return;
+        if (mayStart(next->task))
+            startNow(next->task, next->start);
+    }
 }
 
 void TaskOperations::probeThenStart(TaskId task, Start start)
@@ -154,15 +243,17 @@ void TaskOperations::startEnded(TaskId task, const ProbeResult& probe, const Ret
         m_services.startFailed(cell(ColFileName, task), plain);
 }
 
-void TaskOperations::startSingle(TaskId task, const std::string& fileName, ScheduleBackoff* backoff)
+void TaskOperations::startSingle(TaskId task, StartKind kind)
 {
-    probeThenStart(task, [this, task, fileName, backoff](const ProbeResult& probe, const KnownTotal& known) {
+    ScheduleBackoff* backoff = kind == StartKind::Schedule ? m_services.scheduleBackoff : nullptr;
+    const std::string fileName = fileNameFor(task, kind);
+    probeThenStart(task, [this, task, fileName, backoff, kind](const ProbeResult& probe, const KnownTotal& known) {
         if (cell(ColStatus, task) == Status::Done) {
             m_services.dialogs.messageBox("This file is loaded already!", "Copying..", MessageIcon::Information);
             return;
         }
         if (probe.bytes > 0)
-            launch(task, probe, known, fileName, ThreadPriority::BelowNormal);
+            launch(task, probe, known, fileName, kind);
         else if (backoff)
             backoff->startFailed(task, probe.failure.retryAfter);
     });
@@ -170,20 +261,19 @@ void TaskOperations::startSingle(TaskId task, const std::string& fileName, Sched
 
 void TaskOperations::startAllTasks()
 {
-    // Every admitted task asks at once; each starts as its own answer comes.
+    // Every admitted task asks at once (or waits its turn, in row order, under a cap); each
+    // starts as its own answer comes.
     for (const TaskId task : table().taskIds()) {
         if (cell(ColProcess, task) != Process::Idle || cell(ColSchedule, task) != Schedule::None ||
             cell(ColStatus, task) == Status::Done || m_services.workerSlots.isEnding(task))
             continue;
-        probeThenStart(task, [this, task](const ProbeResult& probe, const KnownTotal& known) {
-            if (probe.bytes > 0)
-                launch(task, probe, known, cell(ColFileName, task), ThreadPriority::AboveNormal);
-        });
+        admit(task, StartKind::All);
     }
 }
 
 void TaskOperations::dropPendingStart(TaskId task)
 {
+    leaveQueue(task);
     if (!m_pending.contains(task))
         return;
     erasePending(task);
@@ -198,22 +288,31 @@ void TaskOperations::dropPendingStarts()
 
 void TaskOperations::erasePending(TaskId task)
 {
-    if (m_pending.erase(task) > 0 && m_services.progress)
+    if (m_pending.erase(task) == 0)
+        return;
+    if (m_services.progress)
         m_services.progress->retryEnded(task);
+    askToFillPlaces();
 }
 
 void TaskOperations::clearPending()
 {
+    if (m_services.queue)
+        m_services.queue->clear();
     while (!m_pending.empty())
         erasePending(m_pending.begin()->first);
 }
 
 void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTotal& known,
-                            const std::string& fileName, ThreadPriority priority)
+                            const std::string& fileName, StartKind kind)
 {
     const std::string dest = FileNames::destinationPath(cell(ColPath, task), fileName);
     if (const auto taken = destinationTaken(task, dest)) {
-        refuseStart(task, *taken);
+        // Under a cap the start waits for the other worker instead of being refused.
+        if (capped() && holdingOf(task, dest) == Holding::Writing)
+            m_services.queue->add(task, kind);
+        else
+            refuseStart(task, *taken);
         return;
     }
     const FormatSettings& formats = m_services.worker.formats;
@@ -228,7 +327,7 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     auto* worker = new TfileThread(std::move(services));
     ThreadPtr owner(worker);
     worker->setFreeOnTerminate(false);
-    worker->setPriority(priority);
+    worker->setPriority(kind == StartKind::All ? ThreadPriority::AboveNormal : ThreadPriority::BelowNormal);
     worker->Url = cell(ColUrl, task);
     worker->Task = task;
     const int speedItem = m_services.refreshSpeedItem ? m_services.refreshSpeedItem() : RefreshSpeed::DefaultItem;
@@ -253,6 +352,19 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
 
 std::optional<std::string> TaskOperations::destinationTaken(TaskId task, const std::string& dest) const
 {
+    switch (holdingOf(task, dest)) {
+    case Holding::None:
+        break;
+    case Holding::Finished:
+        return "\"" + FileNames::baseName(dest) + "\" is another task's finished download";
+    case Holding::Writing:
+        return FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(dest)).plainText();
+    }
+    return std::nullopt;
+}
+
+TaskOperations::Holding TaskOperations::holdingOf(TaskId task, const std::string& dest) const
+{
     const WorkerSlots& slots = m_services.workerSlots;
     for (const TaskId other : table().taskIds()) {
         if (other == task)
@@ -265,13 +377,10 @@ std::optional<std::string> TaskOperations::destinationTaken(TaskId task, const s
         // An abandoned worker is out of reach; its row's cells tell where it writes.
         const std::string written =
             writing ? worker->DestFile : FileNames::destinationOf(table(), table().rowOf(other));
-        if (!FileNames::sameFile(written, dest))
-            continue;
-        if (done && !writing)
-            return "\"" + FileNames::baseName(dest) + "\" is another task's finished download";
-        return FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(dest)).plainText();
+        if (FileNames::sameFile(written, dest))
+            return done && !writing ? Holding::Finished : Holding::Writing;
     }
-    return std::nullopt;
+    return Holding::None;
 }
 
 void TaskOperations::refuseStart(TaskId task, const std::string& why) { keepNotStarted(task, why, why); }
@@ -304,8 +413,11 @@ void TaskOperations::workerEnded(TaskId task, const RunOutcome& outcome)
 
 void TaskOperations::runEnded(TaskId task, const RunOutcome& outcome)
 {
-    if (m_openRuns.erase(task) > 0 && m_services.events)
+    if (m_openRuns.erase(task) == 0)
+        return;
+    if (m_services.events)
         m_services.events->runEnded(task, outcome);
+    askToFillPlaces();
 }
 
 void TaskOperations::endByUser(TaskId task, RunEnd end)

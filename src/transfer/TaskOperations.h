@@ -5,6 +5,7 @@
 #include "transfer/KnownTotal.h"
 #include "transfer/ProbeResult.h"
 #include "transfer/Retries.h"
+#include "transfer/RunQueue.h"
 #include "transfer/StartTokens.h"
 #include "transfer/TransferServices.h"
 
@@ -63,12 +64,41 @@ public:
     // Every waiting start is dropped and every probe interrupted (the program closes).
     void dropPendingStarts();
 
+    // The cap on downloads under way (0: none): a start beyond it waits in the queue, and
+    // one waiting goes on when a place frees. Raising it starts waiting tasks at once;
+    // lowering it stops none.
+    void setMostRunning(int most);
+    // The task no longer waits in the queue (it left the table).
+    void leaveQueue(TaskId task);
+
 private:
     TaskTable& table() const { return m_services.worker.table; }
     const std::string& cell(int column, TaskId task) const;
     void setCell(int column, TaskId task, std::string_view text);
     TaskId currentTask() const;
     bool mayStart(TaskId task) const;
+
+    using StartKind = RunQueue::Start;
+    // How dest is another task's: its worker writes (or is ending on) it, or it is its finished download.
+    enum class Holding { None, Writing, Finished };
+
+    // The start goes on now, or waits in the queue while the cap is reached or another
+    // task's worker writes its file.
+    void admit(TaskId task, StartKind kind);
+    bool waitsForPlace(TaskId task, StartKind kind) const;
+    bool capped() const { return m_mostRunning > 0 && m_services.queue; }
+    // Whether the cap's places are all taken by starts under way.
+    bool placesTaken() const;
+    // Whether another task's worker writes the file this start would write.
+    bool waitsForWriter(TaskId task, StartKind kind) const;
+    void startNow(TaskId task, StartKind kind);
+    // The file a start of that kind writes: the schedule falls back to the URL's name.
+    std::string fileNameFor(TaskId task, StartKind kind) const;
+    // Starts waiting for a probe and runs not yet ended: what the cap counts.
+    std::size_t startsUnderWay() const { return m_pending.size() + m_openRuns.size(); }
+    // A place may have freed: the queue is looked at once this call's work is done.
+    void askToFillPlaces();
+    void fillPlaces();
 
     // What a start goes on with once its probe has answered: the answer, and what the task
     // knew of its file's total before the probe.
@@ -88,13 +118,14 @@ private:
     bool stillWaits(TaskId task, std::uint64_t token);
     // The start ends at its failed probe: the task keeps why, and the desktop is told.
     void startEnded(TaskId task, const ProbeResult& probe, const Retries& retries);
-    // A failed probe makes backoff, when given, hold the task back.
-    void startSingle(TaskId task, const std::string& fileName, ScheduleBackoff* backoff);
+    // The user's or the schedule's start; the schedule's holds the task back after a failed probe.
+    void startSingle(TaskId task, StartKind kind);
     void launch(TaskId task, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
-                ThreadPriority priority);
+                StartKind kind);
     // Why the task may not write dest: another task's worker writes it, or it is another
     // task's finished download, whose row would still say done once a start had replaced it.
     std::optional<std::string> destinationTaken(TaskId task, const std::string& dest) const;
+    Holding holdingOf(TaskId task, const std::string& dest) const;
     void refuseStart(TaskId task, const std::string& why);
     void keepNotStarted(TaskId task, const std::string& reason, const std::string& plainReason,
                         std::optional<std::chrono::seconds> retryAfter = std::nullopt);
@@ -120,6 +151,8 @@ private:
     std::map<TaskId, Pending> m_pending;
     std::set<TaskId> m_openRuns; // started and not yet told ended
     std::map<TaskId, RunEnd> m_endingByUser; // while a stop or cancel ends the task's worker
+    int m_mostRunning = 0;
+    bool m_fillAsked = false;
     // Retries the deferrer still holds find out through it that the operations are gone.
     std::shared_ptr<TaskOperations*> m_self;
 };

@@ -16,7 +16,8 @@ TaskSession::TaskSession(Services services)
     : m_services(std::move(services)), m_backoff(m_table, m_services.clock),
       m_listFile(m_table, m_services.dialogs, m_services.listFolder),
       m_doneNotices(m_services.notifier, m_services.deferrer),
-      m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff),
+      m_speed(std::make_shared<SpeedLimiter>(m_services.clock)),
+      m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff, &m_queue, m_speed.get()),
       m_operations({{m_services.mainThread,
                      m_services.internet,
                      m_table,
@@ -24,7 +25,10 @@ TaskSession::TaskSession(Services services)
                      m_services.clock,
                      {},
                      {},
-                     m_services.retries},
+                     m_services.retries,
+                     {},
+                     {},
+                     m_speed},
                     m_slots,
                     m_services.dialogs,
                     *m_services.probes,
@@ -33,7 +37,8 @@ TaskSession::TaskSession(Services services)
                     &m_backoff,
                     &m_services.deferrer,
                     [this](const std::string& name, const std::string& reason) { m_doneNotices.failed(name, reason); },
-                    this}),
+                    this,
+                    &m_queue}),
       m_commands(m_table, m_operations, m_services.dialogs, this),
       m_scheduleWatch({m_table, m_services.clock, m_services.online, m_services.formats, m_services.dialogs, m_editorMode,
                        *this, Paths::join(m_services.programDir, "pic"),
@@ -46,6 +51,10 @@ TaskSession::TaskSession(Services services)
         m_backoff.forget(task);
     });
     addListener(m_progress);
+    m_queue.setOnChange([this] {
+        if (m_view)
+            m_view->queueChanged();
+    });
 }
 
 TaskSession::~TaskSession()
@@ -57,6 +66,8 @@ void TaskSession::loadAtStartUp()
 {
     if (const auto problem = m_services.settings.load())
         m_services.dialogs.reportError(*problem);
+    m_preferences = DownloadPreferences::read(m_services.settings);
+    applyPreferences();
     m_table.setRowCount(1);
     m_table.writeHeader();
     m_listFile.loadAtStartUp();
@@ -78,10 +89,40 @@ void TaskSession::loadAtStartUp()
 bool TaskSession::changeSetting(std::string_view section, std::string_view key, std::string_view value)
 {
     m_services.settings.setValue(section, key, value);
+    return saveSettings();
+}
+
+bool TaskSession::saveSettings()
+{
     const auto failure = m_services.settings.save();
     if (failure)
         m_services.dialogs.reportError(*failure);
     return !failure;
+}
+
+bool TaskSession::setPreferences(const DownloadPreferences& preferences)
+{
+    const DownloadPreferences before = m_preferences;
+    m_preferences = preferences;
+    applyPreferences();
+    if (preferences == before)
+        return true;
+    using Keys = DownloadPreferences;
+    SettingsStore& store = m_services.settings;
+    // Only the keys that changed: a value written by hand that reads as off stays as written.
+    if (preferences.maxRunning != before.maxRunning)
+        store.setValue(Keys::Section, Keys::MaxRunningKey, std::to_string(preferences.maxRunning));
+    if (preferences.speedLimit != before.speedLimit)
+        store.setValue(Keys::Section, Keys::SpeedLimitKey, std::to_string(preferences.speedLimit));
+    if (preferences.speedLimitOn != before.speedLimitOn)
+        store.setValue(Keys::Section, Keys::SpeedLimitOnKey, Keys::switchText(preferences.speedLimitOn));
+    return saveSettings();
+}
+
+void TaskSession::applyPreferences()
+{
+    m_speed->setLimit(m_preferences.limitInForce());
+    m_operations.setMostRunning(m_preferences.maxRunning);
 }
 
 void TaskSession::openDatabase() { replacingTasks(&TaskListFile::openDatabase); }
@@ -156,6 +197,7 @@ void TaskSession::taskChanged(TaskId task)
 
 void TaskSession::taskRemoved(TaskId task)
 {
+    m_operations.leaveQueue(task);
     tell([task](TaskListener& listener) { listener.taskRemoved(task); });
 }
 

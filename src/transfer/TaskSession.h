@@ -7,11 +7,14 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/ConnectionIndicator.h"
 #include "transfer/DoneNotices.h"
+#include "transfer/DownloadPreferences.h"
 #include "transfer/ProbeRunner.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
+#include "transfer/SpeedLimiter.h"
 #include "transfer/RetryPolicy.h"
+#include "transfer/RunQueue.h"
 #include "transfer/TaskCommands.h"
 #include "transfer/TaskListener.h"
 #include "transfer/TaskOperations.h"
@@ -76,6 +79,9 @@ public:
     TaskCommands& commands() { return m_commands; }
     ScheduleWatch& scheduleWatch() { return m_scheduleWatch; }
     ProgressBoard& progress() { return m_progress; }
+    const SpeedLimiter& speedLimiter() const { return *m_speed; }
+    // The starts waiting for a place under the cap on running downloads.
+    const RunQueue& runQueue() const { return m_queue; }
     // Exists from loadAtStartUp() on.
     RecoveryCopy& recoveryCopy() { return *m_recovery; }
     // Read by loadAtStartUp(); a value it lacks means the setting's default.
@@ -83,6 +89,11 @@ public:
     // A control of the window changed a preference: it is kept at once. A failure is shown
     // in a box (false); the value holds for this run all the same.
     bool changeSetting(std::string_view section, std::string_view key, std::string_view value);
+    // The [Downloads] preferences in effect: read by loadAtStartUp(), the defaults before.
+    const DownloadPreferences& preferences() const { return m_preferences; }
+    // The Preferences dialog's OK and the tray's toggle: they apply at once, to running tasks
+    // too, and the changed keys are kept (false: not kept, shown in a box; they hold all the same).
+    bool setPreferences(const DownloadPreferences& preferences);
 
     // Told of the tasks' changes and runs until removed; it must outlive its listening.
     void addListener(TaskListener& listener) { m_listeners.push_back(&listener); }
@@ -124,6 +135,9 @@ private:
     void runEnded(TaskId task, const RunOutcome& outcome) override;
     template <typename Tell>
     void tell(Tell tell);
+    // Saves the settings' changed values; a failure is shown in a box (false).
+    bool saveSettings();
+    void applyPreferences();
     // Runs replace, which may put other tasks in the table, and tells of the tasks it replaced.
     void replacingTasks(void (TaskListFile::*replace)());
 
@@ -135,6 +149,9 @@ private:
     TaskListFile m_listFile;
     // Before the slots: a worker's last report, when the slots end it, may tell of a completion.
     DoneNotices m_doneNotices;
+    // Before the slots: every worker reads through it.
+    std::shared_ptr<SpeedLimiter> m_speed;
+    RunQueue m_queue;
     // After the table: workers end, on destruction, while the table their reports reach exists.
     WorkerSlots m_slots;
     ProgressBoard m_progress;
@@ -143,6 +160,7 @@ private:
     ScheduleWatch m_scheduleWatch;
     std::unique_ptr<RecoveryCopy> m_recovery;
     TaskSessionView* m_view = nullptr;
+    DownloadPreferences m_preferences;
     std::vector<TaskListener*> m_listeners;
 };
 

@@ -12,6 +12,8 @@ public:
     virtual int refreshSpeedItem() const = 0;
     // A worker's run has ended done.
     virtual void PlayDoneSound() = 0;
+    // A task joined or left the queue of starts waiting under the cap: places changed.
+    virtual void queueChanged() {}
 };
 
 } // namespace zv

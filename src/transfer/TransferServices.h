@@ -10,6 +10,7 @@ class Deferrer;
 class Dialogs;
 class ProbeRunner;
 class ProgressBoard;
+class RunQueue;
 class ScheduleBackoff;
 class TaskListener;
 class WorkerSlots;
@@ -34,6 +35,8 @@ struct TransferServices {
     // Told when a run starts and when it ends, and when a command changes a task; none in
     // some tests.
     TaskListener* events = nullptr;
+    // Where starts wait under the cap on running downloads; without it there is no cap.
+    RunQueue* queue = nullptr;
 };
 
 } // namespace zv

@@ -16,6 +16,7 @@ class HandOverQueue;
 class InternetSessionFactory;
 class Interrupter;
 class OutputFile;
+class SpeedLimiter;
 class TaskTable;
 struct RunOutcome;
 
@@ -40,6 +41,9 @@ struct WorkerServices {
     std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry = {};
     // A run has ended, done or stopped (its outcome already on its row); empty for none.
     std::function<void(TaskId task, const RunOutcome& outcome)> ended = {};
+    // The program's one speed limit, shared by every worker; empty for none. Shared, so an
+    // abandoned worker still has it when it wakes.
+    std::shared_ptr<SpeedLimiter> speed = {};
 };
 
 } // namespace zv

@@ -750,6 +750,45 @@ TEST_F(TfileThreadRetries, AStopDuringAWaitBeforeARetryEndsTheRunAtOnce)
     EXPECT_EQ(table.runReason(row), "interrupted by a stop");
 }
 
+namespace {
+
+// Stands still, so a limited reader is never granted a byte; tells the test's queue each
+// time a worker reads it.
+class StillClock final : public Clock {
+public:
+    explicit StillClock(HandOverQueue& queue) : m_queue(queue) {}
+    LocalDateTime now() const override { return {}; }
+    std::chrono::steady_clock::time_point steadyNow() const override
+    {
+        ++reads;
+        m_queue.notify();
+        return {};
+    }
+
+    mutable std::atomic<int> reads{0};
+
+private:
+    HandOverQueue& m_queue;
+};
+
+} // namespace
+
+TEST_F(TfileThreadTest, AStopWhileTheSpeedLimitHoldsTheWorkerBackEndsTheRunAtOnce)
+{
+    StillClock still(queue);
+    speed = std::make_shared<SpeedLimiter>(still);
+    speed->setLimit(1); // the first byte is due a second after the start
+    server.serve("/f.bin", body);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    start(row, destination("f.bin"), 1, 1000);
+    queue.waitUntil([&] { return still.reads.load() >= 1; }); // it asked, and was told to wait
+    slots.destroy(table.idOf(row));
+    EXPECT_FALSE(slots.isEnding(table.idOf(row))); // not abandoned: it ended within the stop limit
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(table.runReason(row), "interrupted by a stop");
+    EXPECT_EQ(fileAt("f.bin"), ""); // not a byte beyond the limit
+}
+
 TEST(Retries, EachOfThePolicysWaitsIsSpreadByTheDrawnFactorButARetryAfterIsNot)
 {
     RetryPolicy policy;

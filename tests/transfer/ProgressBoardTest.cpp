@@ -6,6 +6,8 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/ProgressTexts.h"
+#include "transfer/RunQueue.h"
+#include "transfer/SpeedLimiter.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +66,9 @@ protected:
     WorkerSlots slots;
     test::FixedClock clock;
     FormatSettings formats;
-    ProgressBoard board{table, slots, clock, formats};
+    RunQueue line;
+    SpeedLimiter limiter{clock};
+    ProgressBoard board{table, slots, clock, formats, nullptr, &line, &limiter};
     std::shared_ptr<TransferMeter> meter;
 };
 
@@ -133,6 +137,31 @@ TEST_F(ProgressBoardTest, AnEndedRowTellsHowItsLastRunEndedUntilTheListIsReadAga
     EXPECT_EQ(board.tip(2), "Done: 1,50 MB");
 }
 
+TEST_F(ProgressBoardTest, AWaitingRowTellsItsPlaceAndARunningOneTheLimitThatHoldsItBack)
+{
+    std::vector<int> rows;
+    for (int place = 1; place <= 4; ++place) {
+        rows.push_back(table.appendRow());
+        table.setCell(ColStatus, rows.back(), std::string(Status::New));
+        line.add(table.idOf(rows.back()), RunQueue::Start::All);
+    }
+    EXPECT_EQ(board.tip(rows[2]), "Queued: 3rd in line\nNot started yet");
+    line.remove(table.idOf(rows[0]));
+    EXPECT_EQ(board.tip(rows[3]), "Queued: 3rd in line\nNot started yet");
+    line.remove(table.idOf(rows[3]));
+    EXPECT_EQ(board.tip(rows[3]), "Not started yet");
+
+    const int row = running();
+    meter->setTotal(100 * MiB);
+    secondsPass(6, 2 * MiB);
+    const std::string free = board.tip(row);
+    limiter.setLimit(2 * MiB);
+    limiter.take(MiB); // the bucket starts empty: this read waits
+    EXPECT_EQ(board.tip(row), "12 % of 100.00 MB (12.00 MB), 2.0 MB/s, limited to 2.0 MB/s in all, about 44 s left");
+    clock.steady += 2s; // no wait for a while: the limit no longer holds it back
+    EXPECT_EQ(board.tip(row), free);
+}
+
 TEST(ProgressTexts, TimesAreRoundedAsPeopleReadThem)
 {
     EXPECT_EQ(ProgressTexts::roughTime(88s), "1 min 30 s");
@@ -140,4 +169,8 @@ TEST(ProgressTexts, TimesAreRoundedAsPeopleReadThem)
     EXPECT_EQ(ProgressTexts::roughTime(3725s), "1 h 2 min");
     EXPECT_EQ(ProgressTexts::duration(200'400ms), "3 min 20 s");
     EXPECT_EQ(ProgressTexts::duration(999ms), "under a second");
+    std::string places;
+    for (const std::size_t place : {1, 2, 3, 4, 11, 12, 13, 21, 22, 23, 101, 111})
+        places += ProgressTexts::ordinal(place) + " ";
+    EXPECT_EQ(places, "1st 2nd 3rd 4th 11th 12th 13th 21st 22nd 23rd 101st 111th ");
 }

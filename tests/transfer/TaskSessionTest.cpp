@@ -202,6 +202,29 @@ TEST(TaskSession, ReadsTheSettingsAtStartUpAndKeepsAChangedOneAtOnce)
     EXPECT_EQ(session.settings().value("Downloads", "MaxRunning"), "4"); // for this run all the same
 }
 
+TEST(TaskSession, AppliesThePreferencesReadAtStartUpAndKeepsOnlyTheChangedKeys)
+{
+    TempDir programDir;
+    SessionFakes fakes;
+    fakes.settings.setValue("Downloads", "MaxRunning", "5000");
+    fakes.settings.setValue("Downloads", "SpeedLimit", "1048576");
+    TaskSession session(fakes.services(programDir));
+    session.loadAtStartUp();
+    EXPECT_EQ(session.preferences(), (DownloadPreferences{0, 1048576, true}));
+    EXPECT_EQ(session.speedLimiter().limit(), 1048576u);
+
+    DownloadPreferences off = session.preferences();
+    off.speedLimitOn = false;
+    EXPECT_TRUE(session.setPreferences(off));
+    EXPECT_EQ(session.speedLimiter().limit(), 0u); // at once, for running downloads too
+    EXPECT_EQ(fakes.settings.saves, 1);
+    EXPECT_EQ(fakes.settings.value("Downloads", "SpeedLimitOn"), "false");
+    EXPECT_EQ(fakes.settings.value("Downloads", "SpeedLimit"), "1048576"); // the typed limit stays
+    EXPECT_EQ(fakes.settings.value("Downloads", "MaxRunning"), "5000");    // not changed, not written
+    EXPECT_TRUE(session.setPreferences(off));
+    EXPECT_EQ(fakes.settings.saves, 1);
+}
+
 namespace {
 
 // Each run's start and end as the session tells them, in order.
@@ -330,4 +353,32 @@ TEST(TaskSession, ATaskKeepsItsIdThroughSaveAsAndAModifyAndAListReadAgainGivesNe
     EXPECT_EQ(listener.removed, (std::vector<TaskId>{first, second}));
     EXPECT_EQ(listener.added, (std::vector<TaskId>{first, second, table.idOf(1), table.idOf(2)}));
     session.removeListener(listener);
+}
+
+TEST(TaskSession, TasksWaitingUnderTheCapAreSavedAsBeforeTheyWaitedAndTheNextRunQueuesNone)
+{
+    TestServer server; // busy: the one start under way waits to ask again
+    server.serve("/f0.bin", TestResource::page(503, "busy"));
+    TempDir programDir;
+    SessionFakes fakes;
+    fakes.settings.setValue("Downloads", "MaxRunning", "1");
+    const std::string list = programDir.file("vt_tasks.log");
+    {
+        TaskSession session(fakes.services(programDir));
+        session.loadAtStartUp();
+        for (int task = 0; task < 200; ++task)
+            session.commands().add(draftFor(server, "f" + std::to_string(task) + ".bin", programDir));
+        ASSERT_TRUE(session.saveAtUserClose());
+        const std::string before = readFile(list);
+        session.commands().startAll();
+        EXPECT_EQ(session.runQueue().size(), 199u);
+        ASSERT_TRUE(session.saveAtUserClose());
+        session.endAfterSave();
+        EXPECT_EQ(readFile(list), before);
+    }
+    TaskSession next(fakes.services(programDir));
+    next.loadAtStartUp();
+    EXPECT_EQ(next.table().rowCount(), 201);
+    EXPECT_TRUE(next.runQueue().empty());
+    EXPECT_TRUE(fakes.dialogs.messages.empty());
 }

@@ -14,6 +14,7 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
 #include "transfer/Probe.h"
+#include "transfer/SpeedLimiter.h"
 #include "transfer/TaskOperations.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,7 @@ protected:
     {
         return TransferServices{WorkerServices{queue, internet, table, formats, clock,
                                                [this](const std::string&) { ++doneSounds; }, outputFiles, retries,
-                                               waitBeforeRetry},
+                                               waitBeforeRetry, {}, speed},
                                 slots, dialogs, probes, [this] { return speedItem; }};
     }
 
@@ -98,6 +99,7 @@ protected:
     RetryPolicy retries = RetryPolicy::none();
     std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry; // empty: real waits
     std::vector<std::string> sizeLoadedWrites;
+    std::shared_ptr<SpeedLimiter> speed; // empty: no limit
     WorkerSlots slots;
     TaskOperations operations{services()};
 };

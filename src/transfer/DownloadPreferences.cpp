@@ -1,0 +1,58 @@
+#include "transfer/DownloadPreferences.h"
+
+#include "platform/services/SettingsStore.h"
+
+#include <charconv>
+
+namespace zv {
+
+namespace {
+
+// Digits only: no sign, no spaces, no unit.
+std::optional<std::uint64_t> numberOf(std::string_view text)
+{
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<int> DownloadPreferences::maxRunningOf(std::string_view text)
+{
+    const auto value = numberOf(text);
+    if (!value || *value > static_cast<std::uint64_t>(MostRunning))
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+std::optional<std::uint64_t> DownloadPreferences::speedLimitOf(std::string_view text)
+{
+    const auto value = numberOf(text);
+    if (!value || *value > FastestLimit)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> DownloadPreferences::switchOf(std::string_view text)
+{
+    if (text == "true")
+        return true;
+    if (text == "false")
+        return false;
+    return std::nullopt;
+}
+
+DownloadPreferences DownloadPreferences::read(const SettingsStore& store)
+{
+    DownloadPreferences read;
+    const auto valueOf = [&store](std::string_view key) { return store.value(Section, key).value_or(""); };
+    read.maxRunning = maxRunningOf(valueOf(MaxRunningKey)).value_or(read.maxRunning);
+    read.speedLimit = speedLimitOf(valueOf(SpeedLimitKey)).value_or(read.speedLimit);
+    read.speedLimitOn = switchOf(valueOf(SpeedLimitOnKey)).value_or(read.speedLimitOn);
+    return read;
+}
+
+} // namespace zv
