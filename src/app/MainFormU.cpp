@@ -20,6 +20,7 @@
 #include "ui/EditorServices.h"
 #include "ui/ExtentionsU.h"
 #include "ui/FixedPalette.h"
+#include "ui/PreferencesForm.h"
 #include "ui/QelButton.h"
 #include "ui/TShape.h"
 #include "ui/TaskGrid.h"
@@ -132,6 +133,7 @@ void TMainForm::FormCreate()
     createTrayIcon();
     Edit3->setText(ByteText::decode(m_services.downloadFolder ? m_services.downloadFolder() : std::string()));
     m_session.loadAtStartUp();
+    showSpeedLimitSwitch();
 
     createDialogs();
 
@@ -294,6 +296,8 @@ void TMainForm::createMenus()
     addAction(tasks, "Delete1", "Delete", &TMainForm::Delete1Click, QKeySequence(Qt::CTRL | Qt::Key_D));
     addAction(tasks, "Deleteall1", "Delete all", &TMainForm::Deleteall1Click,
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    tasks->addSeparator();
+    addAction(tasks, "Preferences1", "Preferences...", &TMainForm::Preferences1Click, QKeySequence(Qt::CTRL | Qt::Key_P));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     addAction(help, "Support1", "Support", &TMainForm::Support1Click, QKeySequence(Qt::Key_F1));
@@ -323,6 +327,8 @@ void TMainForm::createMenus()
 
     PopupMenu2 = new QMenu(this);
     addAction(PopupMenu2, "Open1", "Open", &TMainForm::Open1Click);
+    PopupMenu2->addSeparator();
+    addAction(PopupMenu2, "Limitspeed1", "Limit speed", &TMainForm::Limitspeed1Click)->setCheckable(true);
     PopupMenu2->addSeparator();
     addAction(PopupMenu2, "Close1", "Close", &TMainForm::Close1Click);
 }
@@ -362,6 +368,15 @@ void TMainForm::createDialogs()
                                       m_services.clock, m_session.probes(), *this},
                                      *Form2, *Form4, this);
     About = new TAbout(m_services.shell, this);
+    PreferencesForm = new TPreferencesForm({m_session, m_services.dialogs, m_services.formats}, this);
+}
+
+void TMainForm::showSpeedLimitSwitch()
+{
+    const DownloadPreferences& preferences = m_session.preferences();
+    QAction* limitSpeed = action("Limitspeed1");
+    limitSpeed->setEnabled(preferences.speedLimit != 0);
+    limitSpeed->setChecked(preferences.limitInForce() != 0);
 }
 
 QAction* TMainForm::action(const QString& name) const
@@ -383,6 +398,11 @@ void TMainForm::Pause1Click() { m_session.commands().stopCurrent(); }
 void TMainForm::Pauseall1Click() { m_session.commands().stopAll(); }
 void TMainForm::Delete1Click() { m_session.commands().cancelCurrent(); }
 void TMainForm::Deleteall1Click() { m_session.commands().cancelAll(); }
+void TMainForm::Preferences1Click()
+{
+    PreferencesForm->openOnValuesInEffect();
+    showSpeedLimitSwitch();
+}
 void TMainForm::Support1Click() { openHelpPage(); }
 void TMainForm::Homepage1Click() { m_services.shell.openAddress(HomePage); }
 void TMainForm::Productpage1Click() { m_services.shell.openAddress(ProductPage); }
@@ -407,6 +427,13 @@ void TMainForm::Edit1Click() { Edittask1Click(); }
 void TMainForm::Opendownloadedfile1Click() { openDownloadedFile(); }
 void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
 void TMainForm::Open1Click() { showMainWindow(); }
+void TMainForm::Limitspeed1Click()
+{
+    DownloadPreferences switched = m_session.preferences();
+    switched.speedLimitOn = !switched.speedLimitOn;
+    m_session.setPreferences(switched);
+    showSpeedLimitSwitch();
+}
 void TMainForm::Close1Click() { close(); }
 void TMainForm::TrayIconDblClick() { showMainWindow(); }
 void TMainForm::ProgressTimerTimer()

@@ -28,6 +28,7 @@ class TAbout;
 class TEditTaskForm;
 class TForm2;
 class TForm4;
+class TPreferencesForm;
 class TQelButton;
 class TShape;
 class TTrayIcon;
@@ -101,6 +102,7 @@ public:
     TForm2* Form2 = nullptr;          // the folder picker
     TForm4* Form4 = nullptr;          // the date picker
     TEditTaskForm* EditTaskForm = nullptr;
+    TPreferencesForm* PreferencesForm = nullptr;
 
     // Every menu item by its caption's component name (for example "Pause1").
     QAction* action(const QString& name) const;
@@ -118,6 +120,7 @@ public:
     void Pauseall1Click();
     void Delete1Click();
     void Deleteall1Click();
+    void Preferences1Click();
     void Support1Click();
     void Homepage1Click();
     void Productpage1Click();
@@ -142,6 +145,7 @@ public:
     void Opendownloadedfile1Click();
     void Opendestinationdirectory1Click();
     void Open1Click();
+    void Limitspeed1Click();
     void Close1Click();
     void TrayIconDblClick();
     void Timer1Timer();
@@ -191,6 +195,9 @@ private:
     void createMenuKeys();
     void createTrayIcon();
     void createDialogs();
+    // The tray's "Limit speed" as the preferences stand: checked while the limit is on, greyed
+    // while none is typed.
+    void showSpeedLimitSwitch();
     TQelButton* makeButton(const QString& caption, const char* glyph, int left, int width);
     QAction* addAction(QMenu* menu, const QString& name, const QString& caption, void (TMainForm::*handler)(),
                        const QKeySequence& key = {});

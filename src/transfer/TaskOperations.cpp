@@ -79,10 +79,19 @@ void TaskOperations::admit(TaskId task, StartKind kind)
 bool TaskOperations::waitsForPlace(TaskId task, StartKind kind) const
 {
     // A start already waiting for its probe counts once: a second start of it changes nothing.
-    if (m_mostRunning == 0 || !m_services.queue || m_pending.contains(task))
+    if (!capped() || m_pending.contains(task))
         return false;
-    return m_services.queue->placeOf(task) != 0 || startsUnderWay() >= static_cast<std::size_t>(m_mostRunning)
-        || holdingOf(task, FileNames::destinationPath(cell(ColPath, task), fileNameFor(task, kind))) == Holding::Writing;
+    return m_services.queue->placeOf(task) != 0 || placesTaken() || waitsForWriter(task, kind);
+}
+
+bool TaskOperations::placesTaken() const
+{
+    return startsUnderWay() >= static_cast<std::size_t>(m_mostRunning);
+}
+
+bool TaskOperations::waitsForWriter(TaskId task, StartKind kind) const
+{
+    return holdingOf(task, FileNames::destinationPath(cell(ColPath, task), fileNameFor(task, kind))) == Holding::Writing;
 }
 
 std::string TaskOperations::fileNameFor(TaskId task, StartKind kind) const
@@ -140,12 +149,9 @@ void TaskOperations::fillPlaces()
     // A task whose file another task's worker writes waits on; one that may not start any
     // more (gone, or started some other way) just leaves.
     const auto mayGo = [this](const RunQueue::Entry& entry) {
-        if (m_mostRunning == 0 || !mayStart(entry.task))
-            return true;
-        const std::string dest = FileNames::destinationPath(cell(ColPath, entry.task), fileNameFor(entry.task, entry.start));
-        return holdingOf(entry.task, dest) != Holding::Writing;
+        return !capped() || !mayStart(entry.task) || !waitsForWriter(entry.task, entry.start);
     };
-    while (!queue.empty() && (m_mostRunning == 0 || startsUnderWay() < static_cast<std::size_t>(m_mostRunning))) {
+    while (!queue.empty() && (!capped() || !placesTaken())) {
         const auto next = queue.takeFirst(mayGo);
         if (!next)
             return;
@@ -303,7 +309,7 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     const std::string dest = FileNames::destinationPath(cell(ColPath, task), fileName);
     if (const auto taken = destinationTaken(task, dest)) {
         // Under a cap the start waits for the other worker instead of being refused.
-        if (m_mostRunning > 0 && m_services.queue && holdingOf(task, dest) == Holding::Writing)
+        if (capped() && holdingOf(task, dest) == Holding::Writing)
             m_services.queue->add(task, kind);
         else
             refuseStart(task, *taken);

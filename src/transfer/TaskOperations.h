@@ -86,6 +86,11 @@ private:
     // task's worker writes its file.
     void admit(TaskId task, StartKind kind);
     bool waitsForPlace(TaskId task, StartKind kind) const;
+    bool capped() const { return m_mostRunning > 0 && m_services.queue; }
+    // Whether the cap's places are all taken by starts under way.
+    bool placesTaken() const;
+    // Whether another task's worker writes the file this start would write.
+    bool waitsForWriter(TaskId task, StartKind kind) const;
     void startNow(TaskId task, StartKind kind);
     // The file a start of that kind writes: the schedule falls back to the URL's name.
     std::string fileNameFor(TaskId task, StartKind kind) const;

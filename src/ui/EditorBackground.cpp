@@ -37,15 +37,22 @@ void drawDownloadMark(QPainter& painter)
 
 QPixmap EditorBackground::picture()
 {
-    QPixmap picture(Width, Height);
+    QPixmap picture = washed(Width, Height);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient gradient(0, 0, 0, Height);
+    drawDownloadMark(painter);
+    return picture;
+}
+
+QPixmap EditorBackground::washed(int width, int height)
+{
+    QPixmap picture(width, height);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 0, height);
     gradient.setColorAt(0.0, Qt::white);
     gradient.setColorAt(0.5, Qt::white);
     gradient.setColorAt(1.0, wash);
     painter.fillRect(picture.rect(), gradient);
-    drawDownloadMark(painter);
     return picture;
 }
 

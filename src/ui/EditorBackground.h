@@ -11,6 +11,8 @@ inline constexpr int Width = 481;
 inline constexpr int Height = 281;
 
 QPixmap picture();
+// The same white and blue-grey for another dialog of the editor's look, without the mark.
+QPixmap washed(int width, int height);
 } // namespace EditorBackground
 
 } // namespace zv

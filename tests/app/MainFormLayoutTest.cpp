@@ -7,6 +7,7 @@
 #include "ui/CalendarU.h"
 #include "ui/DriveComboBox.h"
 #include "ui/ExtentionsU.h"
+#include "ui/PreferencesForm.h"
 #include "ui/QelButton.h"
 #include "ui/TaskGrid.h"
 
@@ -65,7 +66,7 @@ TEST_F(MainFormLayout, NoControlIsCutOffOrCoveredAndEveryTextFitsItsControlOrCol
     form->show();
     // Named mounts of a fixed length: the machine's own may be of any length.
     form->Form2->DriveComboBox1->setDrives({{"/", "/"}, {"/media/usb", "usb"}});
-    const std::vector<const QWidget*> windows{form.get(), form->About, form->Form2, form->Form4};
+    const std::vector<const QWidget*> windows{form.get(), form->About, form->Form2, form->Form4, form->PreferencesForm};
     for (const QWidget* window : windows)
         EXPECT_EQ(layoutFaults(*window), Faults{}) << window->metaObject()->className();
 
@@ -91,8 +92,8 @@ TEST_F(MainFormLayout, EveryCaptionCanBeReadUnderADarkPalette)
     createForm(); // under the dark palette from the start, as a desktop's palette is
     addTask(Status::New, Process::Idle);
     form->show();
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{form.get(), form->EditTaskForm, form->About, form->Form2, form->Form4})
+    for (QWidget* window : std::initializer_list<QWidget*>{form.get(), form->EditTaskForm, form->About, form->Form2,
+                                                           form->Form4, form->PreferencesForm})
         EXPECT_EQ(captionContrastFaults(*window), Faults{}) << window->metaObject()->className();
 }
 
@@ -124,15 +125,15 @@ TEST_F(MainFormLayout, MenusOfferTheCommandsInOrderWithTheirKeys)
     EXPECT_EQ(entries(all[0]), QStringList({"Open database", "New database", "Save database as..", "-", "Exit"}));
     EXPECT_EQ(entries(all[1]),
               QStringList({"New task [Ctrl+F5]", "Edit task [Ctrl+E]", "-", "Start [F8]", "Start all [F9]", "-",
-                           "Pause [Ctrl+C]", "Pause all [Ctrl+S]", "-", "Delete [Ctrl+D]",
-                           "Delete all [Ctrl+Shift+D]"}));
+                           "Pause [Ctrl+C]", "Pause all [Ctrl+S]", "-", "Delete [Ctrl+D]", "Delete all [Ctrl+Shift+D]",
+                           "-", "Preferences... [Ctrl+P]"}));
     EXPECT_EQ(entries(all[2]), QStringList({"Support [F1]", "-", "Zare Vantrel home page",
                                             "Zare Vantrel download manager page", "-", "About [Ctrl+A]"}));
     EXPECT_EQ(entries(all[3]),
               QStringList({"Start copying for current task", "Start copying for all tasks", "-", "Stop task",
                            "Stop all task", "-", "Cancel task", "Cancel all tasks", "-", "Edit", "-",
                            "Open downloaded file", "Open destination directory"}));
-    EXPECT_EQ(entries(all[4]), QStringList({"Open", "-", "Close"}));
+    EXPECT_EQ(entries(all[4]), QStringList({"Open", "-", "Limit speed", "-", "Close"}));
 }
 
 // Every item can be chosen, and its key runs that item once, pressed where the focus usually is
@@ -140,6 +141,9 @@ TEST_F(MainFormLayout, MenusOfferTheCommandsInOrderWithTheirKeys)
 // text with (Ctrl+C copies there, Ctrl+A selects).
 TEST_F(MainFormLayout, EveryMenuItemIsEnabledAndItsKeyRunsItFromTheGridAndThePathFieldUnlessTheFieldEditsWithIt)
 {
+    // With a speed limit typed, so that "Limit speed" can be chosen too.
+    settings.values[{"Downloads", "SpeedLimit"}] = "1048576";
+    createForm();
     form->show();
     const std::vector<QWidget*> focusPlaces{form->GridOfFiles, form->Edit3};
     int keys = 0;
@@ -169,5 +173,5 @@ TEST_F(MainFormLayout, EveryMenuItemIsEnabledAndItsKeyRunsItFromTheGridAndThePat
             }
         }
     }
-    EXPECT_EQ(keys, 20);
+    EXPECT_EQ(keys, 22);
 }

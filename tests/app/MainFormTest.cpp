@@ -317,6 +317,24 @@ TEST_F(MainFormTest, TrayIconCarriesTheTipAndTheIconMenu)
     EXPECT_EQ(form->TrayIcon->popupMenu(), form->PopupMenu2);
 }
 
+TEST_F(MainFormTest, TheTraysLimitSpeedIsGreyedWithoutALimitAndOtherwiseSwitchesItOnAndOff)
+{
+    EXPECT_FALSE(form->action("Limitspeed1")->isEnabled());
+    settings.values[{"Downloads", "SpeedLimit"}] = "2097152";
+    createForm();
+    QAction* limitSpeed = form->action("Limitspeed1");
+    ASSERT_TRUE(limitSpeed->isEnabled());
+    EXPECT_TRUE(limitSpeed->isChecked());
+    limitSpeed->trigger();
+    EXPECT_FALSE(limitSpeed->isChecked());
+    EXPECT_EQ(session->speedLimiter().limit(), 0u);
+    EXPECT_EQ(settings.value("Downloads", "SpeedLimitOn"), "false");
+    limitSpeed->trigger();
+    EXPECT_TRUE(limitSpeed->isChecked());
+    EXPECT_EQ(session->speedLimiter().limit(), 2097152u);
+    EXPECT_EQ(settings.value("Downloads", "SpeedLimitOn"), "true");
+}
+
 TEST_F(MainFormTest, SelectedRowIsGreenBesideTheFocusedCellWithPictures)
 {
     addTask(Status::Done, Process::Idle);
