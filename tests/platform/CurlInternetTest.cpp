@@ -556,3 +556,48 @@ TEST(CurlInternetProxy, TheEnvironmentsProxyIsUsed)
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].target, "http://zv-proxy-test.invalid/f.bin");
 }
+
+TEST_F(CurlInternet, APartIsTakenOnlyAsExactlyTheBytesAskedOfTheKnownVersionAndTotal)
+{
+    const auto part = [&](const std::string& path, std::uint64_t first, std::uint64_t last) {
+        KnownFile known;
+        known.sameTotal = [&](std::uint64_t total) { return total == body.size(); };
+        known.validator = "\"v1\"";
+        return factory.openSession("Zare Vantrel", SessionUse::Download)->openPart(server.url(path), first, last, known);
+    };
+    TestResource file;
+    file.body = body;
+    file.etag = "\"v1\"";
+    server.serve("/f.bin", file);
+    auto exact = part("/f.bin", 2000, 4999);
+    ASSERT_NE(exact.stream, nullptr);
+    EXPECT_EQ(readAll(*exact.stream), body.substr(2000, 3000));
+    EXPECT_EQ(server.requestsFor("/f.bin").back().header("Range"), "bytes=2000-4999");
+    EXPECT_EQ(server.requestsFor("/f.bin").back().header("If-Range"), "\"v1\"");
+
+    // Each wrong answer closes only that connection; another version restarts the download.
+    const auto failureFor = [&](const std::string& name, TestResource wrong) {
+        server.serve("/" + name, wrong);
+        const auto answer = part("/" + name, 2000, 4999);
+        EXPECT_EQ(answer.stream, nullptr) << name;
+        return answer.failure.kind;
+    };
+    using Kind = FailureReason::Kind;
+    TestResource whole = file;
+    whole.ranges = false;
+    EXPECT_EQ(failureFor("whole", whole), Kind::WrongPart);
+    TestResource elsewhere = file;
+    elsewhere.rangesFrom = 1000;
+    EXPECT_EQ(failureFor("elsewhere", elsewhere), Kind::WrongPart);
+    TestResource otherTotal = file;
+    otherTotal.totalTold = body.size() + 1;
+    EXPECT_EQ(failureFor("other-total", otherTotal), Kind::WrongPart);
+    TestResource newer = file;
+    newer.etagChangesAt = 0;
+    newer.laterEtag = "\"v2\"";
+    EXPECT_EQ(failureFor("newer", newer), Kind::ChangedFile);
+    TestResource ignoring = newer;
+    ignoring.ignoresIfRange = true;
+    EXPECT_EQ(failureFor("ignoring", ignoring), Kind::ChangedFile);
+    EXPECT_EQ(failureFor("gone", TestResource::page(404, "gone")), Kind::HttpStatus);
+}

@@ -30,13 +30,21 @@ struct Span {
     std::uint64_t end = 0;
 };
 
-std::optional<std::uint64_t> rangeStart(const std::string& value)
+// "bytes=N-" or "bytes=N-M" (M inclusive); nothing else is needed.
+struct AskedRange {
+    std::uint64_t first = 0;
+    std::optional<std::uint64_t> last;
+};
+
+std::optional<AskedRange> askedRange(const std::string& value)
 {
-    // Only "bytes=N-" and "bytes=N-M" are needed; the end is ignored.
     if (value.rfind("bytes=", 0) != 0 || value.size() < 8 || value.find(',') != std::string::npos)
         return std::nullopt;
     try {
-        return std::stoull(value.substr(6));
+        AskedRange range{std::stoull(value.substr(6)), std::nullopt};
+        if (const auto dash = value.find('-'); dash != std::string::npos && dash + 1 < value.size())
+            range.last = std::stoull(value.substr(dash + 1));
+        return range;
     } catch (...) {
         return std::nullopt;
     }
@@ -243,16 +251,18 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         response.set_header("Location", resource.location);
     if (!resource.retryAfter.empty() && response.status >= 400)
         response.set_header("Retry-After", resource.retryAfter);
-    if (!resource.etag.empty())
-        response.set_header("ETag", resource.etag);
+    const std::string etag = index >= resource.etagChangesAt && resource.etagChangesAt >= 0 ? resource.laterEtag
+                                                                                           : resource.etag;
+    if (!etag.empty())
+        response.set_header("ETag", etag);
 
     const std::uint64_t length = resource.generatedLength > 0 ? resource.generatedLength : resource.body.size();
     Span span{0, length};
     const bool sameVersion = !request.has_header("If-Range") || resource.ignoresIfRange
-                          || request.get_header_value("If-Range") == resource.etag;
-    const auto asked = request.has_header("Range") && sameVersion ? rangeStart(request.get_header_value("Range"))
+                          || request.get_header_value("If-Range") == etag;
+    const auto asked = request.has_header("Range") && sameVersion ? askedRange(request.get_header_value("Range"))
                                                                   : std::nullopt;
-    const std::uint64_t start = resource.partialFrom.value_or(asked ? resource.rangesFrom.value_or(*asked) : 0);
+    const std::uint64_t start = resource.partialFrom.value_or(asked ? resource.rangesFrom.value_or(asked->first) : 0);
     if (resource.ranges && (asked || resource.partialFrom) && response.status == 200) {
         if (start >= length) {
             response.status = 416;
@@ -263,10 +273,12 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         }
         response.status = 206;
         span.first = start;
+        if (asked && asked->last && !resource.rangesFrom && !resource.partialFrom)
+            span.end = std::min(length, *asked->last + 1);
         if (resource.rangeLength)
             span.end = std::min(length, start + *resource.rangeLength);
-        response.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" +
-                                                 std::to_string(span.end - 1) + "/" + std::to_string(length));
+        response.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" + std::to_string(span.end - 1)
+                                                 + "/" + std::to_string(resource.totalTold.value_or(length)));
     }
     std::optional<std::uint64_t> cutAt;
     if (resource.dropAt && entry.dropsLeft > 0 && *resource.dropAt >= span.first && *resource.dropAt < span.end) {

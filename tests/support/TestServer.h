@@ -24,7 +24,9 @@ struct TestResource {
     // When above 0, served instead of body: TestServer::patternBytes over that length,
     // made on the fly (lengths beyond 4 GiB need no memory).
     std::uint64_t generatedLength = 0;
-    bool ranges = true; // Range requests get 206 / 416; otherwise the whole body with 200
+    // Range requests get 206 / 416 ("bytes=N-M": the bytes N to M at most); otherwise the
+    // whole body with 200.
+    bool ranges = true;
     bool rangeTotals = true; // a 416 tells the length ("Content-Range: bytes */length")
     // A Range request is answered with a 206 from this offset, whatever it asked for.
     std::optional<std::uint64_t> rangesFrom;
@@ -36,6 +38,12 @@ struct TestResource {
     // Sent as ETag; a Range request whose If-Range names another tag gets the whole body.
     std::string etag;
     bool ignoresIfRange = false; // a Range request gets its part whatever If-Range names
+    // From the answer to request etagChangesAt on (counted from 0 for this path), the ETag is
+    // laterEtag: the resource became another version; -1: never.
+    int etagChangesAt = -1;
+    std::string laterEtag;
+    // A 206's Content-Range tells this total instead of the resource's length.
+    std::optional<std::uint64_t> totalTold;
     BodyFraming framing = BodyFraming::Length;
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status

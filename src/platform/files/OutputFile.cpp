@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cerrno>
+#include <limits>
 #include <system_error>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace zv {
@@ -58,12 +60,36 @@ bool namesSomethingElse(const std::string& path)
     return ::statfs(path.c_str(), &system) != 0 || !isPlainFile(info, system);
 }
 
+// Whether [offset, offset + size) lies within what off_t can address.
+bool fitsAnOffset(std::uint64_t offset, std::uint64_t size)
+{
+    constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    return offset <= most && size <= most - offset;
+}
+
+// Writes the whole block through writeSome(data, size, bytesDoneBefore), going on after
+// interrupted and short writes. 0, or the error number.
+template <typename WriteSome>
+int writeWhole(const char* data, std::size_t size, WriteSome writeSome)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = writeSome(data + done, size - done, done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        done += static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
 } // namespace
 
 OutputFile::OpenResult OutputFile::create(const std::string& path)
 {
     // Truncated only once the descriptor is known to be a plain file.
-    const OpenResult opened = open(path, O_CREAT);
+    const OpenResult opened = open(path, O_WRONLY | O_CREAT);
     if (opened != OpenResult::Opened)
         return opened;
     // A new, empty file is left as it is: ext4 writes a file truncated to nothing back in
@@ -79,7 +105,17 @@ OutputFile::OpenResult OutputFile::create(const std::string& path)
 
 OutputFile::OpenResult OutputFile::openAtEnd(const std::string& path)
 {
-    const OpenResult opened = open(path, 0);
+    return openKeeping(path, O_WRONLY);
+}
+
+OutputFile::OpenResult OutputFile::openForPositionedWrites(const std::string& path)
+{
+    return openKeeping(path, O_RDWR | O_CREAT);
+}
+
+OutputFile::OpenResult OutputFile::openKeeping(const std::string& path, int flags)
+{
+    const OpenResult opened = open(path, flags);
     if (opened != OpenResult::Opened)
         return opened;
     const off_t end = ::lseek(m_file.get(), 0, SEEK_END);
@@ -100,7 +136,7 @@ OutputFile::OpenResult OutputFile::open(const std::string& path, int flags)
     // Something swapped in after that look must not block us either: a pipe without a reader
     // fails at once (ENXIO), and what opens is looked at again through its descriptor.
     // O_NONBLOCK has no effect on the regular files that pass.
-    FileDescriptor file(::open(path.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    FileDescriptor file(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (!file.isOpen()) {
         const int error = errno;
         failWith(error);
@@ -129,22 +165,76 @@ bool OutputFile::isStillAtItsPath() const
 
 bool OutputFile::write(const char* data, std::size_t size)
 {
-    if (!m_file.isOpen()) {
-        failWith(EBADF);
-        return false;
+    if (!m_file.isOpen())
+        return failedWith(EBADF);
+    const int fd = m_file.get();
+    const int error =
+        writeWhole(data, size, [fd](const char* block, std::size_t length, std::size_t) { return ::write(fd, block, length); });
+    return error == 0 || failedWith(error);
+}
+
+bool OutputFile::writeAt(std::uint64_t offset, const char* data, std::size_t size)
+{
+    if (!m_file.isOpen())
+        return failedWith(EBADF);
+    if (!fitsAnOffset(offset, size))
+        return failedWith(EFBIG);
+    const int fd = m_file.get();
+    const int error = writeWhole(data, size, [fd, offset](const char* block, std::size_t length, std::size_t done) {
+        return ::pwrite(fd, block, length, static_cast<off_t>(offset + done));
+    });
+    return error == 0 || failedWith(error);
+}
+
+OutputFile::Preallocation OutputFile::preallocate(std::uint64_t length)
+{
+    if (!m_file.isOpen() || !fitsAnOffset(0, length)) {
+        failWith(m_file.isOpen() ? EFBIG : EBADF);
+        return Preallocation::Failed;
     }
-    while (size > 0) {
-        const ssize_t written = ::write(m_file.get(), data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            failWith(written < 0 ? errno : EIO);
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
+    const int fd = m_file.get();
+    struct stat info {};
+    struct statvfs disk {};
+    if (::fstat(fd, &info) != 0 || ::fstatvfs(fd, &disk) != 0) {
+        failWith(errno);
+        return Preallocation::Failed;
     }
-    return true;
+    // What the file already holds on the disk (st_blocks counts 512 bytes), so that the blocks
+    // of a sparse file's holes count as missing.
+    const auto held = static_cast<std::uint64_t>(info.st_blocks) * 512;
+    const auto available = static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
+    if (length > held && length - held > available) {
+        failWith(ENOSPC);
+        return Preallocation::Failed;
+    }
+    const int refused = allocate(fd, 0, length);
+    if (refused == 0)
+        return Preallocation::Reserved;
+    if (refused != EOPNOTSUPP && refused != EINVAL) {
+        failWith(refused);
+        return Preallocation::Failed;
+    }
+    return extendTo(length, static_cast<std::uint64_t>(info.st_size));
+}
+
+OutputFile::Preallocation OutputFile::extendTo(std::uint64_t length, std::uint64_t size)
+{
+    if (length > size && ::ftruncate(m_file.get(), static_cast<off_t>(length)) != 0) {
+        failWith(errno);
+        return Preallocation::Failed;
+    }
+    return Preallocation::Extended;
+}
+
+int OutputFile::allocate(int fd, std::uint64_t offset, std::uint64_t length)
+{
+    // fallocate rather than posix_fallocate: where the file system reserves nothing, glibc's
+    // posix_fallocate writes a zero into every block instead, the very writing this avoids.
+    int error = 0;
+    do {
+        error = ::fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(length)) == 0 ? 0 : errno;
+    } while (error == EINTR);
+    return error;
 }
 
 bool OutputFile::close()
@@ -157,15 +247,22 @@ bool OutputFile::close()
 
 OutputFile::OpenResult OutputFile::failWith(int error)
 {
-    m_error = error;
+    m_error.store(error, std::memory_order_relaxed);
     return OpenResult::Failed;
+}
+
+bool OutputFile::failedWith(int error)
+{
+    failWith(error);
+    return false;
 }
 
 std::string OutputFile::errorText() const
 {
-    if (m_error == NotStorage)
+    const int error = m_error.load(std::memory_order_relaxed);
+    if (error == NotStorage)
         return "not a regular file on storage";
-    return std::generic_category().message(m_error);
+    return std::generic_category().message(error);
 }
 
 } // namespace zv

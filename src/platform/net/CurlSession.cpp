@@ -59,4 +59,17 @@ InternetSession::Resumed CurlSession::resumeUrl(const std::string& url, std::uin
     return resumed;
 }
 
+InternetSession::Part CurlSession::openPart(const std::string& url, std::uint64_t first, std::uint64_t last,
+                                           const KnownFile& known)
+{
+    const auto request = requestFor(url);
+    if (!request)
+        return {nullptr, m_lastFailure};
+    Part part;
+    part.stream = CurlUrlStream::openPart(request->first, request->second, m_interrupter, first, last, known,
+                                          part.failure);
+    m_lastFailure = part.failure;
+    return part;
+}
+
 } // namespace zv

@@ -16,6 +16,7 @@ public:
 
     std::unique_ptr<UrlStream> openUrl(const std::string& url) override;
     Resumed resumeUrl(const std::string& url, std::uint64_t offset, const KnownFile& known = {}) override;
+    Part openPart(const std::string& url, std::uint64_t first, std::uint64_t last, const KnownFile& known) override;
     FailureReason lastFailure() const override { return m_lastFailure; }
 
     // Only http and https URLs are ever fetched.

@@ -84,6 +84,12 @@ bool hasScheme(std::string_view url, std::string_view scheme)
 
 CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& settings,
                            std::uint64_t rangeFrom, Interrupter* interrupter, const std::string& ifRange)
+    : CurlTransfer(url, settings, RequestedRange{rangeFrom, std::nullopt, ifRange}, interrupter)
+{
+}
+
+CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& settings, const RequestedRange& range,
+                           Interrupter* interrupter)
     : m_interrupter(interrupter), m_silenceLimit(settings.limits.silence)
 {
     curl::initializeOnce();
@@ -93,7 +99,7 @@ CurlTransfer::CurlTransfer(const std::string& url, const TransferSettings& setti
         endWith(CURLE_OUT_OF_MEMORY);
         return;
     }
-    if (!configure(url, settings, rangeFrom, ifRange)) {
+    if (!configure(url, settings, range)) {
         // Without the limit to http and https nothing is fetched.
         endWith(CURLE_UNSUPPORTED_PROTOCOL);
         return;
@@ -122,8 +128,7 @@ bool CurlTransfer::limitProtocols(void* easy, const char* protocols)
         && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, protocols) == CURLE_OK;
 }
 
-bool CurlTransfer::configure(const std::string& url, const TransferSettings& settings,
-                             std::uint64_t rangeFrom, const std::string& ifRange)
+bool CurlTransfer::configure(const std::string& url, const TransferSettings& settings, const RequestedRange& range)
 {
     CURL* easy = m_easy.get();
     static_assert(sizeof m_errorText >= CURL_ERROR_SIZE);
@@ -131,7 +136,8 @@ bool CurlTransfer::configure(const std::string& url, const TransferSettings& set
     m_headers.reset(curl_slist_append(nullptr, "Accept: */*"));
     // A validator holding a line break would add a header of its own: it is not sent. Without
     // memory for it the request is not made, since the range could then be of another version.
-    if (rangeFrom > 0 && !ifRange.empty() && ifRange.find_first_of("\r\n") == std::string::npos &&
+    const std::string& ifRange = range.ifRange;
+    if (range.ranged() && !ifRange.empty() && ifRange.find_first_of("\r\n") == std::string::npos &&
         !curl_slist_append(m_headers.get(), ("If-Range: " + ifRange).c_str()))
         return false;
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
@@ -158,9 +164,9 @@ bool CurlTransfer::configure(const std::string& url, const TransferSettings& set
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.limits.connect.count()));
     if (settings.probe)
         curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(settings.limits.probe.count()));
-    if (rangeFrom > 0) {
-        const std::string range = std::to_string(rangeFrom) + "-";
-        curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str()); // copied by libcurl
+    if (range.ranged()) {
+        const std::string span = std::to_string(range.first) + "-" + (range.last ? std::to_string(*range.last) : "");
+        curl_easy_setopt(easy, CURLOPT_RANGE, span.c_str()); // copied by libcurl
     }
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024L);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);

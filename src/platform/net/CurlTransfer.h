@@ -25,6 +25,17 @@ struct TransferSettings {
     bool probe = false;   // the whole request gives up after limits.probe
 };
 
+// The bytes a request asks for: all of them, those from first on, or first to last.
+struct RequestedRange {
+    std::uint64_t first = 0;
+    std::optional<std::uint64_t> last; // inclusive, as in "bytes=first-last"
+    // Sent as If-Range with a range, when not empty: the whole resource comes back if it is
+    // no longer that version.
+    std::string ifRange;
+
+    bool ranged() const { return first > 0 || last.has_value(); }
+};
+
 // One HTTP(S) request on a multi handle of its own, pulled by its reader: the network is
 // only driven while the reader waits for bytes, so at most one batch is held in memory.
 class CurlTransfer {
@@ -33,6 +44,8 @@ public:
     // that is not empty (the whole resource comes back if it is no longer that version).
     CurlTransfer(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom,
                  Interrupter* interrupter, const std::string& ifRange = {});
+    CurlTransfer(const std::string& url, const TransferSettings& settings, const RequestedRange& range,
+                 Interrupter* interrupter);
     ~CurlTransfer();
 
     CurlTransfer(const CurlTransfer&) = delete;
@@ -68,8 +81,7 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
 
     // False when the handle cannot be set up safely.
-    bool configure(const std::string& url, const TransferSettings& settings, std::uint64_t rangeFrom,
-                   const std::string& ifRange);
+    bool configure(const std::string& url, const TransferSettings& settings, const RequestedRange& range);
     void collectResult();
     void endWith(int result);
     void resumeReceiving();

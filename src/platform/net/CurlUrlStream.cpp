@@ -109,6 +109,44 @@ std::unique_ptr<CurlUrlStream> CurlUrlStream::open(const std::string& url, const
     return std::make_unique<CurlUrlStream>(url, settings, interrupter, std::move(transfer));
 }
 
+std::unique_ptr<CurlUrlStream> CurlUrlStream::openPart(const std::string& url, const TransferSettings& settings,
+                                                       Interrupter* interrupter, std::uint64_t first,
+                                                       std::uint64_t last, const KnownFile& known,
+                                                       FailureReason& failure)
+{
+    auto transfer =
+        std::make_unique<CurlTransfer>(url, settings, RequestedRange{first, last, known.validator}, interrupter);
+    transfer->waitForBody();
+    auto stream = std::make_unique<CurlUrlStream>(url, settings, interrupter, std::move(transfer));
+    failure = stream->partFailure(first, last, known);
+    if (failure.failed())
+        return nullptr;
+    stream->m_position = first;
+    return stream;
+}
+
+FailureReason CurlUrlStream::partFailure(std::uint64_t first, std::uint64_t last, const KnownFile& known) const
+{
+    using Kind = FailureReason::Kind;
+    const long status = m_transfer->status();
+    // Another validator is another version, whatever the status; a whole answer of the same
+    // version (a server without ranges) only fails the connection.
+    if (isSuccess(status) && otherVersion(known))
+        return FailureReason::of(Kind::ChangedFile);
+    if (status != 206)
+        return failureOfAnswer(*m_transfer);
+    // Bytes of a compressed body sit at other offsets than the file's.
+    if (const std::string coding(HeaderText::trimmed(m_transfer->header("Content-Encoding").value_or("")));
+        !coding.empty() && coding != "identity")
+        return FailureReason::of(Kind::WrongPart, "a compressed part");
+    const ContentRange range = contentRangeOf(*m_transfer);
+    if (range.total && known.sameTotal && !known.sameTotal(*range.total))
+        return FailureReason::of(Kind::WrongPart, "a part of another total");
+    if (range.first != first || range.last != last || !range.total)
+        return FailureReason::of(Kind::WrongPart, "a 206 for other bytes");
+    return {};
+}
+
 InternetSession::Resumed CurlUrlStream::resume(const std::string& url, const TransferSettings& settings,
                                                Interrupter* interrupter, std::uint64_t offset,
                                                const KnownFile& known)

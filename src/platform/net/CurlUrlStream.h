@@ -18,6 +18,16 @@ public:
     // HTTP error, or a 206 that does not cover the whole resource fail, and failure says why.
     static std::unique_ptr<CurlUrlStream> open(const std::string& url, const TransferSettings& settings,
                                                Interrupter* interrupter, FailureReason& failure);
+    // The bytes first to last (inclusive) of the version named by validator and of that total,
+    // for one of several connections. Null unless the answer is a 206 for exactly those bytes
+    // of that total, carrying no other validator of the same kind; failure then says why:
+    // ChangedFile when the resource is now another version (the whole download starts afresh),
+    // WrongPart for any other answer to the range (that connection closes), or the request's
+    // own failure.
+    static std::unique_ptr<CurlUrlStream> openPart(const std::string& url, const TransferSettings& settings,
+                                                   Interrupter* interrupter, std::uint64_t first,
+                                                   std::uint64_t last, const KnownFile& known,
+                                                   FailureReason& failure);
     // Opened to go on at offset, as setPosition decides.
     static InternetSession::Resumed resume(const std::string& url, const TransferSettings& settings,
                                            Interrupter* interrupter, std::uint64_t offset,
@@ -47,6 +57,8 @@ private:
     // Asks for the whole resource and decides by its answer.
     SeekResult restartWhole(std::uint64_t offset, const KnownFile& known);
     bool otherVersion(const KnownFile& known) const;
+    // Why a part's answer is not exactly first to last of the known file; None when it is.
+    FailureReason partFailure(std::uint64_t first, std::uint64_t last, const KnownFile& known) const;
     // The transfer sends the whole resource: whether it may replace the partial file.
     SeekResult wholeAnswer(std::uint64_t offset, const KnownFile& known);
     SeekResult changedFile();

@@ -29,7 +29,16 @@ public:
     // or no answer, is Failed.
     virtual Resumed resumeUrl(const std::string& url, std::uint64_t offset, const KnownFile& known = {}) = 0;
 
-    // Why the last openUrl or resumeUrl failed; None after one that did not.
+    // The bytes first to last (inclusive) of the known file, for one of several connections:
+    // a stream only for a 206 of exactly those bytes of the known total and version. Else
+    // null, and the failure is ChangedFile when the resource is now another version, WrongPart
+    // for any other answer to the range, or the request's own failure.
+    struct Part {
+        std::unique_ptr<UrlStream> stream;
+        FailureReason failure;
+    };
+    virtual Part openPart(const std::string& url, std::uint64_t first, std::uint64_t last, const KnownFile& known) = 0;
+    // Why the last openUrl, resumeUrl or openPart failed; None after one that did not.
     virtual FailureReason lastFailure() const = 0;
 };
 
