@@ -1,8 +1,8 @@
 #include "tasks/ProgressFile.h"
 
 #include "platform/files/AtomicFileWriter.h"
+#include "platform/text/DecimalText.h"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,15 +16,6 @@ constexpr std::string_view Trailer = "end";
 // A piece map of a download of several TiB fits; anything longer is no progress file.
 constexpr std::uintmax_t MaxSize = 4 * 1024 * 1024;
 
-std::optional<std::uint64_t> number(std::string_view text)
-{
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 bool isOneLine(std::string_view value)
 {
     return value.find_first_of("\r\n") == std::string_view::npos;
@@ -36,14 +27,14 @@ bool take(ProgressRecord& record, std::string_view key, std::string_view value)
     if (key == "url") {
         record.url = value;
     } else if (key == "total") {
-        record.total = number(value);
+        record.total = DecimalText::wholeNumber(value);
         return record.total.has_value();
     } else if (key == "validator") {
         record.validator = value;
     } else if (key == "type") {
         record.contentType = value;
     } else if (key == "piece-size") {
-        const auto size = number(value);
+        const auto size = DecimalText::wholeNumber(value);
         record.pieceSize = size.value_or(0);
         return size.has_value();
     } else if (key == "pieces") {

@@ -1,28 +1,13 @@
 #include "transfer/DownloadPreferences.h"
 
 #include "platform/services/SettingsStore.h"
-
-#include <charconv>
+#include "platform/text/DecimalText.h"
 
 namespace zv {
 
-namespace {
-
-// Digits only: no sign, no spaces, no unit.
-std::optional<std::uint64_t> numberOf(std::string_view text)
-{
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
-
 std::optional<int> DownloadPreferences::maxRunningOf(std::string_view text)
 {
-    const auto value = numberOf(text);
+    const auto value = DecimalText::wholeNumber(text);
     if (!value || *value > static_cast<std::uint64_t>(MostRunning))
         return std::nullopt;
     return static_cast<int>(*value);
@@ -30,7 +15,7 @@ std::optional<int> DownloadPreferences::maxRunningOf(std::string_view text)
 
 std::optional<std::uint64_t> DownloadPreferences::speedLimitOf(std::string_view text)
 {
-    const auto value = numberOf(text);
+    const auto value = DecimalText::wholeNumber(text);
     if (!value || *value > FastestLimit)
         return std::nullopt;
     return value;

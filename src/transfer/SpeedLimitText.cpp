@@ -1,9 +1,9 @@
 #include "transfer/SpeedLimitText.h"
 
+#include "platform/text/DecimalText.h"
 #include "transfer/DownloadPreferences.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace zv::SpeedLimitText {
 
@@ -73,15 +73,16 @@ std::uint64_t bytesOf(Unit unit) { return unit == Unit::KBps ? 1024 : 1024 * 102
 std::optional<std::uint64_t> bytesPerSecond(std::string_view typed, Unit unit, std::string_view decimalSeparator)
 {
     const auto [whole, decimals] = split(trimmed(typed), decimalSeparator);
-    if ((whole.empty() && decimals.empty()) || !allDigits(whole) || !allDigits(decimals))
+    if ((whole.empty() && decimals.empty()) || !allDigits(decimals))
         return std::nullopt;
-    std::uint64_t units = 0;
-    if (!whole.empty() && std::from_chars(whole.data(), whole.data() + whole.size(), units).ec != std::errc())
-        return std::nullopt; // too long a number
+    // ".5" has no whole part; any other text, or too long a number, is none.
+    const auto units = whole.empty() ? std::optional<std::uint64_t>(0) : DecimalText::wholeNumber(whole);
+    if (!units)
+        return std::nullopt;
     const std::uint64_t unitBytes = bytesOf(unit);
-    if (units > DownloadPreferences::FastestLimit / unitBytes)
+    if (*units > DownloadPreferences::FastestLimit / unitBytes)
         return std::nullopt;
-    const std::uint64_t bytes = units * unitBytes + fractionBytes(decimals, unitBytes);
+    const std::uint64_t bytes = *units * unitBytes + fractionBytes(decimals, unitBytes);
     if (bytes == 0 || bytes > DownloadPreferences::FastestLimit)
         return std::nullopt;
     return bytes;

@@ -307,12 +307,12 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
                             const std::string& fileName, StartKind kind)
 {
     const std::string dest = FileNames::destinationPath(cell(ColPath, task), fileName);
-    if (const auto taken = destinationTaken(task, dest)) {
+    if (const Holding holding = holdingOf(task, dest); holding != Holding::None) {
         // Under a cap the start waits for the other worker instead of being refused.
-        if (capped() && holdingOf(task, dest) == Holding::Writing)
+        if (capped() && holding == Holding::Writing)
             m_services.queue->add(task, kind);
         else
-            refuseStart(task, *taken);
+            refuseStart(task, takenText(holding, dest));
         return;
     }
     const FormatSettings& formats = m_services.worker.formats;
@@ -350,17 +350,11 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     worker->resume();
 }
 
-std::optional<std::string> TaskOperations::destinationTaken(TaskId task, const std::string& dest) const
+std::string TaskOperations::takenText(Holding holding, const std::string& dest)
 {
-    switch (holdingOf(task, dest)) {
-    case Holding::None:
-        break;
-    case Holding::Finished:
+    if (holding == Holding::Finished)
         return "\"" + FileNames::baseName(dest) + "\" is another task's finished download";
-    case Holding::Writing:
-        return FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(dest)).plainText();
-    }
-    return std::nullopt;
+    return FailureReason::of(FailureReason::Kind::FileInUse, FileNames::baseName(dest)).plainText();
 }
 
 TaskOperations::Holding TaskOperations::holdingOf(TaskId task, const std::string& dest) const

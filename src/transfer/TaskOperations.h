@@ -122,10 +122,11 @@ private:
     void startSingle(TaskId task, StartKind kind);
     void launch(TaskId task, const ProbeResult& probe, const KnownTotal& known, const std::string& fileName,
                 StartKind kind);
-    // Why the task may not write dest: another task's worker writes it, or it is another
-    // task's finished download, whose row would still say done once a start had replaced it.
-    std::optional<std::string> destinationTaken(TaskId task, const std::string& dest) const;
+    // Whether another task holds dest: its worker writes it, or it is that task's finished
+    // download, whose row would still say done once a start had replaced it.
     Holding holdingOf(TaskId task, const std::string& dest) const;
+    // Why a start may not write dest, held as holding (not None) says.
+    static std::string takenText(Holding holding, const std::string& dest);
     void refuseStart(TaskId task, const std::string& why);
     void keepNotStarted(TaskId task, const std::string& reason, const std::string& plainReason,
                         std::optional<std::chrono::seconds> retryAfter = std::nullopt);

@@ -1,8 +1,8 @@
 #include "platform/net/CurlUrlStream.h"
 
+#include "platform/text/DecimalText.h"
 #include "platform/text/HeaderText.h"
 
-#include <charconv>
 #include <optional>
 #include <string_view>
 
@@ -16,15 +16,6 @@ struct ContentRange {
     std::optional<std::uint64_t> total; // absent for "bytes 0-9/*"
 };
 
-std::optional<std::uint64_t> parseNumber(std::string_view text)
-{
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
 // "bytes 3000-9999/10000", "bytes */10000" or "bytes 0-9/*".
 ContentRange parseContentRange(std::string_view text)
 {
@@ -37,11 +28,11 @@ ContentRange parseContentRange(std::string_view text)
     if (slash == std::string_view::npos)
         return range;
     const std::string_view span = text.substr(0, slash);
-    range.total = parseNumber(text.substr(slash + 1));
+    range.total = DecimalText::wholeNumber(text.substr(slash + 1));
     const auto dash = span.find('-');
     if (span != "*" && dash != std::string_view::npos) {
-        range.first = parseNumber(span.substr(0, dash));
-        range.last = parseNumber(span.substr(dash + 1));
+        range.first = DecimalText::wholeNumber(span.substr(0, dash));
+        range.last = DecimalText::wholeNumber(span.substr(dash + 1));
     }
     return range;
 }
