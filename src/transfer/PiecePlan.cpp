@@ -29,6 +29,20 @@ PiecePlan::PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_v
     }
 }
 
+void PiecePlan::trustPrefix(std::uint64_t length)
+{
+    const std::lock_guard lock(m_mutex);
+    length = std::min(length, m_total);
+    // Free runs are counted as written up to the length; finished pieces already count.
+    while (!m_free.empty() && m_free.begin()->first < length) {
+        const auto [begin, end] = *m_free.begin();
+        m_free.erase(m_free.begin());
+        count(begin, std::min(end, length));
+        if (end > length)
+            m_free.emplace(length, end);
+    }
+}
+
 std::optional<PiecePlan::Range> PiecePlan::take(ConnectionId connection)
 {
     const std::lock_guard lock(m_mutex);

@@ -45,6 +45,10 @@ public:
     // or with other characters is of another file: every piece is open then.
     PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces = {});
 
+    // The file's first length bytes are written (a partial file with no piece map, trusted as a
+    // prefix of the version): they count, and the next take starts after them. Before any take.
+    void trustPrefix(std::uint64_t length);
+
     std::uint64_t total() const { return m_total; }
     std::uint64_t pieceSize() const { return m_pieceSize; }
 
