@@ -116,6 +116,10 @@ bool TaskSession::setPreferences(const DownloadPreferences& preferences)
         store.setValue(Keys::Section, Keys::SpeedLimitKey, std::to_string(preferences.speedLimit));
     if (preferences.speedLimitOn != before.speedLimitOn)
         store.setValue(Keys::Section, Keys::SpeedLimitOnKey, Keys::switchText(preferences.speedLimitOn));
+    if (preferences.connections != before.connections)
+        store.setValue(Keys::Section, Keys::ConnectionsKey, std::to_string(preferences.connections));
+    if (preferences.connectionsPerServer != before.connectionsPerServer)
+        store.setValue(Keys::Section, Keys::ConnectionsPerServerKey, std::to_string(preferences.connectionsPerServer));
     return saveSettings();
 }
 
