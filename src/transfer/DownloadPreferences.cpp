@@ -32,7 +32,7 @@ std::optional<bool> DownloadPreferences::switchOf(std::string_view text)
 
 std::optional<int> DownloadPreferences::connectionsOf(std::string_view text)
 {
-    const auto value = numberOf(text);
+    const auto value = DecimalText::wholeNumber(text);
     if (!value || *value == 0 || *value > static_cast<std::uint64_t>(MostConnections))
         return std::nullopt;
     return static_cast<int>(*value);
