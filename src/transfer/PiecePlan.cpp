@@ -82,6 +82,24 @@ bool PiecePlan::wrote(ConnectionId connection, std::uint64_t offset, std::size_t
     return true;
 }
 
+bool PiecePlan::extend(ConnectionId connection, std::uint64_t at)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto after = m_free.find(at);
+    if (m_held.contains(connection) || after == m_free.end())
+        return false;
+    m_held[connection] = Holding{at, at, after->second};
+    m_free.erase(after);
+    return true;
+}
+
+bool PiecePlan::hasWork() const
+{
+    const std::lock_guard lock(m_mutex);
+    return !m_free.empty() ||
+           std::any_of(m_held.begin(), m_held.end(), [this](const auto& held) { return splittable(held.second); });
+}
+
 std::optional<PiecePlan::Range> PiecePlan::remaining(ConnectionId connection) const
 {
     const std::lock_guard lock(m_mutex);
@@ -114,6 +132,12 @@ std::uint64_t PiecePlan::finishedBytes() const
 {
     const std::lock_guard lock(m_mutex);
     return m_finishedBytes;
+}
+
+std::uint64_t PiecePlan::writtenBytes() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_writtenBytes;
 }
 
 bool PiecePlan::allFinished() const
@@ -184,7 +208,7 @@ std::optional<PiecePlan::Range> PiecePlan::split()
     const auto most = std::max_element(m_held.begin(), m_held.end(), [](const auto& a, const auto& b) {
         return a.second.end - a.second.granted < b.second.end - b.second.granted;
     });
-    if (most == m_held.end() || most->second.end - most->second.granted <= SmallestSplit)
+    if (most == m_held.end() || !splittable(most->second))
         return std::nullopt;
     Holding& holding = most->second;
     const Range second{splitPoint(holding.granted, holding.end), holding.end};
@@ -208,6 +232,7 @@ void PiecePlan::count(std::uint64_t begin, std::uint64_t end)
         const std::uint64_t pieceBegin = piece * m_pieceSize;
         const std::uint64_t added = std::min(end, pieceBegin + m_pieceSize) - std::max(begin, pieceBegin);
         m_written[piece] += added;
+        m_writtenBytes += added;
         if (added > 0 && isFinished(piece)) // no byte is granted twice, so this is its last
             m_finishedBytes += pieceLength(piece);
     }

@@ -1,6 +1,7 @@
 #include "transfer/ServerBudget.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace zv {
 
@@ -25,6 +26,19 @@ void ServerBudget::busy(const std::string& host)
     const std::lock_guard lock(m_mutex);
     Server& server = m_servers[host];
     server.stepped = std::max(1, allowanceOf(server) / 2);
+}
+
+std::string ServerBudget::serverOf(std::string_view url)
+{
+    if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos)
+        url.remove_prefix(scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const std::size_t user = url.rfind('@'); user != std::string_view::npos)
+        url.remove_prefix(user + 1);
+    std::string server(url);
+    std::transform(server.begin(), server.end(), server.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return server;
 }
 
 int ServerBudget::allowance(const std::string& host) const

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -36,6 +37,10 @@ public:
     void busy(const std::string& host);
     // How many connections host may hold now.
     int allowance(const std::string& host) const;
+
+    // The server a URL names, as the budget counts it: its host and port, lower case, without
+    // user or password.
+    static std::string serverOf(std::string_view url);
 
 private:
     struct Server {

@@ -237,6 +237,13 @@ int OutputFile::allocate(int fd, std::uint64_t offset, std::uint64_t length)
     return error;
 }
 
+bool OutputFile::sync()
+{
+    if (::fdatasync(m_file.get()) != 0)
+        return failedWith(errno);
+    return true;
+}
+
 bool OutputFile::close()
 {
     const int error = m_file.close();

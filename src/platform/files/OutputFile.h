@@ -52,6 +52,8 @@ public:
     // when the bytes the file still lacks exceed the free space, else reserves its blocks, or
     // sets its length where the file system reserves none. Never shortens the file.
     Preallocation preallocate(std::uint64_t length);
+    // Puts the written data on the disk before a record that counts it is kept; false on an error.
+    virtual bool sync();
     // False when the system reports an error for the written data.
     virtual bool close();
 
