@@ -210,6 +210,13 @@ void TfileThread::takeStoredProgress()
     m_contentType = stored->contentType;
     m_fileIsHtml = HeaderText::isHtml(m_contentType);
     m_exactTotal = stored->total;
+    // A map that does not fit the file is damaged: the file counts as a prefix only.
+    if (stored->total && PiecePlan::fits(*stored->total, stored->pieceSize, stored->finishedPieces)) {
+        m_plan = std::make_unique<PiecePlan>(*stored->total, stored->pieceSize, stored->finishedPieces);
+    } else {
+        stored->pieceSize = 0;
+        stored->finishedPieces.clear();
+    }
     m_progress = std::move(stored);
 }
 
@@ -269,17 +276,25 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
         m_plan->giveBack(ParallelCopy::FirstConnection);
         return failed(FailureReason::of(FailureReason::Kind::ChangedFile, "the resource ends before the missing bytes"));
     case SeekResult::StartsAfresh:
-        m_plan.reset();
-        setLoaded(0);
-        file.close();
-        return createDestination(file) && copyFrom(*resumed.stream, file, true);
+        break;
     case SeekResult::Continues:
     case SeekResult::Skipped:
-        break;
+        // From the first byte no range is asked, so the answer's version is checked here.
+        if (first->begin > 0 || sameVersion(*resumed.stream)) {
+            noteAnswer(*resumed.stream, false);
+            Meter->setTotal(runTotal());
+            return copyPieces(*resumed.stream, file, *first);
+        }
     }
-    noteAnswer(*resumed.stream, false);
-    Meter->setTotal(runTotal());
-    return copyPieces(*resumed.stream, file, *first);
+    m_plan.reset();
+    setLoaded(0);
+    file.close();
+    return createDestination(file) && copyFrom(*resumed.stream, file, true);
+}
+
+bool TfileThread::sameVersion(const UrlStream& stream) const
+{
+    return stream.total() == m_exactTotal && stream.validator() == m_validator;
 }
 
 bool TfileThread::copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first)

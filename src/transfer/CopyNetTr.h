@@ -79,6 +79,8 @@ private:
     // A file begun over several connections goes on where its plan's first free range begins.
     bool continuePieces(InternetSession& session, OutputFile& file);
     bool copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first);
+    // Whether an answer is of the version the file's written pieces are of.
+    bool sameVersion(const UrlStream& stream) const;
     // The file, opened afresh for positioned writes and given its whole length.
     bool openForPieces(OutputFile& file);
     // Keeps the plan's map in the progress file once the bytes it counts are on the disk.

@@ -45,6 +45,7 @@ ParallelCopy::~ParallelCopy()
 ParallelCopy::Result ParallelCopy::run(UrlStream& first, PiecePlan::Range firstRange)
 {
     start(&first, firstRange, m_services.servers ? m_services.servers->take(m_server) : nullptr);
+    startMore();
     auto keptMap = std::chrono::steady_clock::now();
     std::optional<End> end;
     for (;;) {
@@ -229,6 +230,24 @@ void ParallelCopy::notify()
     m_changed.notify_all();
 }
 
+bool ParallelCopy::goesOn(Connection& connection, std::uint64_t at)
+{
+    while (!m_plan.extend(connection.id, at)) {
+        const std::optional<ConnectionId> holder = m_plan.holderOf(at);
+        if (!holder || answered(*holder) || !connection.interrupter.sleepFor(std::chrono::milliseconds(5)))
+            return false;
+    }
+    return true;
+}
+
+bool ParallelCopy::answered(ConnectionId id) const
+{
+    const std::lock_guard lock(m_mutex);
+    const auto found = std::find_if(m_connections.begin(), m_connections.end(),
+                                    [id](const auto& connection) { return connection->id == id; });
+    return found == m_connections.end() || (*found)->answered;
+}
+
 bool ParallelCopy::stopping(const Connection& connection) const
 {
     return m_quit || connection.interrupter.interrupted();
@@ -281,6 +300,7 @@ std::unique_ptr<UrlStream> ParallelCopy::openNext(Connection& connection, Intern
             return nullptr; // nothing left to take: the connection rests
         InternetSession::Part part = session.openPart(m_setup.url, range->begin, range->end - 1, m_setup.version);
         if (part.stream) {
+            connection.answered = true;
             at = range->begin;
             return std::move(part.stream);
         }
@@ -358,7 +378,7 @@ ParallelCopy::AnswerEnd ParallelCopy::copyAnswer(Connection& connection, UrlStre
             std::size_t may = m_plan.mayWrite(connection.id, at, count - done);
             // The run's own answer goes on into free bytes after its range; any other byte
             // beyond the range is another connection's.
-            if (may == 0 && extendable && m_plan.extend(connection.id, at))
+            if (may == 0 && extendable && goesOn(connection, at))
                 may = m_plan.mayWrite(connection.id, at, count - done);
             if (may == 0)
                 return AnswerEnd::RangeDone;

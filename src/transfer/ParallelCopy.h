@@ -88,6 +88,7 @@ private:
         UrlStream* first = nullptr;   // the run's answer, for the first connection
         PiecePlan::Range firstRange;
         bool cut = false;             // its range was cut short for a faster one (watcher only)
+        std::atomic<bool> answered{false}; // its server sent the part it asked for
         std::atomic<bool> ended{false};
         FailureReason failure;        // why it ended, when it failed; read once ended
         std::thread thread;
@@ -112,6 +113,10 @@ private:
     AnswerEnd copyAnswer(Connection& connection, UrlStream& answer, std::uint64_t at, bool extendable,
                          std::uint64_t& bytes, FailureReason& broken);
     bool stopping(const Connection& connection) const;
+    // Whether the run's own answer, at the end of its range, goes on: into free bytes, or into
+    // those of a connection whose server has not yet sent its part (and may refuse it).
+    bool goesOn(Connection& connection, std::uint64_t at);
+    bool answered(ConnectionId connection) const;
 
     // The watcher's steps.
     std::optional<End> endNow();

@@ -14,6 +14,11 @@ bool isPieceMap(std::string_view map, std::size_t pieces)
 
 } // namespace
 
+bool PiecePlan::fits(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces)
+{
+    return pieceSize > 0 && isPieceMap(finishedPieces, static_cast<std::size_t>((total + pieceSize - 1) / pieceSize));
+}
+
 PiecePlan::PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces)
     : m_total(total), m_pieceSize(pieceSize > 0 ? pieceSize : PieceSize)
 {
@@ -91,6 +96,16 @@ bool PiecePlan::extend(ConnectionId connection, std::uint64_t at)
     m_held[connection] = Holding{at, at, after->second};
     m_free.erase(after);
     return true;
+}
+
+std::optional<ConnectionId> PiecePlan::holderOf(std::uint64_t offset) const
+{
+    const std::lock_guard lock(m_mutex);
+    for (const auto& [connection, holding] : m_held) {
+        if (holding.next <= offset && offset < holding.end)
+            return connection;
+    }
+    return std::nullopt;
 }
 
 bool PiecePlan::hasWork() const

@@ -41,6 +41,9 @@ public:
     // Whether a download of that total gains from several connections.
     static bool worthSeveralConnections(std::uint64_t total) { return total >= 2 * PieceSize; }
 
+    // Whether a map is one of a file of that total in pieces of that size.
+    static bool fits(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces);
+
     // finishedPieces: '1' for each finished piece, '0' for an open one. A map of another length
     // or with other characters is of another file: every piece is open then.
     PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces = {});
@@ -66,6 +69,8 @@ public:
     // The connection, which has written all it held up to at, goes on with the free bytes that
     // begin there (its answer delivers them anyway); false when none are free there.
     bool extend(ConnectionId connection, std::uint64_t at);
+    // The connection that holds the byte at offset and has not written it; nullopt for none.
+    std::optional<ConnectionId> holderOf(std::uint64_t offset) const;
     // Whether a connection that takes now would get a range.
     bool hasWork() const;
     // What the connection holds and has not written yet; nullopt once it has written it all.
