@@ -939,3 +939,18 @@ TEST_F(TfileThreadPieces, ARefusedPreallocationStillCompletesAndAFullDiskEndsSto
     EXPECT_EQ(doneSounds, 1);
     EXPECT_TRUE(exists(std::string("full.bin") + std::string(ProgressFile::Suffix)));
 }
+
+TEST_F(TfileThreadPieces, AStopEndsEveryConnectionWithinTheStopLimit)
+{
+    TestResource resource = largeFile();
+    resource.delayPerChunk = std::chrono::milliseconds(20); // about 6 s over four connections
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    const TfileThread* worker = start(row, destination("f.bin"), 1, 1000);
+    queue.waitUntil([&] { return worker->Meter->connections() == 4; });
+    slots.destroy(table.idOf(row));
+    EXPECT_FALSE(slots.isEnding(table.idOf(row))); // not abandoned: every connection ended in time
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(table.runReason(row), "interrupted by a stop");
+    EXPECT_TRUE(exists(std::string("f.bin") + std::string(ProgressFile::Suffix)));
+}
