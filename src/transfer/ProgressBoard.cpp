@@ -146,6 +146,9 @@ std::string ProgressBoard::runningTip(const Run& run) const
         const auto left = std::chrono::seconds(static_cast<long long>(static_cast<double>(*total - held) / *speed + 0.5));
         line += ", about " + ProgressTexts::roughTime(left) + " left";
     }
+    // One connection is the plain case and goes without saying.
+    if (const int connections = run.meter->connections(); connections > 1)
+        line += "\n" + std::to_string(connections) + " connections";
     if (const int retries = run.meter->retries(); retries > 0)
         line += "\n" + ProgressTexts::retries(retries) + " so far";
     return line;
