@@ -28,6 +28,7 @@ PiecePlan::PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_v
         if (resumed && finishedPieces[piece] == '1') {
             m_written[piece] = pieceLength(piece);
             m_finishedBytes += m_written[piece];
+            m_writtenBytes += m_written[piece];
         } else {
             setFree(piece * m_pieceSize, piece * m_pieceSize + pieceLength(piece));
         }

@@ -113,6 +113,7 @@ TEST(PiecePlan, AResumedPlanHandsOutOnlyTheUnfinishedPieces)
 {
     PiecePlan plan(450, 100, "10100");
     EXPECT_EQ(plan.finishedBytes(), 200u);
+    EXPECT_EQ(plan.writtenBytes(), 200u); // what the row shows from the start of the resume
     EXPECT_EQ(plan.take(ConnectionId{1}), (PiecePlan::Range{100, 200}));
     EXPECT_EQ(plan.take(ConnectionId{2}), (PiecePlan::Range{300, 450})); // open pieces run together
     EXPECT_EQ(plan.take(ConnectionId{3}), std::nullopt);                // too little left to split
