@@ -101,11 +101,16 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         if (opened == OutputFile::OpenResult::Opened) {
             setLoaded(m_startedAt = file.sizeAtOpen());
             takeStoredProgress();
-            // A file begun over several connections has its whole length: its map tells what is written.
+            // A file begun over several connections has its whole length: its map tells what is
+            // written, and without one only the bytes before its first hole are.
             if (m_plan && !openForPieces(file))
                 return false;
             if (m_plan)
                 setLoaded(m_startedAt = m_plan->writtenBytes());
+            else if (const auto data = file.goOnAtFirstHole())
+                setLoaded(m_startedAt = *data);
+            else
+                return failedLocally(file);
         }
     }
     for (;;) {

@@ -954,3 +954,21 @@ TEST_F(TfileThreadPieces, AStopEndsEveryConnectionWithinTheStopLimit)
     EXPECT_EQ(table.runReason(row), "interrupted by a stop");
     EXPECT_TRUE(exists(std::string("f.bin") + std::string(ProgressFile::Suffix)));
 }
+
+TEST_F(TfileThreadPieces, APartialFileGivenItsLengthButWithoutItsMapCountsOnlyUpToItsFirstHole)
+{
+    server.serve("/f.bin", largeFile());
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    {
+        OutputFile partial; // the first MiB written, the rest only reserved, the map lost
+        ASSERT_EQ(partial.create(destination("f.bin")), OutputFile::OpenResult::Opened);
+        const std::string first = TestServer::pattern(1 << 20);
+        ASSERT_TRUE(partial.write(first.data(), first.size()));
+        ASSERT_NE(partial.preallocate(Length), OutputFile::Preallocation::Failed);
+        ASSERT_TRUE(partial.close());
+    }
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_TRUE(holdsTheFile("f.bin"));
+    EXPECT_EQ(server.requestsFor("/f.bin").at(0).header("Range"), "bytes=1048576-");
+}

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -42,6 +43,11 @@ public:
     // Whether its path still names this file: false once the file or a folder above it
     // was removed, moved or replaced.
     bool isStillAtItsPath() const;
+
+    // Goes on writing at the file's first hole: the bytes of a file that was given its length
+    // first and written in pieces are known to be there only up to it. Returns that offset (the
+    // end, for a file without holes); nullopt on an error.
+    std::optional<std::uint64_t> goOnAtFirstHole();
 
     // Writes the whole block; false on any error (disk full, ...).
     virtual bool write(const char* data, std::size_t size);
