@@ -239,7 +239,9 @@ int OutputFile::allocate(int fd, std::uint64_t offset, std::uint64_t length)
 
 std::optional<std::uint64_t> OutputFile::goOnAtFirstHole()
 {
-    const off_t hole = ::lseek(m_file.get(), 0, SEEK_HOLE);
+    off_t hole = ::lseek(m_file.get(), 0, SEEK_HOLE);
+    if (hole < 0 && errno == ENXIO) // an empty file
+        hole = 0;
     if (hole < 0 || ::lseek(m_file.get(), hole, SEEK_SET) < 0) {
         failWith(errno);
         return std::nullopt;
