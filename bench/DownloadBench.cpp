@@ -2,7 +2,8 @@
 // waiting as a stop does (servicing the worker's reports) and reading the worker's meter for
 // the progress tooltip as often as the window does, and prints the main thread's CPU. The
 // worker reads through a speed limiter as the program's do: none unless ZV_BENCH_LIMIT gives
-// bytes per second.
+// bytes per second. ZV_BENCH_CONNECTIONS sets the connections per download (default 1), under a
+// budget per server that does not hold them back.
 #include "platform/net/CurlSessionFactory.h"
 #include "platform/text/FormatSettings.h"
 #include "platform/threads/HandOverQueue.h"
@@ -11,8 +12,10 @@
 #include "tasks/TaskTable.h"
 #include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
+#include "transfer/DownloadPreferences.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
+#include "transfer/ServerBudget.h"
 #include "transfer/SpeedLimiter.h"
 
 #include <chrono>
@@ -70,6 +73,9 @@ int main(int argc, char** argv)
     {
         WorkerServices services{mainThread, internet, table, formats, clock, {}};
         services.speed = speed;
+        if (const char* connections = std::getenv("ZV_BENCH_CONNECTIONS"))
+            services.connections = std::atoi(connections);
+        services.servers = std::make_shared<ServerBudget>(DownloadPreferences::MostConnections);
         auto* worker = new TfileThread(std::move(services));
         slots.put(task, ThreadPtr(worker));
         worker->Url = argv[1];

@@ -1,9 +1,10 @@
 # Sourced by the bench scripts: nginx from Debian's package serving "$work/www" on a free
-# port of 127.0.0.1. start_nginx sets port and nginx_pid; stop_nginx ends it.
+# port of 127.0.0.1. start_nginx [CONNECTIONS [DIRECTIVES]] sets port and nginx_pid (DIRECTIVES
+# go into the server block, for example a location); stop_nginx ends it.
 nginx_pid=
 
 start_nginx() {
-  local connections=${1:-64}
+  local connections=${1:-64} directives=${2:-}
   port=
   for candidate in $(seq 18431 18531); do
     if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then port=$candidate; break; fi
@@ -24,7 +25,7 @@ http {
   fastcgi_temp_path $work/logs;
   uwsgi_temp_path $work/logs;
   scgi_temp_path $work/logs;
-  server { listen 127.0.0.1:$port; root $work/www; }
+  server { listen 127.0.0.1:$port; root $work/www; $directives }
 }
 CONF
   nginx -p "$work" -c "$work/nginx.conf" -e "$work/logs/error.log" &

@@ -25,6 +25,18 @@ void ConnectionPace::forget(ConnectionId connection)
 {
     const std::lock_guard lock(m_mutex);
     m_speeds.erase(connection);
+    m_rested.erase(connection);
+}
+
+void ConnectionPace::rest(ConnectionId connection, Time now)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto watched = m_speeds.find(connection);
+    if (watched == m_speeds.end())
+        return;
+    if (const std::optional<double> bytesPerSecond = watched->second.bytesPerSecondUntil(now))
+        m_rested[connection] = *bytesPerSecond;
+    m_speeds.erase(watched);
 }
 
 std::vector<ConnectionId> ConnectionPace::farSlower(Time now) const
@@ -42,6 +54,8 @@ std::vector<ConnectionId> ConnectionPace::farSlower(Time now) const
             if (other != connection)
                 others.push_back(otherSpeed);
         }
+        for (const auto& [other, otherSpeed] : m_rested)
+            others.push_back(otherSpeed);
         if (!others.empty() && bytesPerSecond * Factor < median(std::move(others)))
             slow.push_back(connection);
     }

@@ -26,11 +26,15 @@ public:
     void record(ConnectionId connection, Time now, std::uint64_t bytesSoFar);
     // The connection ended: it is judged no more and no longer counts among the others.
     void forget(ConnectionId connection);
+    // The connection ran out of work: it is judged no more, but counts among the others with
+    // the speed it last had, so that the last busy connection is still compared with them.
+    void rest(ConnectionId connection, Time now);
     std::vector<ConnectionId> farSlower(Time now) const;
 
 private:
     mutable std::mutex m_mutex;
     std::map<ConnectionId, SpeedWindow> m_speeds;
+    std::map<ConnectionId, double> m_rested; // bytes per second
 };
 
 } // namespace zv

@@ -10,12 +10,15 @@
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
 #include "transfer/FileNames.h"
+#include "transfer/LimitedReads.h"
+#include "transfer/ParallelCopy.h"
 #include "transfer/Retries.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/TransferLog.h"
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace zv {
 
@@ -49,6 +52,8 @@ void TfileThread::execute()
     m_contentType.clear();
     m_progress.reset();
     m_exactTotal.reset();
+    m_plan.reset();
+    m_startAfresh = m_startedAfresh = m_oneConnection = m_piecesEnded = m_goOnAtOnce = false;
     m_failure = {};
     m_startedAt = 0;
     Retries retries(m_services.retries);
@@ -96,6 +101,16 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         if (opened == OutputFile::OpenResult::Opened) {
             setLoaded(m_startedAt = file.sizeAtOpen());
             takeStoredProgress();
+            // A file begun over several connections has its whole length: its map tells what is
+            // written, and without one only the bytes before its first hole are.
+            if (m_plan && !openForPieces(file))
+                return false;
+            if (m_plan)
+                setLoaded(m_startedAt = m_plan->writtenBytes());
+            else if (const auto data = file.goOnAtFirstHole())
+                setLoaded(m_startedAt = *data);
+            else
+                return failedLocally(file);
         }
     }
     for (;;) {
@@ -105,8 +120,11 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
         const bool progressed = m_appended > appendedBefore;
         if (progressed)
             retries.progressed();
-        // An answer that ended cleanly short of the total goes on from its end at once.
-        if (progressed && m_failure.kind == FailureReason::Kind::ShortAnswer && !terminated())
+        if (m_piecesEnded || terminated())
+            return false; // the connections' own retries are spent
+        // An answer that ended cleanly short of the total goes on from its end at once; so does a
+        // run whose connections found another version, or a server whose parts were refused.
+        if ((progressed && m_failure.kind == FailureReason::Kind::ShortAnswer) || std::exchange(m_goOnAtOnce, false))
             continue;
         const auto wait = retries.after(m_failure);
         Meter->setRetries(retries.inAll());
@@ -117,6 +135,16 @@ bool TfileThread::transfer(InternetSession& session, Retries& retries)
 
 bool TfileThread::attempt(InternetSession& session, OutputFile& file)
 {
+    if (m_startAfresh) {
+        // Another version: the file is written again from its first byte.
+        m_startAfresh = false;
+        m_plan.reset();
+        m_exactTotal.reset();
+        setLoaded(0);
+        file.close();
+    }
+    if (m_plan)
+        return continuePieces(session, file);
     // An open file is a partial one, or one this run has begun: a range request goes on.
     if (file.isOpen())
         return resumeDownload(session, file);
@@ -140,6 +168,7 @@ bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
         // A whole answer that may be the partial file's resource: the file starts afresh
         // from its body, so no byte of another version is glued to it.
         setLoaded(0);
+        file.close();
         if (!createDestination(file))
             return false;
         return copyFrom(*resumed.stream, file, true);
@@ -186,6 +215,13 @@ void TfileThread::takeStoredProgress()
     m_contentType = stored->contentType;
     m_fileIsHtml = HeaderText::isHtml(m_contentType);
     m_exactTotal = stored->total;
+    // A map that does not fit the file is damaged: the file counts as a prefix only.
+    if (stored->total && PiecePlan::fits(*stored->total, stored->pieceSize, stored->finishedPieces)) {
+        m_plan = std::make_unique<PiecePlan>(*stored->total, stored->pieceSize, stored->finishedPieces);
+    } else {
+        stored->pieceSize = 0;
+        stored->finishedPieces.clear();
+    }
     m_progress = std::move(stored);
 }
 
@@ -196,14 +232,133 @@ bool TfileThread::belongsToTheTask(const ProgressRecord& stored) const
     return !stored.total || (Loaded <= *stored.total && (!Known.known() || Known.matches(*stored.total)));
 }
 
-void TfileThread::keepProgress()
+bool TfileThread::keepProgress(std::optional<std::string> map)
 {
-    const ProgressRecord now{Url, m_exactTotal, m_validator, m_contentType, 0, {}};
+    if (m_plan && !map)
+        map = m_progress && m_progress->pieceSize ? m_progress->finishedPieces : m_plan->pieceMap();
+    const ProgressRecord now{Url, m_exactTotal, m_validator, m_contentType, m_plan ? m_plan->pieceSize() : 0,
+                             map.value_or(std::string())};
     if (m_progress == now)
-        return;
+        return true;
     m_progress = now;
-    if (const std::error_code error = ProgressFile(DestFile).write(now))
+    if (const std::error_code error = ProgressFile(DestFile).write(now)) {
         TransferLog::progressNotKept(DestFile, error.message());
+        m_progress.reset();
+        return false;
+    }
+    return true;
+}
+
+bool TfileThread::goesInPieces(const UrlStream& stream) const
+{
+    const int connections = m_oneConnection ? 1 : m_services.connections;
+    // Parts of another version are told apart only by the validator sent as If-Range.
+    return connections > 1 && m_exactTotal && PiecePlan::worthSeveralConnections(*m_exactTotal) &&
+           Loaded < *m_exactTotal && stream.acceptsRanges() && !stream.isCompressed() && !m_validator.empty();
+}
+
+bool TfileThread::openForPieces(OutputFile& file)
+{
+    file.close();
+    if (const auto opened = file.openForPositionedWrites(DestFile); opened != OutputFile::OpenResult::Opened)
+        return failedToOpen(file, opened);
+    if (file.preallocate(m_plan->total()) == OutputFile::Preallocation::Failed)
+        return failedLocally(file);
+    return true;
+}
+
+bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
+{
+    const auto first = m_plan->take(ParallelCopy::FirstConnection);
+    if (!first)
+        return m_plan->allFinished() ? closeCompleted(file) : failed(FailureReason::of(FailureReason::Kind::Other));
+    const auto resumed = session.resumeUrl(Url, first->begin, knownFile());
+    switch (resumed.position) {
+    case SeekResult::Failed:
+        m_plan->giveBack(ParallelCopy::FirstConnection);
+        return failed(resumed.failure);
+    case SeekResult::AlreadyWhole:
+        m_plan->giveBack(ParallelCopy::FirstConnection);
+        return failed(FailureReason::of(FailureReason::Kind::ChangedFile, "the resource ends before the missing bytes"));
+    case SeekResult::StartsAfresh:
+        break;
+    case SeekResult::Continues:
+    case SeekResult::Skipped:
+        // From the first byte no range is asked, so the answer's version is checked here.
+        if (first->begin > 0 || sameVersion(*resumed.stream)) {
+            noteAnswer(*resumed.stream, false);
+            Meter->setTotal(runTotal());
+            return copyPieces(*resumed.stream, file, *first);
+        }
+    }
+    m_plan.reset();
+    setLoaded(0);
+    file.close();
+    return createDestination(file) && copyFrom(*resumed.stream, file, true);
+}
+
+bool TfileThread::sameVersion(const UrlStream& stream) const
+{
+    return stream.total() == m_exactTotal && stream.validator() == m_validator;
+}
+
+bool TfileThread::copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first)
+{
+    using End = ParallelCopy::End;
+    const std::uint64_t before = m_plan->writtenBytes();
+    ParallelCopy::Watchers watchers;
+    watchers.progress = [this](int connections) {
+        setLoaded(m_plan->writtenBytes());
+        Meter->setConnections(connections);
+        // About once a second, as the reads of one connection report.
+        if (++m_reads % 10 == 0)
+            report(&TfileThread::ShowProgress);
+    };
+    watchers.keepMap = [this, &file] { keepPieces(file); };
+    const int connections = m_oneConnection ? 1 : std::max(1, m_services.connections);
+    ParallelCopy copy(m_services, m_interrupter, file, *m_plan, {Url, Agent, knownFile(), connections}, watchers);
+    const ParallelCopy::Result result = copy.run(stream, first);
+    setLoaded(m_plan->writtenBytes());
+    m_appended += Loaded - before;
+    switch (result.end) {
+    case End::Whole:
+        if (!file.isStillAtItsPath()) {
+            m_lostFile = true;
+            return failed(FailureReason::of(FailureReason::Kind::LocalFile, "the file was removed or replaced"));
+        }
+        return closeCompleted(file);
+    case End::Stopped:
+        return failed(FailureReason::of(FailureReason::Kind::Interrupted));
+    case End::FileFailed:
+        return failedLocally(file);
+    case End::OtherVersion:
+        // Once per run: a server that changes its file all the time ends it.
+        m_startAfresh = m_goOnAtOnce = !m_startedAfresh;
+        m_startedAfresh = true;
+        return failed(FailureReason::of(FailureReason::Kind::ChangedFile));
+    case End::ConnectionsFailed:
+        break;
+    }
+    // A server whose parts are refused goes on as over one connection, which the resume rules
+    // keep to its file; other failures have had their retries on each connection.
+    if (result.failure.kind == FailureReason::Kind::WrongPart && !m_oneConnection)
+        m_oneConnection = m_goOnAtOnce = true;
+    else
+        m_piecesEnded = result.failure.kind != FailureReason::Kind::WrongPart;
+    return failed(result.failure);
+}
+
+void TfileThread::keepPieces(OutputFile& file)
+{
+    const std::string map = m_plan->pieceMap();
+    if (m_progress && m_progress->finishedPieces == map)
+        return;
+    // The map counts pieces only once their bytes are on the disk.
+    if (!file.sync()) {
+        TransferLog::progressNotKept(DestFile, file.errorText());
+        return;
+    }
+    keepProgress(map);
 }
 
 bool TfileThread::createDestination(OutputFile& file)
@@ -222,10 +377,25 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     noteAnswer(stream, startsFile);
     Meter->setTotal(runTotal());
+    if (goesInPieces(stream)) {
+        m_plan = std::make_unique<PiecePlan>(*m_exactTotal, PiecePlan::PieceSize);
+        m_plan->trustPrefix(Loaded);
+        // The map is on the disk before the file has its whole length, so that a file of that
+        // length is never left without the record of which of its bytes are written.
+        if (keepProgress()) {
+            const auto first = m_plan->take(ParallelCopy::FirstConnection);
+            if (!openForPieces(file))
+                return false;
+            return copyPieces(stream, file, *first);
+        }
+        m_plan.reset();
+        keepProgress();
+    }
     char block[BlockSize];
     std::size_t count = 0;
+    LimitedReads reads(m_services.speed.get(), m_interrupter);
     do {
-        const std::size_t allowed = allowedRead(sizeof block);
+        const std::size_t allowed = reads.allowed(sizeof block);
         if (allowed == 0)
             return failed(FailureReason::of(FailureReason::Kind::Interrupted));
         count = stream.read(block, allowed);
@@ -248,22 +418,6 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     if (FailureReason broken = stream.failure(); broken.failed())
         return failed(std::move(broken));
     return completesTheTotal(file);
-}
-
-std::size_t TfileThread::allowedRead(std::size_t wanted)
-{
-    if (!m_services.speed)
-        return wanted;
-    // A grant may cover several reads; what a short read leaves of it is not used.
-    while (m_granted == 0) {
-        const SpeedLimiter::Grant grant = m_services.speed->take(wanted);
-        if (grant.wait.count() > 0 && !m_interrupter.sleepFor(grant.wait))
-            return 0;
-        m_granted = grant.bytes;
-    }
-    const std::size_t allowed = std::min(wanted, m_granted);
-    m_granted -= allowed;
-    return allowed;
 }
 
 std::optional<std::uint64_t> TfileThread::runTotal() const

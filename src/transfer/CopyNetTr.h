@@ -8,6 +8,7 @@
 #include "tasks/RunOutcome.h"
 #include "tasks/TaskId.h"
 #include "transfer/KnownTotal.h"
+#include "transfer/PiecePlan.h"
 #include "transfer/TransferMeter.h"
 #include "transfer/WorkerServices.h"
 
@@ -70,9 +71,20 @@ private:
     bool createDestination(OutputFile& file);
     // startsFile: the answer delivers the file from its first byte.
     bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
-    // How many bytes the next read may take under the speed limit, waiting where a stop
-    // reaches it; 0 when a stop came.
-    std::size_t allowedRead(std::size_t wanted);
+    // Whether the rest of the file goes over several connections: a large file of known total
+    // whose server takes ranges, sent unencoded.
+    bool goesInPieces(const UrlStream& stream) const;
+    // The answer, which delivers the file from Loaded, becomes the first of several connections.
+    bool startPieces(UrlStream& stream, OutputFile& file);
+    // A file begun over several connections goes on where its plan's first free range begins.
+    bool continuePieces(InternetSession& session, OutputFile& file);
+    bool copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first);
+    // Whether an answer is of the version the file's written pieces are of.
+    bool sameVersion(const UrlStream& stream) const;
+    // The file, opened afresh for positioned writes and given its whole length.
+    bool openForPieces(OutputFile& file);
+    // Keeps the plan's map in the progress file once the bytes it counts are on the disk.
+    void keepPieces(OutputFile& file);
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);
@@ -80,8 +92,10 @@ private:
     // version the partial bytes are of.
     void takeStoredProgress();
     bool belongsToTheTask(const ProgressRecord& stored) const;
-    // Brings the progress file up to date with what the answers told; written only on a change.
-    void keepProgress();
+    // Brings the progress file up to date with what the answers told (and the plan's map);
+    // written only on a change. False when it could not be written.
+    // map: the plan's map to keep, counting only bytes on the disk; by default the one kept.
+    bool keepProgress(std::optional<std::string> map = std::nullopt);
     // The total the answers told, else the one the probe's answer announced.
     std::optional<std::uint64_t> runTotal() const;
     // Done only with the whole total when one is known; a short answer goes on from its end.
@@ -99,7 +113,6 @@ private:
     WorkerServices m_services;
     Interrupter m_interrupter;
     std::uint64_t m_reads = 0;
-    std::size_t m_granted = 0; // bytes the speed limit granted and no read has used yet
     std::uint64_t m_startedAt = 0; // the partial file's size when the run began
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;
@@ -110,6 +123,13 @@ private:
     std::string m_contentType;  // its Content-Type
     std::optional<ProgressRecord> m_progress; // as the progress file holds it
     std::optional<std::uint64_t> m_exactTotal; // the total the run's answers told
+    // Which bytes are written, for a file copied over several connections; null for one.
+    std::unique_ptr<PiecePlan> m_plan;
+    bool m_startAfresh = false;    // another version turned up: the next attempt starts afresh
+    bool m_startedAfresh = false;  // ... and it did so once in this run
+    bool m_oneConnection = false;  // the server's parts were refused: one connection from now on
+    bool m_piecesEnded = false;    // the connections gave up: no retry of the run's own follows
+    bool m_goOnAtOnce = false;     // the next attempt follows without a retry's wait
     FailureReason m_failure;  // of the last attempt
     RunOutcome m_outcome;
 };

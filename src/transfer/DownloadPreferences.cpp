@@ -30,6 +30,14 @@ std::optional<bool> DownloadPreferences::switchOf(std::string_view text)
     return std::nullopt;
 }
 
+std::optional<int> DownloadPreferences::connectionsOf(std::string_view text)
+{
+    const auto value = DecimalText::wholeNumber(text);
+    if (!value || *value == 0 || *value > static_cast<std::uint64_t>(MostConnections))
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
 DownloadPreferences DownloadPreferences::read(const SettingsStore& store)
 {
     DownloadPreferences read;
@@ -37,6 +45,8 @@ DownloadPreferences DownloadPreferences::read(const SettingsStore& store)
     read.maxRunning = maxRunningOf(valueOf(MaxRunningKey)).value_or(read.maxRunning);
     read.speedLimit = speedLimitOf(valueOf(SpeedLimitKey)).value_or(read.speedLimit);
     read.speedLimitOn = switchOf(valueOf(SpeedLimitOnKey)).value_or(read.speedLimitOn);
+    read.connections = connectionsOf(valueOf(ConnectionsKey)).value_or(read.connections);
+    read.connectionsPerServer = connectionsOf(valueOf(ConnectionsPerServerKey)).value_or(read.connectionsPerServer);
     return read;
 }
 

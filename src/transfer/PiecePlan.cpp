@@ -14,6 +14,11 @@ bool isPieceMap(std::string_view map, std::size_t pieces)
 
 } // namespace
 
+bool PiecePlan::fits(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces)
+{
+    return pieceSize > 0 && isPieceMap(finishedPieces, static_cast<std::size_t>((total + pieceSize - 1) / pieceSize));
+}
+
 PiecePlan::PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces)
     : m_total(total), m_pieceSize(pieceSize > 0 ? pieceSize : PieceSize)
 {
@@ -23,9 +28,24 @@ PiecePlan::PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_v
         if (resumed && finishedPieces[piece] == '1') {
             m_written[piece] = pieceLength(piece);
             m_finishedBytes += m_written[piece];
+            m_writtenBytes += m_written[piece];
         } else {
             setFree(piece * m_pieceSize, piece * m_pieceSize + pieceLength(piece));
         }
+    }
+}
+
+void PiecePlan::trustPrefix(std::uint64_t length)
+{
+    const std::lock_guard lock(m_mutex);
+    length = std::min(length, m_total);
+    // Free runs are counted as written up to the length; finished pieces already count.
+    while (!m_free.empty() && m_free.begin()->first < length) {
+        const auto [begin, end] = *m_free.begin();
+        m_free.erase(m_free.begin());
+        count(begin, std::min(end, length));
+        if (end > length)
+            m_free.emplace(length, end);
     }
 }
 
@@ -68,6 +88,34 @@ bool PiecePlan::wrote(ConnectionId connection, std::uint64_t offset, std::size_t
     return true;
 }
 
+bool PiecePlan::extend(ConnectionId connection, std::uint64_t at)
+{
+    const std::lock_guard lock(m_mutex);
+    const auto after = m_free.find(at);
+    if (m_held.contains(connection) || after == m_free.end())
+        return false;
+    m_held[connection] = Holding{at, at, after->second};
+    m_free.erase(after);
+    return true;
+}
+
+std::optional<ConnectionId> PiecePlan::holderOf(std::uint64_t offset) const
+{
+    const std::lock_guard lock(m_mutex);
+    for (const auto& [connection, holding] : m_held) {
+        if (holding.next <= offset && offset < holding.end)
+            return connection;
+    }
+    return std::nullopt;
+}
+
+bool PiecePlan::hasWork() const
+{
+    const std::lock_guard lock(m_mutex);
+    return !m_free.empty() ||
+           std::any_of(m_held.begin(), m_held.end(), [this](const auto& held) { return splittable(held.second); });
+}
+
 std::optional<PiecePlan::Range> PiecePlan::remaining(ConnectionId connection) const
 {
     const std::lock_guard lock(m_mutex);
@@ -100,6 +148,12 @@ std::uint64_t PiecePlan::finishedBytes() const
 {
     const std::lock_guard lock(m_mutex);
     return m_finishedBytes;
+}
+
+std::uint64_t PiecePlan::writtenBytes() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_writtenBytes;
 }
 
 bool PiecePlan::allFinished() const
@@ -170,7 +224,7 @@ std::optional<PiecePlan::Range> PiecePlan::split()
     const auto most = std::max_element(m_held.begin(), m_held.end(), [](const auto& a, const auto& b) {
         return a.second.end - a.second.granted < b.second.end - b.second.granted;
     });
-    if (most == m_held.end() || most->second.end - most->second.granted <= SmallestSplit)
+    if (most == m_held.end() || !splittable(most->second))
         return std::nullopt;
     Holding& holding = most->second;
     const Range second{splitPoint(holding.granted, holding.end), holding.end};
@@ -194,6 +248,7 @@ void PiecePlan::count(std::uint64_t begin, std::uint64_t end)
         const std::uint64_t pieceBegin = piece * m_pieceSize;
         const std::uint64_t added = std::min(end, pieceBegin + m_pieceSize) - std::max(begin, pieceBegin);
         m_written[piece] += added;
+        m_writtenBytes += added;
         if (added > 0 && isFinished(piece)) // no byte is granted twice, so this is its last
             m_finishedBytes += pieceLength(piece);
     }

@@ -41,9 +41,16 @@ public:
     // Whether a download of that total gains from several connections.
     static bool worthSeveralConnections(std::uint64_t total) { return total >= 2 * PieceSize; }
 
+    // Whether a map is one of a file of that total in pieces of that size.
+    static bool fits(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces);
+
     // finishedPieces: '1' for each finished piece, '0' for an open one. A map of another length
     // or with other characters is of another file: every piece is open then.
     PiecePlan(std::uint64_t total, std::uint64_t pieceSize, std::string_view finishedPieces = {});
+
+    // The file's first length bytes are written (a partial file with no piece map, trusted as a
+    // prefix of the version): they count, and the next take starts after them. Before any take.
+    void trustPrefix(std::uint64_t length);
 
     std::uint64_t total() const { return m_total; }
     std::uint64_t pieceSize() const { return m_pieceSize; }
@@ -59,6 +66,13 @@ public:
     // The connection wrote size bytes at offset, within what mayWrite granted; the rest of the
     // grant goes back to it. False, and nothing counted, for bytes it was not granted.
     bool wrote(ConnectionId connection, std::uint64_t offset, std::size_t size);
+    // The connection, which has written all it held up to at, goes on with the free bytes that
+    // begin there (its answer delivers them anyway); false when none are free there.
+    bool extend(ConnectionId connection, std::uint64_t at);
+    // The connection that holds the byte at offset and has not written it; nullopt for none.
+    std::optional<ConnectionId> holderOf(std::uint64_t offset) const;
+    // Whether a connection that takes now would get a range.
+    bool hasWork() const;
     // What the connection holds and has not written yet; nullopt once it has written it all.
     std::optional<Range> remaining(ConnectionId connection) const;
     // The connection stops (it failed): what it has not written is free again, a grant it has
@@ -69,6 +83,8 @@ public:
     void cutShort(ConnectionId connection);
 
     std::uint64_t finishedBytes() const;
+    // Every byte written so far, also of unfinished pieces.
+    std::uint64_t writtenBytes() const;
     bool allFinished() const;
     // '1' for each finished piece, '0' for the others, for the progress file.
     std::string pieceMap() const;
@@ -86,6 +102,7 @@ private:
     void drop(ConnectionId connection);
     std::optional<Range> takeFree();
     std::optional<Range> split();
+    bool splittable(const Holding& holding) const { return holding.end - holding.granted > SmallestSplit; }
     std::uint64_t splitPoint(std::uint64_t begin, std::uint64_t end) const;
     void count(std::uint64_t begin, std::uint64_t end);
 
@@ -95,6 +112,7 @@ private:
     // Bytes written of each piece.
     std::vector<std::uint64_t> m_written;
     std::uint64_t m_finishedBytes = 0;
+    std::uint64_t m_writtenBytes = 0;
     // Free ranges, begin to end, never touching each other.
     std::map<std::uint64_t, std::uint64_t> m_free;
     std::map<ConnectionId, Holding> m_held;

@@ -146,8 +146,12 @@ std::string ProgressBoard::runningTip(const Run& run) const
         const auto left = std::chrono::seconds(static_cast<long long>(static_cast<double>(*total - held) / *speed + 0.5));
         line += ", about " + ProgressTexts::roughTime(left) + " left";
     }
+    // One connection is the plain case and goes without saying. The lines are appended piece by
+    // piece: "\n" + a temporary string sets off GCC 12's false -Wrestrict in a Release build.
+    if (const int connections = run.meter->connections(); connections > 1)
+        line.append("\n").append(std::to_string(connections)).append(" connections");
     if (const int retries = run.meter->retries(); retries > 0)
-        line += "\n" + ProgressTexts::retries(retries) + " so far";
+        line.append("\n").append(ProgressTexts::retries(retries)).append(" so far");
     return line;
 }
 

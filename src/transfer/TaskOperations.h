@@ -68,6 +68,8 @@ public:
     // one waiting goes on when a place frees. Raising it starts waiting tasks at once;
     // lowering it stops none.
     void setMostRunning(int most);
+    // Connections per download for the runs started from now on; a running one keeps its own.
+    void setConnections(int connections) { m_services.worker.connections = connections; }
     // The task no longer waits in the queue (it left the table).
     void leaveQueue(TaskId task);
 

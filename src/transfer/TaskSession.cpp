@@ -17,6 +17,7 @@ TaskSession::TaskSession(Services services)
       m_listFile(m_table, m_services.dialogs, m_services.listFolder),
       m_doneNotices(m_services.notifier, m_services.deferrer),
       m_speed(std::make_shared<SpeedLimiter>(m_services.clock)),
+      m_servers(std::make_shared<ServerBudget>(DownloadPreferences{}.connectionsPerServer)),
       m_progress(m_table, m_slots, m_services.clock, m_services.formats, &m_backoff, &m_queue, m_speed.get()),
       m_operations({{m_services.mainThread,
                      m_services.internet,
@@ -28,7 +29,9 @@ TaskSession::TaskSession(Services services)
                      m_services.retries,
                      {},
                      {},
-                     m_speed},
+                     m_speed,
+                     1,
+                     m_servers},
                     m_slots,
                     m_services.dialogs,
                     *m_services.probes,
@@ -116,6 +119,10 @@ bool TaskSession::setPreferences(const DownloadPreferences& preferences)
         store.setValue(Keys::Section, Keys::SpeedLimitKey, std::to_string(preferences.speedLimit));
     if (preferences.speedLimitOn != before.speedLimitOn)
         store.setValue(Keys::Section, Keys::SpeedLimitOnKey, Keys::switchText(preferences.speedLimitOn));
+    if (preferences.connections != before.connections)
+        store.setValue(Keys::Section, Keys::ConnectionsKey, std::to_string(preferences.connections));
+    if (preferences.connectionsPerServer != before.connectionsPerServer)
+        store.setValue(Keys::Section, Keys::ConnectionsPerServerKey, std::to_string(preferences.connectionsPerServer));
     return saveSettings();
 }
 
@@ -123,6 +130,8 @@ void TaskSession::applyPreferences()
 {
     m_speed->setLimit(m_preferences.limitInForce());
     m_operations.setMostRunning(m_preferences.maxRunning);
+    m_operations.setConnections(m_preferences.connections);
+    m_servers->setPerServer(m_preferences.connectionsPerServer);
 }
 
 void TaskSession::openDatabase() { replacingTasks(&TaskListFile::openDatabase); }

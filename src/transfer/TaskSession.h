@@ -12,6 +12,7 @@
 #include "transfer/ProgressBoard.h"
 #include "transfer/ScheduleBackoff.h"
 #include "transfer/ScheduleWatch.h"
+#include "transfer/ServerBudget.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/RetryPolicy.h"
 #include "transfer/RunQueue.h"
@@ -151,6 +152,7 @@ private:
     DoneNotices m_doneNotices;
     // Before the slots: every worker reads through it.
     std::shared_ptr<SpeedLimiter> m_speed;
+    std::shared_ptr<ServerBudget> m_servers;
     RunQueue m_queue;
     // After the table: workers end, on destruction, while the table their reports reach exists.
     WorkerSlots m_slots;

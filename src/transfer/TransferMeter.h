@@ -30,12 +30,17 @@ public:
     void setRetries(int count) { m_retries.store(count, std::memory_order_relaxed); }
     int retries() const { return m_retries.load(std::memory_order_relaxed); }
 
+    // Connections delivering the file now; 1 for a download over one connection.
+    void setConnections(int count) { m_connections.store(count, std::memory_order_relaxed); }
+    int connections() const { return m_connections.load(std::memory_order_relaxed); }
+
 private:
     static constexpr std::uint64_t Unknown = UINT64_MAX;
 
     std::atomic<std::uint64_t> m_held{0};
     std::atomic<std::uint64_t> m_total{Unknown};
     std::atomic<int> m_retries{0};
+    std::atomic<int> m_connections{1};
 };
 
 } // namespace zv

@@ -16,6 +16,7 @@ class HandOverQueue;
 class InternetSessionFactory;
 class Interrupter;
 class OutputFile;
+class ServerBudget;
 class SpeedLimiter;
 class TaskTable;
 struct RunOutcome;
@@ -44,6 +45,11 @@ struct WorkerServices {
     // The program's one speed limit, shared by every worker; empty for none. Shared, so an
     // abandoned worker still has it when it wakes.
     std::shared_ptr<SpeedLimiter> speed = {};
+    // Connections per download: 1 runs every download over one connection. More are used only
+    // for a file that gains from them (see ParallelCopy).
+    int connections = 1;
+    // The places all downloads together may hold on one server; empty for no budget.
+    std::shared_ptr<ServerBudget> servers = {};
 };
 
 } // namespace zv

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 namespace zv {
 
@@ -35,6 +36,7 @@ constexpr int FirstRowTop = 18; // below the group's caption
 constexpr int RowHeight = 26;
 constexpr QSize DialogButton(89, 33);
 constexpr QSize PresetButton(66, 23);
+constexpr QSize CountField(52, 22);
 constexpr std::uint64_t Presets[] = {256 * 1024, 1024 * 1024, 5 * 1024 * 1024, 20 * 1024 * 1024};
 constexpr const char* LimitRefused = "The speed limit must be a number above 0 and at most 10 GB/s (10240 MB/s), "
                                      "for example 512 KB/s or ";
@@ -94,6 +96,7 @@ void TPreferencesForm::createControls()
     auto* background = new QLabel(this);
     createRunningGroup();
     createSpeedGroup();
+    createConnectionsGroup();
     QelButton1 = makeButton(this);
     QelButton1->setButtonKind(TQelCustomButton::skOK);
     QelButton2 = makeButton(this);
@@ -112,7 +115,7 @@ void TPreferencesForm::createRunningGroup()
     MaxRunningEdit->setRange(1, DownloadPreferences::MostRunning);
     RunningLabel = new QLabel(QStringLiteral("downloads at once"), GroupBox1);
     sizeAsFields({LimitRunningCh, MaxRunningEdit, RunningLabel});
-    MaxRunningEdit->resize(52, 22);
+    MaxRunningEdit->resize(CountField);
     // A further setting about downloads takes a row below; the group grows to hold it.
     placeRow(Margin, FirstRowTop, {LimitRunningCh, MaxRunningEdit, RunningLabel});
 }
@@ -146,11 +149,33 @@ void TPreferencesForm::createSpeedGroup()
     placeRow(Margin + indent, FirstRowTop + RowHeight, {PresetButtons.begin(), PresetButtons.end()});
 }
 
+void TPreferencesForm::createConnectionsGroup()
+{
+    GroupBox3 = makeGroup("Connections");
+    ConnectionsLabel = new QLabel(QStringLiteral("Connections per download:"), GroupBox3);
+    ConnectionsEdit = new QSpinBox(GroupBox3);
+    ConnectionsEdit->setToolTip(QStringLiteral("More than one only for a large file whose server sends it in parts"));
+    PerServerLabel = new QLabel(QStringLiteral("Connections to one server, all downloads together:"), GroupBox3);
+    PerServerEdit = new QSpinBox(GroupBox3);
+    PerServerEdit->setToolTip(QStringLiteral("Halved for the rest of the run when the server says it is busy"));
+    sizeAsFields({ConnectionsLabel, ConnectionsEdit, PerServerLabel, PerServerEdit});
+    // The two counts in one column, past the longer caption.
+    const int captionWidth = std::max(ConnectionsLabel->width(), PerServerLabel->width());
+    int top = FirstRowTop;
+    for (auto [label, count] : {std::pair{ConnectionsLabel, ConnectionsEdit}, std::pair{PerServerLabel, PerServerEdit}}) {
+        count->setRange(1, DownloadPreferences::MostConnections);
+        count->resize(CountField);
+        label->resize(captionWidth, label->height());
+        placeRow(Margin, top, {label, count});
+        top += RowHeight;
+    }
+}
+
 // The groups one under another, as wide as the widest needs, and OK and Cancel below them on
 // the right: a group added later only needs a place in the list.
 void TPreferencesForm::placeGroupsAndButtons()
 {
-    const std::initializer_list<TGroupBox*> groups{GroupBox1, GroupBox2};
+    const std::initializer_list<TGroupBox*> groups{GroupBox1, GroupBox2, GroupBox3};
     int width = 2 * DialogButton.width() + Gap;
     for (const TGroupBox* group : groups)
         width = std::max(width, contentSize(*group).width());
@@ -198,6 +223,8 @@ void TPreferencesForm::fill(const DownloadPreferences& preferences)
     SpeedUnit->setCurrentIndex(static_cast<int>(Unit::MBps));
     if (preferences.speedLimit != 0)
         showLimit(preferences.speedLimit);
+    ConnectionsEdit->setValue(preferences.connections);
+    PerServerEdit->setValue(preferences.connectionsPerServer);
     followSwitches();
     LimitRunningCh->setFocus();
 }
@@ -226,8 +253,11 @@ std::optional<std::uint64_t> TPreferencesForm::typedLimit() const
 std::optional<DownloadPreferences> TPreferencesForm::chosen()
 {
     DownloadPreferences chosen = m_services.session.preferences();
-    MaxRunningEdit->interpretText();
+    for (QSpinBox* count : {MaxRunningEdit, ConnectionsEdit, PerServerEdit})
+        count->interpretText();
     chosen.maxRunning = LimitRunningCh->isChecked() ? MaxRunningEdit->value() : 0;
+    chosen.connections = ConnectionsEdit->value();
+    chosen.connectionsPerServer = PerServerEdit->value();
     const auto typed = typedLimit();
     if (!LimitSpeedCh->isChecked()) {
         // Switched off as the tray's "Limit speed" does: the limit stays for switching on again.

@@ -21,10 +21,11 @@ class TGroupBox;
 class TQelButton;
 class TaskSession;
 
-// The [Downloads] preferences, in the look of the task editor: how many downloads run at once
-// and a speed limit for all of them. It opens on the values in effect; OK applies and keeps
-// them in the session, unless the typed limit is not one (a box says so, the dialog stays);
-// Cancel, Escape and the close box change nothing.
+// The [Downloads] preferences, in the look of the task editor: how many downloads run at once,
+// a speed limit for all of them, and how many connections a download and a server may take.
+// It opens on the values in effect; OK applies and keeps them in the session, unless the typed
+// limit is not one (a box says so, the dialog stays); Cancel, Escape and the close box change
+// nothing.
 class TPreferencesForm : public QelForm {
     Q_OBJECT
 
@@ -48,6 +49,7 @@ public:
 
     TGroupBox* GroupBox1 = nullptr; // "Downloads"
     TGroupBox* GroupBox2 = nullptr; // "Speed"
+    TGroupBox* GroupBox3 = nullptr; // "Connections"
     QCheckBox* LimitRunningCh = nullptr;
     QSpinBox* MaxRunningEdit = nullptr;
     QLabel* RunningLabel = nullptr;
@@ -55,6 +57,10 @@ public:
     QLineEdit* SpeedEdit = nullptr;
     QComboBox* SpeedUnit = nullptr;
     std::vector<TQelButton*> PresetButtons;
+    QLabel* ConnectionsLabel = nullptr;
+    QSpinBox* ConnectionsEdit = nullptr;
+    QLabel* PerServerLabel = nullptr;
+    QSpinBox* PerServerEdit = nullptr;
     TQelButton* QelButton1 = nullptr; // "OK"
     TQelButton* QelButton2 = nullptr; // "Cancel"
 
@@ -62,6 +68,7 @@ private:
     void createControls();
     void createRunningGroup();
     void createSpeedGroup();
+    void createConnectionsGroup();
     void placeGroupsAndButtons();
     TGroupBox* makeGroup(const char* caption);
     TQelButton* makeButton(QWidget* parent);

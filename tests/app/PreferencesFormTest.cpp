@@ -53,6 +53,7 @@ TEST_F(PreferencesFormTest, OkRefusesABadLimitWithABoxAndStoresNothingThenApplie
 
         dialog.SpeedEdit->setText("1.5");
         dialog.SpeedUnit->setCurrentText("MB/s");
+        dialog.ConnectionsEdit->setValue(4);
         dialog.QelButton1->Click();
     });
     EXPECT_TRUE(keptOpen);
@@ -62,6 +63,9 @@ TEST_F(PreferencesFormTest, OkRefusesABadLimitWithABoxAndStoresNothingThenApplie
     EXPECT_EQ(stored("MaxRunning"), "5");
     EXPECT_EQ(stored("SpeedLimit"), "1572864");
     EXPECT_EQ(session->speedLimiter().limit(), 1572864u);
+    EXPECT_EQ(stored("Connections"), "4");
+    EXPECT_EQ(session->preferences().connections, 4);
+    EXPECT_EQ(stored("ConnectionsPerServer"), std::nullopt); // unchanged from its default
     // The tray's switch follows.
     EXPECT_TRUE(form->action("Limitspeed1")->isEnabled());
     EXPECT_TRUE(form->action("Limitspeed1")->isChecked());
@@ -72,6 +76,8 @@ TEST_F(PreferencesFormTest, OpensOnTheValuesInEffectEscapeChangesNothingAndUnche
 {
     settings.values[{"Downloads", "MaxRunning"}] = "4";
     settings.values[{"Downloads", "SpeedLimit"}] = "1000000";
+    settings.values[{"Downloads", "Connections"}] = "6";
+    settings.values[{"Downloads", "ConnectionsPerServer"}] = "2";
     createForm();
     whileOpen([](TPreferencesForm& dialog) {
         EXPECT_TRUE(dialog.LimitRunningCh->isChecked());
@@ -79,6 +85,8 @@ TEST_F(PreferencesFormTest, OpensOnTheValuesInEffectEscapeChangesNothingAndUnche
         EXPECT_TRUE(dialog.LimitSpeedCh->isChecked());
         EXPECT_EQ(dialog.SpeedEdit->text(), "976.5625");
         EXPECT_EQ(dialog.SpeedUnit->currentText(), "KB/s");
+        EXPECT_EQ(dialog.ConnectionsEdit->value(), 6);
+        EXPECT_EQ(dialog.PerServerEdit->value(), 2);
         dialog.LimitRunningCh->setChecked(false);
         dialog.SpeedEdit->setText("fast");
         QTest::keyClick(&dialog, Qt::Key_Escape);

@@ -235,7 +235,7 @@ void TestServer::State::handle(const httplib::Request& request, httplib::Respons
 
 void TestServer::State::respond(Entry& entry, const httplib::Request& request, httplib::Response& response)
 {
-    const TestResource resource = entry.resource;
+    TestResource resource = entry.resource;
     if (!resource.digestPassword.empty()
         && !DigestCheck::accepts(request.get_header_value("Authorization"), request.method, "user",
                                  resource.digestPassword)) {
@@ -245,6 +245,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         return;
     }
     const int index = entry.requests++;
+    if (resource.stallsOnlyRequest >= 0 && index != resource.stallsOnlyRequest)
+        resource.stallAt.reset();
     response.status = index < static_cast<int>(resource.firstStatuses.size()) ? resource.firstStatuses[index]
                                                                              : resource.status;
     if (!resource.location.empty())
@@ -280,6 +282,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
         response.set_header("Content-Range", "bytes " + std::to_string(span.first) + "-" + std::to_string(span.end - 1)
                                                  + "/" + std::to_string(resource.totalTold.value_or(length)));
     }
+    if (resource.tellsRanges && response.status == 200)
+        response.set_header("Accept-Ranges", "bytes");
     std::optional<std::uint64_t> cutAt;
     if (resource.dropAt && entry.dropsLeft > 0 && *resource.dropAt >= span.first && *resource.dropAt < span.end) {
         cutAt = resource.dropAt;

@@ -28,6 +28,7 @@ struct TestResource {
     // whole body with 200.
     bool ranges = true;
     bool rangeTotals = true; // a 416 tells the length ("Content-Range: bytes */length")
+    bool tellsRanges = false; // a 200 says "Accept-Ranges: bytes" (also where ranges is false)
     // A Range request is answered with a 206 from this offset, whatever it asked for.
     std::optional<std::uint64_t> rangesFrom;
     // Every request, ranged or not, is answered with a 206 from this offset.
@@ -63,6 +64,7 @@ struct TestResource {
     std::map<int, std::uint64_t> dropAtRequest;
     // Every response goes silent at this offset of the resource until releaseStalls().
     std::optional<std::uint64_t> stallAt;
+    int stallsOnlyRequest = -1; // when 0 or more: only the answer to that request stalls
     // Every response pauses at this offset until releaseStalls(), then sends the rest.
     std::optional<std::uint64_t> pauseAt;
 

@@ -383,15 +383,15 @@ TEST_F(ProgressFileKills, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheR
     resource.body = body;
     resource.etag = "\"v1\"";
     server.serve("/f.bin", resource);
-    // Two records of one version; long piece maps make each write take a while.
+    // Two records of a download over several connections, 13 pieces; the file holds the pieces
+    // either map counts (0 to 9) and zeros where none was written yet, as after a preallocation.
     const std::vector<ProgressRecord> written = {
-        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, std::string(300'000, '1')},
-        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, std::string(200'000, '0')}};
+        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, "1111100000000"},
+        {server.url("/f.bin"), body.size(), "\"v1\"", "application/octet-stream", 4096, "1000011111000"}};
     const ProgressFile progress(destination("f.bin"));
     std::mt19937 random(std::random_device{}());
     for (int kill = 0; kill < 20; ++kill) {
-        const std::uint64_t partial = std::uniform_int_distribution<std::uint64_t>(1, body.size() - 1)(random);
-        writeFile(destination("f.bin"), body.substr(0, partial));
+        writeFile(destination("f.bin"), body.substr(0, 10 * 4096) + std::string(body.size() - 10 * 4096, '\0'));
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
@@ -796,4 +796,179 @@ TEST(Retries, EachOfThePolicysWaitsIsSpreadByTheDrawnFactorButARetryAfterIsNot)
     Retries retries(policy);
     EXPECT_EQ(retries.after(FailureReason::httpStatus(503)), std::chrono::milliseconds(1200));
     EXPECT_EQ(retries.after(FailureReason::httpStatus(503, std::chrono::seconds(3))), std::chrono::milliseconds(3000));
+}
+
+namespace {
+
+// Each reading of the monotonic clock moves it a second on: ten seconds of a connection's
+// pace pass within a few watches.
+class SteppingClock final : public Clock {
+public:
+    LocalDateTime now() const override { return {}; }
+    std::chrono::steady_clock::time_point steadyNow() const override
+    {
+        return std::chrono::steady_clock::time_point{} + std::chrono::seconds(++m_readings);
+    }
+
+private:
+    mutable std::atomic<std::int64_t> m_readings{0};
+};
+
+// Reserves no blocks: refused, or told done without a byte set aside (the file keeps its length).
+class UnreservedFile final : public OutputFile {
+public:
+    explicit UnreservedFile(int answer) : m_answer(answer) {}
+
+protected:
+    int allocate(int, std::uint64_t, std::uint64_t) override { return m_answer; }
+
+private:
+    int m_answer;
+};
+
+class TfileThreadPieces : public TfileThreadTest {
+protected:
+    TfileThreadPieces() { connections = 4; }
+
+    // A 20 MiB file and a bit, whose server takes ranges and names its version.
+    static TestResource largeFile()
+    {
+        TestResource resource;
+        resource.generatedLength = Length;
+        resource.etag = "\"v1\"";
+        resource.tellsRanges = true;
+        return resource;
+    }
+
+    bool holdsTheFile(const std::string& name) const { return fileAt(name) == TestServer::pattern(Length); }
+
+    static constexpr std::uint64_t Length = (std::uint64_t{20} << 20) + 12'345;
+};
+
+} // namespace
+
+TEST_F(TfileThreadPieces, ALargeFileGoesOverSeveralConnectionsOfOneVersionIntoTheFileItself)
+{
+    server.serve("/f.bin", largeFile());
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    const TfileThread* worker = run(row, destination("f.bin"), 1);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_TRUE(holdsTheFile("f.bin"));
+    EXPECT_EQ(worker->Meter->held(), Length);
+    const auto requests = server.requestsFor("/f.bin");
+    ASSERT_GE(requests.size(), 4u);
+    EXPECT_EQ(requests[0].header("Range"), "");
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        EXPECT_THAT(requests[i].header("Range"), ::testing::MatchesRegex("bytes=[0-9]+-[0-9]+"));
+        EXPECT_EQ(requests[i].header("If-Range"), "\"v1\"");
+    }
+    // No piece files, and the progress file went with the done.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(TfileThreadPieces, PartsAServerGetsWrongEndOnFewerConnectionsAndAnotherVersionStartsAfresh)
+{
+    struct Case {
+        std::string name;
+        std::function<void(TestResource&)> fault;
+        std::size_t wholeRequests; // requests without a range: 2 when the file started afresh
+    };
+    const std::vector<Case> cases = {
+        {"200 to a range", [](TestResource& r) { r.ranges = false; }, 1},
+        {"206 from another offset", [](TestResource& r) { r.rangesFrom = 4096; }, 1},
+        {"206 of another total", [](TestResource& r) { r.totalTold = Length + 1; }, 1},
+        {"short 206", [](TestResource& r) { r.rangeLength = 1000; }, 1},
+        {"ETag changed on the third request", [](TestResource& r) { r.etagChangesAt = 2, r.laterEtag = "\"v2\""; }, 2},
+    };
+    for (const Case& c : cases) {
+        TestResource resource = largeFile();
+        c.fault(resource);
+        server.serve("/" + c.name, resource);
+        const int row = addTask(server.url("/" + c.name), "f.bin");
+        run(row, destination("f.bin"), 1);
+        EXPECT_EQ(codes(row), "3/0") << c.name << ": " << table.runReason(row);
+        EXPECT_TRUE(holdsTheFile("f.bin")) << c.name;
+        const auto requests = server.requestsFor("/" + c.name);
+        EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const auto& r) { return r.header("Range").empty(); }),
+                  c.wholeRequests) << c.name;
+    }
+}
+
+TEST_F(TfileThreadPieces, AStalledConnectionsRangeIsTakenOverAndTheDownloadCompletesWhileItStillStalls)
+{
+    TestResource resource = largeFile();
+    resource.stallAt = 1 << 20;
+    resource.stallsOnlyRequest = 0;
+    server.serve("/f.bin", resource);
+    SteppingClock stepping;
+    WorkerServices services = TransferFixture::services().worker;
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    launch(new TfileThread(WorkerServices{services.mainThread, services.internet, services.table, services.formats,
+                                          stepping, services.completed, {}, services.retries, {}, {}, {}, 4, {}}),
+           row, destination("f.bin"), 1);
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_TRUE(holdsTheFile("f.bin"));
+    EXPECT_TRUE(server.stalling()); // done by the others, not by the stalled answer's end
+    server.releaseStalls();
+}
+
+TEST_F(TfileThreadPieces, ARefusedPreallocationStillCompletesAndAFullDiskEndsStoppedNeverDone)
+{
+    server.serve("/f.bin", largeFile());
+    outputFiles = [] { return std::make_unique<UnreservedFile>(EOPNOTSUPP); };
+    const int refused = addTask(server.url("/f.bin"), "refused.bin");
+    {
+        TfileThread* thread = new TfileThread(services().worker);
+        launch(thread, refused, destination("refused.bin"), 1);
+        waitForWorker(refused);
+    }
+    EXPECT_EQ(codes(refused), "3/0");
+    EXPECT_TRUE(holdsTheFile("refused.bin"));
+
+    // Told reserved, so the writes find the limit: a disk that fills while the connections write.
+    outputFiles = [] { return std::make_unique<UnreservedFile>(0); };
+    const int full = addTask(server.url("/f.bin"), "full.bin");
+    {
+        FileSizeLimit limit(4 << 20);
+        launch(new TfileThread(services().worker), full, destination("full.bin"), 1);
+        waitForWorker(full);
+    }
+    EXPECT_EQ(codes(full), "2/1");
+    EXPECT_THAT(table.runReason(full), HasSubstr("too large"));
+    EXPECT_EQ(doneSounds, 1);
+    EXPECT_TRUE(exists(std::string("full.bin") + std::string(ProgressFile::Suffix)));
+}
+
+TEST_F(TfileThreadPieces, AStopEndsEveryConnectionWithinTheStopLimit)
+{
+    TestResource resource = largeFile();
+    resource.delayPerChunk = std::chrono::milliseconds(20); // about 6 s over four connections
+    server.serve("/f.bin", resource);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    const TfileThread* worker = start(row, destination("f.bin"), 1, 1000);
+    queue.waitUntil([&] { return worker->Meter->connections() == 4; });
+    slots.destroy(table.idOf(row));
+    EXPECT_FALSE(slots.isEnding(table.idOf(row))); // not abandoned: every connection ended in time
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(table.runReason(row), "interrupted by a stop");
+    EXPECT_TRUE(exists(std::string("f.bin") + std::string(ProgressFile::Suffix)));
+}
+
+TEST_F(TfileThreadPieces, APartialFileGivenItsLengthButWithoutItsMapCountsOnlyUpToItsFirstHole)
+{
+    server.serve("/f.bin", largeFile());
+    const int row = addTask(server.url("/f.bin"), "f.bin", Status::Started);
+    {
+        OutputFile partial; // the first MiB written, the rest only reserved, the map lost
+        ASSERT_EQ(partial.create(destination("f.bin")), OutputFile::OpenResult::Opened);
+        const std::string first = TestServer::pattern(1 << 20);
+        ASSERT_TRUE(partial.write(first.data(), first.size()));
+        ASSERT_NE(partial.preallocate(Length), OutputFile::Preallocation::Failed);
+        ASSERT_TRUE(partial.close());
+    }
+    run(row, destination("f.bin"), 0);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_TRUE(holdsTheFile("f.bin"));
+    EXPECT_EQ(server.requestsFor("/f.bin").at(0).header("Range"), "bytes=1048576-");
 }

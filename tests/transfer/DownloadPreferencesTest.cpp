@@ -28,4 +28,13 @@ TEST(DownloadPreferences, ABadValueReadsAsItsDefaultAndTheOthersAreKept)
     EXPECT_EQ(readFrom("3 ", "10737418241", "false"), (DownloadPreferences{0, 0, false})); // over 10 GB/s
     EXPECT_EQ(readFrom("0", "10737418240", "false"), (DownloadPreferences{0, 10737418240, false}));
     EXPECT_EQ(DownloadPreferences::read(MemorySettings()), DownloadPreferences{}); // no file: no cap, no limit
+
+    MemorySettings connections;
+    connections.setValue("Downloads", "Connections", "17");
+    connections.setValue("Downloads", "ConnectionsPerServer", "4");
+    const DownloadPreferences read = DownloadPreferences::read(connections);
+    EXPECT_EQ(read.connections, 1); // one connection, as without the key
+    EXPECT_EQ(read.connectionsPerServer, 4);
+    connections.setValue("Downloads", "Connections", "0");
+    EXPECT_EQ(DownloadPreferences::read(connections).connections, 1);
 }

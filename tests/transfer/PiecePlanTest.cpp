@@ -113,6 +113,7 @@ TEST(PiecePlan, AResumedPlanHandsOutOnlyTheUnfinishedPieces)
 {
     PiecePlan plan(450, 100, "10100");
     EXPECT_EQ(plan.finishedBytes(), 200u);
+    EXPECT_EQ(plan.writtenBytes(), 200u); // what the row shows from the start of the resume
     EXPECT_EQ(plan.take(ConnectionId{1}), (PiecePlan::Range{100, 200}));
     EXPECT_EQ(plan.take(ConnectionId{2}), (PiecePlan::Range{300, 450})); // open pieces run together
     EXPECT_EQ(plan.take(ConnectionId{3}), std::nullopt);                // too little left to split
@@ -127,6 +128,15 @@ TEST(PiecePlan, AResumedPlanHandsOutOnlyTheUnfinishedPieces)
         EXPECT_EQ(fresh.finishedBytes(), 0u);
         EXPECT_EQ(fresh.take(ConnectionId{1}), (PiecePlan::Range{0, 450}));
     }
+
+    // Without a map, a partial file is trusted as a prefix: the first take goes on at its end,
+    // and its last piece finishes when the rest of it is written.
+    PiecePlan prefixed(450, 100, "10000");
+    prefixed.trustPrefix(250);
+    EXPECT_EQ(prefixed.finishedBytes(), 200u);
+    EXPECT_EQ(prefixed.take(ConnectionId{1}), (PiecePlan::Range{250, 450}));
+    ASSERT_TRUE(writeSome(prefixed, ConnectionId{1}, 50));
+    EXPECT_EQ(prefixed.pieceMap(), "11100");
 }
 
 TEST(PiecePlan, APieceIsFinishedOnlyWhenEveryByteOfItIsWritten)

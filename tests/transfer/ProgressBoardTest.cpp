@@ -87,7 +87,9 @@ TEST_F(ProgressBoardTest, ARunningRowTellsItsShareTheRecentSpeedAndTheTimeLeft)
 
     meter->setRetries(2);
     meter->setTotal(std::nullopt);
-    EXPECT_EQ(board.tip(row), "30.00 MB loaded, 4.0 MB/s\n2 retries so far");
+    meter->setConnections(4);
+    EXPECT_EQ(board.tip(row), "30.00 MB loaded, 4.0 MB/s\n4 connections\n2 retries so far");
+    meter->setConnections(1);
 
     // The file began afresh: no speed until samples of the new start span a second.
     meter->setHeld(0);

@@ -14,6 +14,7 @@
 #include "tasks/WorkerSlots.h"
 #include "transfer/CopyNetTr.h"
 #include "transfer/Probe.h"
+#include "transfer/ServerBudget.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/TaskOperations.h"
 
@@ -78,7 +79,7 @@ protected:
     {
         return TransferServices{WorkerServices{queue, internet, table, formats, clock,
                                                [this](const std::string&) { ++doneSounds; }, outputFiles, retries,
-                                               waitBeforeRetry, {}, speed},
+                                               waitBeforeRetry, {}, speed, connections, servers},
                                 slots, dialogs, probes, [this] { return speedItem; }};
     }
 
@@ -100,6 +101,8 @@ protected:
     std::function<bool(std::chrono::milliseconds, Interrupter&)> waitBeforeRetry; // empty: real waits
     std::vector<std::string> sizeLoadedWrites;
     std::shared_ptr<SpeedLimiter> speed; // empty: no limit
+    int connections = 1;                 // per download
+    std::shared_ptr<ServerBudget> servers; // empty: no budget per server
     WorkerSlots slots;
     TaskOperations operations{services()};
 };

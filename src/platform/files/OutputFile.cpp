@@ -237,6 +237,25 @@ int OutputFile::allocate(int fd, std::uint64_t offset, std::uint64_t length)
     return error;
 }
 
+std::optional<std::uint64_t> OutputFile::goOnAtFirstHole()
+{
+    off_t hole = ::lseek(m_file.get(), 0, SEEK_HOLE);
+    if (hole < 0 && errno == ENXIO) // an empty file
+        hole = 0;
+    if (hole < 0 || ::lseek(m_file.get(), hole, SEEK_SET) < 0) {
+        failWith(errno);
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(hole);
+}
+
+bool OutputFile::sync()
+{
+    if (::fdatasync(m_file.get()) != 0)
+        return failedWith(errno);
+    return true;
+}
+
 bool OutputFile::close()
 {
     const int error = m_file.close();

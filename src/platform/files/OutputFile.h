@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zv {
@@ -43,6 +44,11 @@ public:
     // was removed, moved or replaced.
     bool isStillAtItsPath() const;
 
+    // Goes on writing at the file's first hole: the bytes of a file that was given its length
+    // first and written in pieces are known to be there only up to it. Returns that offset (the
+    // end, for a file without holes); nullopt on an error.
+    std::optional<std::uint64_t> goOnAtFirstHole();
+
     // Writes the whole block; false on any error (disk full, ...).
     virtual bool write(const char* data, std::size_t size);
     // Writes the whole block at offset, leaving the file position alone; false on any error.
@@ -52,6 +58,8 @@ public:
     // when the bytes the file still lacks exceed the free space, else reserves its blocks, or
     // sets its length where the file system reserves none. Never shortens the file.
     Preallocation preallocate(std::uint64_t length);
+    // Puts the written data on the disk before a record that counts it is kept; false on an error.
+    virtual bool sync();
     // False when the system reports an error for the written data.
     virtual bool close();
 

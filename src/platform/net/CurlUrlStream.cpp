@@ -127,8 +127,7 @@ FailureReason CurlUrlStream::partFailure(std::uint64_t first, std::uint64_t last
     if (status != 206)
         return failureOfAnswer(*m_transfer);
     // Bytes of a compressed body sit at other offsets than the file's.
-    if (const std::string coding(HeaderText::trimmed(m_transfer->header("Content-Encoding").value_or("")));
-        !coding.empty() && coding != "identity")
+    if (isCompressed())
         return FailureReason::of(Kind::WrongPart, "a compressed part");
     const ContentRange range = contentRangeOf(*m_transfer);
     if (range.total && known.sameTotal && !known.sameTotal(*range.total))
@@ -188,6 +187,14 @@ bool CurlUrlStream::isHtml() const
 std::string CurlUrlStream::contentType() const
 {
     return m_transfer ? m_transfer->header("Content-Type").value_or("") : "";
+}
+
+bool CurlUrlStream::isCompressed() const
+{
+    if (!m_transfer)
+        return false;
+    const std::string coding(HeaderText::trimmed(m_transfer->header("Content-Encoding").value_or("")));
+    return !coding.empty() && coding != "identity";
 }
 
 bool CurlUrlStream::acceptsRanges() const

@@ -40,6 +40,7 @@ public:
     bool isHtml() const override;
     std::string contentType() const override;
     bool acceptsRanges() const override;
+    bool isCompressed() const override;
     std::string validator() const override;
     SeekResult setPosition(std::uint64_t offset, const KnownFile& known = {}) override;
 

@@ -46,6 +46,9 @@ public:
     virtual std::string contentType() const { return {}; }
     // Whether the server takes range requests (Accept-Ranges: bytes, or a partial answer).
     virtual bool acceptsRanges() const { return false; }
+    // Whether the body is sent encoded (Content-Encoding other than identity): its bytes are
+    // then not the file's bytes at the file's offsets.
+    virtual bool isCompressed() const { return false; }
     // What identifies this version of the resource for If-Range: its strong ETag, else its
     // Last-Modified; empty when it tells neither.
     virtual std::string validator() const { return {}; }
