@@ -201,6 +201,7 @@ void TfileThread::noteAnswer(const UrlStream& stream, bool startsFile)
     }
     if (const auto total = stream.total())
         m_exactTotal = total;
+    Meter->setTotal(runTotal());
     keepProgress();
 }
 
@@ -287,7 +288,6 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
         // From the first byte no range is asked, so the answer's version is checked here.
         if (first->begin > 0 || sameVersion(*resumed.stream)) {
             noteAnswer(*resumed.stream, false);
-            Meter->setTotal(runTotal());
             return copyPieces(*resumed.stream, file, *first);
         }
     }
@@ -376,7 +376,6 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
 {
     const std::uint32_t refreshEvery = std::max<std::uint32_t>(RefreshEvery, 1);
     noteAnswer(stream, startsFile);
-    Meter->setTotal(runTotal());
     if (goesInPieces(stream)) {
         m_plan = std::make_unique<PiecePlan>(*m_exactTotal, PiecePlan::PieceSize);
         m_plan->trustPrefix(Loaded);
