@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -11,6 +15,11 @@ namespace FileNames {
 // The name used when a task names no usable file. One spelling only: on a
 // case-sensitive file system "Url.htm" would be a second file.
 inline constexpr const char* Fallback = "url.htm";
+
+// The longest file name the file systems we write to take, in bytes.
+inline constexpr std::size_t MaxNameBytes = 255;
+// How far freeName counts before it gives up: "name (9999).ext".
+inline constexpr int MaxNumbered = 9999;
 
 // The text after the last "/": the whole URL without one, empty when it ends with "/".
 std::string nameFromUrl(const std::string& url);
@@ -30,6 +39,16 @@ std::string baseName(const std::string& path);
 // Whether two destinations name one file: the same name, and the same folder once links,
 // "." and ".." are resolved.
 bool sameFile(const std::string& one, const std::string& other);
+
+// A name a server gave, made fit to be a file in the task's folder: its last part after
+// "/" or "\\", without control characters, spaces around it and dots at its end, cut to
+// MaxNameBytes on a character boundary keeping its extension. nullopt when nothing is left.
+std::optional<std::string> safeServerName(std::string_view name);
+// The first of "name.ext", "name (1).ext", "name (2).ext", ... up to MaxNumbered whose
+// destination in the folder is not taken; a name without an extension is numbered at its
+// end. Numbered names are cut to MaxNameBytes before their number. nullopt when all are taken.
+std::optional<std::string> freeName(const std::string& folder, const std::string& wanted,
+                                    const std::function<bool(const std::string& destination)>& taken);
 } // namespace FileNames
 
 } // namespace zv

@@ -1,0 +1,169 @@
+#include "transfer/ContentDisposition.h"
+
+#include "platform/text/HeaderText.h"
+#include "platform/text/Utf8.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+struct Parameter {
+    std::string name; // lower case
+    std::string value; // unquoted
+};
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), lowerAscii);
+    return out;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "%XX" decoded. A "%" without two hex digits is kept as it is, or, when strict, makes the
+// text unusable.
+std::optional<std::string> percentDecoded(std::string_view text, bool strict)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const int high = text[at] == '%' && at + 2 < text.size() ? hexValue(text[at + 1]) : -1;
+        const int low = high >= 0 ? hexValue(text[at + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            at += 2;
+        } else if (text[at] == '%' && strict) {
+            return std::nullopt;
+        } else {
+            out += text[at];
+        }
+    }
+    return out;
+}
+
+std::string latin1ToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+// A quoted string from its opening quote: the text with backslash escapes undone, and
+// where it ends (after the closing quote, or the end of the header when it is missing).
+std::size_t readQuoted(std::string_view header, std::size_t at, std::string& value)
+{
+    for (++at; at < header.size() && header[at] != '"'; ++at) {
+        if (header[at] == '\\' && at + 1 < header.size())
+            ++at;
+        value += header[at];
+    }
+    return std::min(at + 1, header.size());
+}
+
+// The parameters after the disposition type, split at ";" outside quoted strings. A value
+// without a type before it ("filename=a.zip") is taken as a parameter too.
+std::vector<Parameter> parameters(std::string_view header)
+{
+    std::vector<Parameter> found;
+    const std::size_t typeEnd = header.find(';');
+    const bool typeGiven = header.substr(0, typeEnd).find('=') == std::string_view::npos;
+    std::size_t nameStart = !typeGiven ? 0 : typeEnd == std::string_view::npos ? typeEnd : typeEnd + 1;
+    while (nameStart != std::string_view::npos && nameStart < header.size()) {
+        const std::size_t equals = header.find_first_of("=;", nameStart);
+        if (equals == std::string_view::npos)
+            break;
+        if (header[equals] == ';') {
+            nameStart = equals + 1;
+            continue;
+        }
+        Parameter parameter{lowered(HeaderText::trimmed(header.substr(nameStart, equals - nameStart))), {}};
+        const std::size_t valueStart = header.find_first_not_of(" \t", equals + 1);
+        std::size_t end = 0;
+        if (valueStart != std::string_view::npos && header[valueStart] == '"') {
+            end = header.find(';', readQuoted(header, valueStart, parameter.value));
+        } else {
+            end = header.find(';', equals + 1);
+            const std::size_t valueEnd = end == std::string_view::npos ? header.size() : end;
+            parameter.value = std::string(HeaderText::trimmed(header.substr(equals + 1, valueEnd - equals - 1)));
+        }
+        found.push_back(std::move(parameter));
+        nameStart = end == std::string_view::npos ? end : end + 1;
+    }
+    return found;
+}
+
+const std::string* valueOf(const std::vector<Parameter>& found, std::string_view name)
+{
+    const auto it = std::find_if(found.begin(), found.end(), [name](const Parameter& p) { return p.name == name; });
+    return it == found.end() ? nullptr : &it->value;
+}
+
+// charset'language'percent-encoded, nullopt when the charset is neither UTF-8 nor
+// ISO-8859-1 or the bytes are not well-formed.
+std::optional<std::string> extendedValue(std::string_view value)
+{
+    const std::size_t charsetEnd = value.find('\'');
+    const std::size_t languageEnd = charsetEnd == std::string_view::npos ? charsetEnd : value.find('\'', charsetEnd + 1);
+    if (languageEnd == std::string_view::npos)
+        return std::nullopt;
+    const std::string charset = lowered(value.substr(0, charsetEnd));
+    const auto bytes = percentDecoded(value.substr(languageEnd + 1), true);
+    if (!bytes)
+        return std::nullopt;
+    if (charset == "utf-8")
+        return Utf8::isValid(*bytes) ? bytes : std::nullopt;
+    if (charset == "iso-8859-1")
+        return latin1ToUtf8(*bytes);
+    return std::nullopt;
+}
+
+std::string plainValue(std::string_view value)
+{
+    const std::string bytes = *percentDecoded(value, false);
+    return Utf8::isValid(bytes) ? bytes : latin1ToUtf8(bytes);
+}
+
+} // namespace
+
+std::optional<std::string> ContentDisposition::fileName(std::string_view headerValue)
+{
+    const auto found = parameters(headerValue);
+    if (const std::string* extended = valueOf(found, "filename*")) {
+        if (auto name = extendedValue(*extended); name && !name->empty())
+            return name;
+    }
+    if (const std::string* plain = valueOf(found, "filename")) {
+        if (std::string name = plainValue(*plain); !name.empty())
+            return name;
+    }
+    return std::nullopt;
+}
+
+} // namespace zv
