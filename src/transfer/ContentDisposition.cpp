@@ -87,6 +87,18 @@ std::size_t readQuoted(std::string_view header, std::size_t at, std::string& val
     return std::min(at + 1, header.size());
 }
 
+// A parameter's value from after its "=": quoted or a token with blanks around it cut.
+// Returns where the next parameter's ";" stands (npos at the end of the header).
+std::size_t readValue(std::string_view header, std::size_t valueStart, std::string& value)
+{
+    const std::size_t first = header.find_first_not_of(" \t", valueStart);
+    if (first != std::string_view::npos && header[first] == '"')
+        return header.find(';', readQuoted(header, first, value));
+    const std::size_t end = header.find(';', valueStart);
+    value = HeaderText::trimmed(header.substr(valueStart, end == std::string_view::npos ? end : end - valueStart));
+    return end;
+}
+
 // The parameters after the disposition type, split at ";" outside quoted strings. A value
 // without a type before it ("filename=a.zip") is taken as a parameter too.
 std::vector<Parameter> parameters(std::string_view header)
@@ -94,27 +106,17 @@ std::vector<Parameter> parameters(std::string_view header)
     std::vector<Parameter> found;
     const std::size_t typeEnd = header.find(';');
     const bool typeGiven = header.substr(0, typeEnd).find('=') == std::string_view::npos;
-    std::size_t nameStart = !typeGiven ? 0 : typeEnd == std::string_view::npos ? typeEnd : typeEnd + 1;
-    while (nameStart != std::string_view::npos && nameStart < header.size()) {
+    std::size_t separator = typeGiven ? typeEnd : 0;
+    for (std::size_t nameStart = typeGiven ? typeEnd + 1 : 0; separator != std::string_view::npos;
+         nameStart = separator + 1) {
         const std::size_t equals = header.find_first_of("=;", nameStart);
-        if (equals == std::string_view::npos)
-            break;
-        if (header[equals] == ';') {
-            nameStart = equals + 1;
+        if (equals == std::string_view::npos || header[equals] == ';') {
+            separator = equals;
             continue;
         }
         Parameter parameter{lowered(HeaderText::trimmed(header.substr(nameStart, equals - nameStart))), {}};
-        const std::size_t valueStart = header.find_first_not_of(" \t", equals + 1);
-        std::size_t end = 0;
-        if (valueStart != std::string_view::npos && header[valueStart] == '"') {
-            end = header.find(';', readQuoted(header, valueStart, parameter.value));
-        } else {
-            end = header.find(';', equals + 1);
-            const std::size_t valueEnd = end == std::string_view::npos ? header.size() : end;
-            parameter.value = std::string(HeaderText::trimmed(header.substr(equals + 1, valueEnd - equals - 1)));
-        }
+        separator = readValue(header, equals + 1, parameter.value);
         found.push_back(std::move(parameter));
-        nameStart = end == std::string_view::npos ? end : end + 1;
     }
     return found;
 }
