@@ -73,7 +73,7 @@ void TfileThread::execute()
     if (completed)
         ProgressFile(DestFile).remove();
     m_outcome = {completed ? std::string() : retries.endText(m_failure),
-                 completed ? std::string() : m_failure.plainText(),
+                 completed ? std::string() : plainReason(),
                  retries.inAll(),
                  m_appended,
                  m_exactTotal ? m_exactTotal : Known.exact,
@@ -158,23 +158,18 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
 bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 {
     const auto resumed = session.resumeUrl(Url, Loaded, knownFile());
-    switch (resumed.position) {
-    case SeekResult::Failed:
-        // Never append bytes from another offset; the partial file stays as it is.
+    if (resumed.position == SeekResult::Failed) // never append bytes from another offset
         return failed(resumed.failure);
-    case SeekResult::AlreadyWhole:
+    if (resumed.position == SeekResult::AlreadyWhole)
         return closeCompleted(file);
-    case SeekResult::StartsAfresh:
+    if (isUnwantedPage(*resumed.stream))
+        return failed(FailureReason::of(FailureReason::Kind::WebPage));
+    if (resumed.position == SeekResult::StartsAfresh) {
         // A whole answer that may be the partial file's resource: the file starts afresh
         // from its body, so no byte of another version is glued to it.
         setLoaded(0);
         file.close();
-        if (!createDestination(file))
-            return false;
-        return copyFrom(*resumed.stream, file, true);
-    case SeekResult::Continues:
-    case SeekResult::Skipped:
-        break;
+        return createDestination(file) && copyFrom(*resumed.stream, file, true);
     }
     return copyFrom(*resumed.stream, file, false);
 }
@@ -186,9 +181,19 @@ KnownFile TfileThread::knownFile() const
         known.sameTotal = [total = *m_exactTotal](std::uint64_t bytes) { return bytes == total; };
     else if (Known.known())
         known.sameTotal = [before = Known](std::uint64_t bytes) { return before.matches(bytes); };
-    known.htmlExpected = m_answered ? m_fileIsHtml : ProbedHtml;
+    known.htmlExpected = pageExpected();
     known.validator = m_validator;
     return known;
+}
+
+bool TfileThread::pageExpected() const
+{
+    return m_answered ? m_fileIsHtml : ProbedHtml;
+}
+
+bool TfileThread::isUnwantedPage(const UrlStream& stream) const
+{
+    return stream.isHtml() && !pageExpected();
 }
 
 void TfileThread::noteAnswer(const UrlStream& stream, bool startsFile)
@@ -274,6 +279,10 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
     if (!first)
         return m_plan->allFinished() ? closeCompleted(file) : failed(FailureReason::of(FailureReason::Kind::Other));
     const auto resumed = session.resumeUrl(Url, first->begin, knownFile());
+    if (resumed.stream && isUnwantedPage(*resumed.stream)) {
+        m_plan->giveBack(ParallelCopy::FirstConnection);
+        return failed(FailureReason::of(FailureReason::Kind::WebPage));
+    }
     switch (resumed.position) {
     case SeekResult::Failed:
         m_plan->giveBack(ParallelCopy::FirstConnection);
@@ -417,6 +426,15 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     if (FailureReason broken = stream.failure(); broken.failed())
         return failed(std::move(broken));
     return completesTheTotal(file);
+}
+
+std::string TfileThread::plainReason() const
+{
+    // A signed link expires after an hour or so: the bytes it gave are kept for a fresh link.
+    const int status = m_failure.kind == FailureReason::Kind::HttpStatus ? m_failure.status : 0;
+    if ((status == 403 || status == 410) && Loaded > 0)
+        return "The link has expired or was refused (HTTP " + std::to_string(status) + "): right-click, Change address";
+    return m_failure.plainText();
 }
 
 std::optional<std::uint64_t> TfileThread::runTotal() const

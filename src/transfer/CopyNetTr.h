@@ -88,6 +88,12 @@ private:
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);
+    // Whether a page (text/html) may stand for the file: the file's first answer was one.
+    bool pageExpected() const;
+    // A login or error page where the file is no page: never written into the file.
+    bool isUnwantedPage(const UrlStream& stream) const;
+    // Why the run ended, for the window.
+    std::string plainReason() const;
     // A partial file's progress file, when it belongs to this task, tells the run which
     // version the partial bytes are of.
     void takeStoredProgress();

@@ -377,6 +377,48 @@ TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfres
     EXPECT_EQ(ranges("/g.bin"), std::vector<std::string>{"bytes=3000-"});
 }
 
+TEST_F(TfileThreadTest, APageOrARefusalAfterAStopKeepsThePartialFileAndSaysWhatToDo)
+{
+    // The first run stops at 20,000 bytes; its progress file keeps that the file is no page.
+    TestResource first;
+    first.body = body;
+    first.etag = "\"v1\"";
+    first.dropAt = 20'000;
+    server.serve("/f.bin", first);
+    const int row = addTask(server.url("/f.bin"), "f.bin");
+    run(row, destination("f.bin"), 1);
+    ASSERT_EQ(codes(row), "2/1");
+    const std::string partial = fileAt("f.bin");
+    ASSERT_EQ(partial, body.substr(0, 20'000));
+
+    // A login page as the part asked for, and as a whole answer: neither is written.
+    for (const bool ranges : {true, false}) {
+        TestResource page;
+        page.body = std::string(body.size(), 'x');
+        page.etag = "\"v1\"";
+        page.contentType = "text/html; charset=utf-8";
+        page.ranges = ranges;
+        server.serve("/f.bin", page);
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(codes(row), "2/1");
+        EXPECT_EQ(table.runOutcome(row).plainReason, "the server sent a web page instead of the file") << ranges;
+        EXPECT_EQ(fileAt("f.bin"), partial);
+    }
+
+    // An expired link once bytes have arrived; on the very first request it is the status.
+    for (const int status : {403, 410}) {
+        server.serve("/f.bin", TestResource::page(status, "no"));
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(table.runOutcome(row).plainReason, "The link has expired or was refused (HTTP " +
+                                                         std::to_string(status) + "): right-click, Change address");
+        EXPECT_EQ(fileAt("f.bin"), partial);
+    }
+    server.serve("/new.bin", TestResource::page(403, "no"));
+    const int fresh = addTask(server.url("/new.bin"), "new.bin");
+    run(fresh, destination("new.bin"), 1);
+    EXPECT_EQ(table.runOutcome(fresh).plainReason, "HTTP status 403 (Forbidden)");
+}
+
 TEST_F(ProgressFileKills, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheResumeIsWhole)
 {
     TestResource resource;

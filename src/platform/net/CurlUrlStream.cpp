@@ -124,6 +124,8 @@ FailureReason CurlUrlStream::partFailure(std::uint64_t first, std::uint64_t last
     // version (a server without ranges) only fails the connection.
     if (isSuccess(status) && otherVersion(known))
         return FailureReason::of(Kind::ChangedFile);
+    if (isSuccess(status) && isHtml() && !known.htmlExpected)
+        return FailureReason::of(Kind::WebPage);
     if (status != 206)
         return failureOfAnswer(*m_transfer);
     // Bytes of a compressed body sit at other offsets than the file's.
@@ -327,8 +329,11 @@ SeekResult CurlUrlStream::wholeAnswer(std::uint64_t offset, const KnownFile& kno
 {
     const auto length = m_transfer->announcedLength();
     const bool html = isHtml();
+    // A login or error page where the file was no page is never taken for it.
+    if (html && !known.htmlExpected)
+        return fail(FailureReason::of(FailureReason::Kind::WebPage));
     if (known.sameTotal) {
-        if (!length || !known.sameTotal(*length) || (html && !known.htmlExpected))
+        if (!length || !known.sameTotal(*length))
             return changedFile();
     } else if (html || (length && *length < offset)) {
         return changedFile();
