@@ -146,12 +146,6 @@ std::optional<std::string> extendedValue(std::string_view value)
     return std::nullopt;
 }
 
-std::string plainValue(std::string_view value)
-{
-    const std::string bytes = *percentDecoded(value, false);
-    return Utf8::isValid(bytes) ? bytes : latin1ToUtf8(bytes);
-}
-
 } // namespace
 
 std::optional<std::string> ContentDisposition::fileName(std::string_view headerValue)
@@ -162,10 +156,16 @@ std::optional<std::string> ContentDisposition::fileName(std::string_view headerV
             return name;
     }
     if (const std::string* plain = valueOf(found, "filename")) {
-        if (std::string name = plainValue(*plain); !name.empty())
+        if (std::string name = decodedName(*plain); !name.empty())
             return name;
     }
     return std::nullopt;
+}
+
+std::string ContentDisposition::decodedName(std::string_view encoded)
+{
+    const std::string bytes = *percentDecoded(encoded, false);
+    return Utf8::isValid(bytes) ? bytes : latin1ToUtf8(bytes);
 }
 
 } // namespace zv

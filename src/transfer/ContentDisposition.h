@@ -14,6 +14,9 @@ namespace ContentDisposition {
 // and read as ISO-8859-1 when that does not give UTF-8. Parameter names are compared
 // without case; the first of each counts. nullopt when neither gives a name.
 std::optional<std::string> fileName(std::string_view headerValue);
+// A percent-encoded name (as in a URL's path) as UTF-8: read as ISO-8859-1 when its bytes
+// are not UTF-8.
+std::string decodedName(std::string_view encoded);
 } // namespace ContentDisposition
 
 } // namespace zv

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 namespace zv {
@@ -45,6 +46,7 @@ void TfileThread::execute()
     m_reads = 0;
     m_appended = 0;
     m_createdFile = false;
+    m_named = false;
     m_lostFile = false;
     m_answered = false;
     m_fileIsHtml = false;
@@ -151,6 +153,7 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
     const auto stream = session.openUrl(Url);
     if (!stream)
         return failed(session.lastFailure());
+    takeServerName(*stream);
     return createDestination(file) && copyFrom(*stream, file, true);
 }
 
@@ -368,6 +371,33 @@ void TfileThread::keepPieces(OutputFile& file)
         return;
     }
     keepProgress(map);
+}
+
+void TfileThread::takeServerName(const UrlStream& stream)
+{
+    if (!NameFromServer || std::exchange(m_named, true))
+        return;
+    const auto given = FileNames::serverGivenName(stream.contentDisposition(), stream.finalUrl());
+    // The start's own name needs no word with the main thread.
+    if (given && *given != FileNames::baseName(DestFile))
+        synchronize([this, &given] { ShowNamed(*given); });
+}
+
+void TfileThread::ShowNamed(const std::string& given)
+{
+    // Never over another file, nor over a file another task writes or has finished.
+    const auto taken = [this](const std::string& dest) {
+        std::error_code error;
+        const bool other = std::filesystem::exists(dest, error) && !FileNames::sameFile(dest, DestFile);
+        return other || (m_services.heldByAnotherTask && m_services.heldByAnotherTask(Task, dest));
+    };
+    const std::string folder = std::filesystem::path(DestFile).parent_path().string();
+    const auto name = FileNames::freeName(folder, given, taken);
+    const int Row = row();
+    if (!name || Row == 0)
+        return;
+    DestFile = FileNames::destinationPath(folder, *name);
+    m_services.table.setCell(ColFileName, Row, *name);
 }
 
 bool TfileThread::createDestination(OutputFile& file)

@@ -39,6 +39,9 @@ public:
     std::string Url;
     std::string DestFile;
     std::uint8_t CreateNew = 1; // 1: create afresh; 0: append to the partial file
+    // The file takes the name its first answer gives (the user named none of their own): the
+    // run writes it into the File name cell.
+    bool NameFromServer = false;
     TaskId Task = TaskId::None; // the task whose row the reports write
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
@@ -58,6 +61,9 @@ public:
     void ShowProgress();
     void ShowDone();
     void ShowStopped();
+    // Moves DestFile to the name the server gave, or a free numbered one beside it, and
+    // writes it into the File name cell.
+    void ShowNamed(const std::string& given);
 
 protected:
     void execute() override;
@@ -69,6 +75,8 @@ private:
     bool attempt(InternetSession& session, OutputFile& file);
     bool resumeDownload(InternetSession& session, OutputFile& file);
     bool createDestination(OutputFile& file);
+    // Once per run, before the file is created: the name the answer gives replaces the start's.
+    void takeServerName(const UrlStream& stream);
     // startsFile: the answer delivers the file from its first byte.
     bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
     // Whether the rest of the file goes over several connections: a large file of known total
@@ -122,6 +130,7 @@ private:
     std::uint64_t m_startedAt = 0; // the partial file's size when the run began
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;
+    bool m_named = false; // the answer's name was looked at
     bool m_lostFile = false; // its path no longer named the file written when the body ended
     bool m_answered = false;  // an answer of this run has delivered bytes of the file
     bool m_fileIsHtml = false;  // that answer (or the one that started the file afresh) was a page

@@ -4,6 +4,7 @@
 #include "tasks/CellFormats.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
+#include "transfer/ContentDisposition.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -19,9 +20,13 @@ namespace {
 // extension (".profile").
 std::pair<std::string_view, std::string_view> splitExtension(std::string_view name)
 {
-    const std::size_t dot = name.rfind('.');
+    std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0)
         return {name, {}};
+    // "tool.tar.gz" is numbered "tool (1).tar.gz".
+    constexpr std::string_view tar = ".tar";
+    if (dot > tar.size() && name.substr(dot - tar.size(), tar.size()) == tar)
+        dot -= tar.size();
     return {name.substr(0, dot), name.substr(dot)};
 }
 
@@ -48,10 +53,25 @@ bool isControl(char c)
 
 } // namespace
 
+namespace {
+
+std::string afterLastSlash(const std::string& text)
+{
+    const auto slash = text.rfind('/');
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+} // namespace
+
 std::string FileNames::nameFromUrl(const std::string& url)
 {
-    const auto slash = url.rfind('/');
-    return slash == std::string::npos ? url : url.substr(slash + 1);
+    // A signed link's query is no part of the file's name.
+    return afterLastSlash(url.substr(0, url.find_first_of("?#")));
+}
+
+bool FileNames::isDerivedName(const std::string& name, const std::string& url)
+{
+    return name.empty() || name == Fallback || name == nameFromUrl(url) || name == afterLastSlash(url);
 }
 
 std::string FileNames::destinationName(const std::string& name)
@@ -105,6 +125,14 @@ std::optional<std::string> FileNames::safeServerName(std::string_view name)
         return std::nullopt;
     cut.erase(last + 1);
     return cut;
+}
+
+std::optional<std::string> FileNames::serverGivenName(std::string_view disposition, const std::string& finalUrl)
+{
+    if (const auto given = ContentDisposition::fileName(disposition))
+        if (auto safe = safeServerName(*given))
+            return safe;
+    return safeServerName(ContentDisposition::decodedName(nameFromUrl(finalUrl)));
 }
 
 std::optional<std::string> FileNames::freeName(const std::string& folder, const std::string& wanted,

@@ -21,8 +21,12 @@ inline constexpr std::size_t MaxNameBytes = 255;
 // How far freeName counts before it gives up: "name (9999).ext".
 inline constexpr int MaxNumbered = 9999;
 
-// The text after the last "/": the whole URL without one, empty when it ends with "/".
+// The text after the last "/" of the URL without its query and fragment: the whole URL
+// without one, empty when it ends with "/".
 std::string nameFromUrl(const std::string& url);
+// Whether a File name cell holds no name of the user's own: empty, the fallback, or the
+// name the editor derives from the URL (also as it did before it left the query out).
+bool isDerivedName(const std::string& name, const std::string& url);
 
 // name, or the fallback when name is empty, holds a path separator or is "." or "..",
 // so that no download lands outside its folder.
@@ -44,6 +48,10 @@ bool sameFile(const std::string& one, const std::string& other);
 // "/" or "\\", without control characters, spaces around it and dots at its end, cut to
 // MaxNameBytes on a character boundary keeping its extension. nullopt when nothing is left.
 std::optional<std::string> safeServerName(std::string_view name);
+// The name an answer gives its file, made safe: its Content-Disposition file name, else the
+// last part of the path of the address that answered, percent-decoded. nullopt when neither
+// gives one.
+std::optional<std::string> serverGivenName(std::string_view disposition, const std::string& finalUrl);
 // The first of "name.ext", "name (1).ext", "name (2).ext", ... up to MaxNumbered whose
 // destination in the folder is not taken; a name without an extension is numbered at its
 // end. Numbered names are cut to MaxNameBytes before their number. nullopt when all are taken.

@@ -324,6 +324,10 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
         if (const auto operations = self.lock())
             (*operations)->workerEnded(ended, outcome);
     };
+    services.heldByAnotherTask = [self = std::weak_ptr<TaskOperations*>(m_self)](TaskId named, const std::string& at) {
+        const auto operations = self.lock();
+        return operations && (*operations)->holdingOf(named, at) != Holding::None;
+    };
     auto* worker = new TfileThread(std::move(services));
     ThreadPtr owner(worker);
     worker->setFreeOnTerminate(false);
@@ -334,6 +338,7 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     worker->RefreshEvery = RefreshSpeed::readsBetweenReports(speedItem);
     worker->CreateNew = cell(ColStatus, task) == Status::New ? 1 : 0;
     worker->DestFile = dest;
+    worker->NameFromServer = worker->CreateNew && FileNames::isDerivedName(cell(ColFileName, task), worker->Url);
     worker->Known = known;
     worker->AnnouncedTotal = probe.total;
     worker->ProbedHtml = probe.html;

@@ -251,6 +251,41 @@ TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)
     EXPECT_TRUE(slots.isEmpty(table.idOf(running)));
 }
 
+TEST_F(TaskOperationsTest, AnUnnamedDownloadTakesTheServersNameInsideItsFolderAndNeverOverAnotherFile)
+{
+    TestResource given;
+    given.body = body;
+    given.disposition = "attachment; filename=\"tool-2.3.tar.gz\"";
+    server.serve("/dl/latest.php", given);
+    given.disposition = "attachment; filename=../../etc/passwd";
+    server.serve("/dl/evil.php", given);
+    server.serve("/go", TestResource::redirect("/files/real.iso?sig=abc"));
+    server.serve("/files/real.iso", body);
+    const auto startAndWait = [this](const std::string& url, const std::string& name) {
+        const int row = addTask(url, name);
+        operations.startCurrentTask();
+        waitForWorker(row);
+        EXPECT_EQ(codes(row), "3/0") << url;
+        return table.cell(ColFileName, row);
+    };
+    // The editor's name from the URL, an empty cell, and a name of the user's own.
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), "latest.php"), "tool-2.3.tar.gz");
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), ""), "tool-2.3 (1).tar.gz");
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), "mine.bin"), "mine.bin");
+    EXPECT_EQ(startAndWait(server.url("/dl/evil.php"), "evil.php"), "passwd");
+    EXPECT_EQ(startAndWait(server.url("/go?id=1"), "go?id=1"), "real.iso");
+    for (const char* name : {"tool-2.3.tar.gz", "tool-2.3 (1).tar.gz", "mine.bin", "passwd", "real.iso"})
+        EXPECT_TRUE(fileAt(name) == body) << name;
+    EXPECT_FALSE(exists("latest.php"));
+
+    // A file of that name that is no task's is not replaced either.
+    writeFile(dir.path() / "real (1).iso", "keep");
+    writeFile(dir.path() / "real (2).iso", "keep");
+    table.setCell(ColStatus, 5, std::string(Status::Cancelled));
+    EXPECT_EQ(startAndWait(server.url("/go"), "go"), "real (3).iso");
+    EXPECT_EQ(fileAt("real (2).iso"), "keep");
+}
+
 TEST_F(TaskOperationsTest, ASecondStartOfARunningTaskMakesNoSecondWorker)
 {
     serveStalling("/f.bin");
@@ -597,6 +632,7 @@ TEST(FileNames, NameFromUrlIsTheTextAfterTheLastSlash)
     EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/file.bin"), "file.bin");
     EXPECT_EQ(FileNames::nameFromUrl("file.bin"), "file.bin");
     EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/"), "");
+    EXPECT_EQ(FileNames::nameFromUrl("http://host/a.tar.gz?X-Amz-Signature=4f/2a#x/y"), "a.tar.gz");
 }
 
 TEST(FileNames, UnsafeOrEmptyNamesFallBackToUrlHtm)

@@ -217,6 +217,16 @@ std::string CurlUrlStream::validator() const
     return m_transfer->header("Last-Modified").value_or("");
 }
 
+std::string CurlUrlStream::contentDisposition() const
+{
+    return m_transfer ? m_transfer->header("Content-Disposition").value_or("") : "";
+}
+
+std::string CurlUrlStream::finalUrl() const
+{
+    return m_transfer ? m_transfer->effectiveUrl() : "";
+}
+
 std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
 {
     if (!m_transfer)
