@@ -12,6 +12,7 @@
 #include "transfer/FileNames.h"
 #include "transfer/LimitedReads.h"
 #include "transfer/ParallelCopy.h"
+#include "transfer/ProgressTexts.h"
 #include "transfer/Retries.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/TransferLog.h"
@@ -56,6 +57,7 @@ void TfileThread::execute()
     m_exactTotal.reset();
     m_plan.reset();
     m_startAfresh = m_startedAfresh = m_oneConnection = m_piecesEnded = m_goOnAtOnce = false;
+    m_addressChanged = false;
     m_failure = {};
     m_startedAt = 0;
     Retries retries(m_services.retries);
@@ -75,14 +77,15 @@ void TfileThread::execute()
     if (completed)
         ProgressFile(DestFile).remove();
     m_outcome = {completed ? std::string() : retries.endText(m_failure),
-                 completed ? std::string() : plainReason(),
+                 completed ? std::string() : ProgressTexts::endReason(m_failure, Loaded > 0),
                  retries.inAll(),
                  m_appended,
                  m_exactTotal ? m_exactTotal : Known.exact,
                  false,
                  DestFile,
                  completed ? std::nullopt : m_failure.retryAfter,
-                 completed ? RunEnd::Done : m_failure.plainText().empty() ? RunEnd::StoppedByUser : RunEnd::Failed};
+                 completed ? RunEnd::Done : m_failure.plainText().empty() ? RunEnd::StoppedByUser : RunEnd::Failed,
+                 completed ? FailureReason::Kind::None : m_failure.kind};
     TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -161,12 +164,15 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
 bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 {
     const auto resumed = session.resumeUrl(Url, Loaded, knownFile());
+    if (!sameFileAtNewAddress(resumed, Loaded))
+        return failed(FailureReason::of(FailureReason::Kind::NotTheSameFile));
     if (resumed.position == SeekResult::Failed) // never append bytes from another offset
         return failed(resumed.failure);
     if (resumed.position == SeekResult::AlreadyWhole)
         return closeCompleted(file);
     if (isUnwantedPage(*resumed.stream))
         return failed(FailureReason::of(FailureReason::Kind::WebPage));
+    m_addressChanged = false;
     if (resumed.position == SeekResult::StartsAfresh) {
         // A whole answer that may be the partial file's resource: the file starts afresh
         // from its body, so no byte of another version is glued to it.
@@ -224,6 +230,7 @@ void TfileThread::takeStoredProgress()
     m_contentType = stored->contentType;
     m_fileIsHtml = HeaderText::isHtml(m_contentType);
     m_exactTotal = stored->total;
+    m_addressChanged = stored->addressChanged;
     // A map that does not fit the file is damaged: the file counts as a prefix only.
     if (stored->total && PiecePlan::fits(*stored->total, stored->pieceSize, stored->finishedPieces)) {
         m_plan = std::make_unique<PiecePlan>(*stored->total, stored->pieceSize, stored->finishedPieces);
@@ -246,7 +253,7 @@ bool TfileThread::keepProgress(std::optional<std::string> map)
     if (m_plan && !map)
         map = m_progress && m_progress->pieceSize ? m_progress->finishedPieces : m_plan->pieceMap();
     const ProgressRecord now{Url, m_exactTotal, m_validator, m_contentType, m_plan ? m_plan->pieceSize() : 0,
-                             map.value_or(std::string())};
+                             map.value_or(std::string()), m_addressChanged};
     if (m_progress == now)
         return true;
     m_progress = now;
@@ -282,10 +289,13 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
     if (!first)
         return m_plan->allFinished() ? closeCompleted(file) : failed(FailureReason::of(FailureReason::Kind::Other));
     const auto resumed = session.resumeUrl(Url, first->begin, knownFile());
-    if (resumed.stream && isUnwantedPage(*resumed.stream)) {
+    const bool sameFile = sameFileAtNewAddress(resumed, first->begin);
+    if (!sameFile || (resumed.stream && isUnwantedPage(*resumed.stream))) {
         m_plan->giveBack(ParallelCopy::FirstConnection);
-        return failed(FailureReason::of(FailureReason::Kind::WebPage));
+        return failed(FailureReason::of(sameFile ? FailureReason::Kind::WebPage : FailureReason::Kind::NotTheSameFile));
     }
+    if (resumed.stream)
+        m_addressChanged = false;
     switch (resumed.position) {
     case SeekResult::Failed:
         m_plan->giveBack(ParallelCopy::FirstConnection);
@@ -307,6 +317,28 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
     setLoaded(0);
     file.close();
     return createDestination(file) && copyFrom(*resumed.stream, file, true);
+}
+
+bool TfileThread::sameFileAtNewAddress(const InternetSession::Resumed& resumed, std::uint64_t offset) const
+{
+    const std::uint64_t written = m_plan ? m_plan->writtenBytes() : Loaded;
+    if (!m_addressChanged || written == 0)
+        return true; // nothing written that another file could spoil
+    switch (resumed.position) {
+    case SeekResult::Failed:
+        // Other failures are told as they are; the check waits for an answer.
+        return resumed.failure.kind != FailureReason::Kind::ChangedFile;
+    case SeekResult::AlreadyWhole:
+        return true;
+    case SeekResult::StartsAfresh:
+        return false;
+    case SeekResult::Continues:
+    case SeekResult::Skipped:
+        break;
+    }
+    // Only the stored validator, sent as If-Range and honoured with a part of the stored
+    // total, vouches for the partial file's bytes; from the first byte no range is asked.
+    return !m_validator.empty() && (offset > 0 || sameVersion(*resumed.stream));
 }
 
 bool TfileThread::sameVersion(const UrlStream& stream) const
@@ -458,15 +490,6 @@ bool TfileThread::copyFrom(UrlStream& stream, OutputFile& file, bool startsFile)
     return completesTheTotal(file);
 }
 
-std::string TfileThread::plainReason() const
-{
-    // A signed link expires after an hour or so: the bytes it gave are kept for a fresh link.
-    const int status = m_failure.kind == FailureReason::Kind::HttpStatus ? m_failure.status : 0;
-    if ((status == 403 || status == 410) && Loaded > 0)
-        return "The link has expired or was refused (HTTP " + std::to_string(status) + "): right-click, Change address";
-    return m_failure.plainText();
-}
-
 std::optional<std::uint64_t> TfileThread::runTotal() const
 {
     return m_exactTotal ? m_exactTotal : AnnouncedTotal;
@@ -572,7 +595,9 @@ void TfileThread::ShowStopped()
         m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
         m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
         // The probe's size was another file's: the row keeps the size of the partial file's own.
-        if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
+        const bool otherFile = m_failure.kind == FailureReason::Kind::ChangedFile ||
+                               m_failure.kind == FailureReason::Kind::NotTheSameFile;
+        if (otherFile && Known.known() && !Known.sizeText.empty())
             m_services.table.setCell(ColSize, Row, Known.sizeText);
     }
     m_services.table.setRunOutcome(Task, m_outcome);

@@ -2,6 +2,7 @@
 
 #include "platform/files/OutputFile.h"
 #include "platform/services/FailureReason.h"
+#include "platform/services/InternetSession.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
 #include "tasks/ProgressFile.h"
@@ -87,6 +88,9 @@ private:
     // A file begun over several connections goes on where its plan's first free range begins.
     bool continuePieces(InternetSession& session, OutputFile& file);
     bool copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first);
+    // Whether the answer of a task whose address changed shows the partial file's file; always
+    // once the answer of the new address has shown it, and without written bytes.
+    bool sameFileAtNewAddress(const InternetSession::Resumed& resumed, std::uint64_t offset) const;
     // Whether an answer is of the version the file's written pieces are of.
     bool sameVersion(const UrlStream& stream) const;
     // The file, opened afresh for positioned writes and given its whole length.
@@ -100,8 +104,6 @@ private:
     bool pageExpected() const;
     // A login or error page where the file is no page: never written into the file.
     bool isUnwantedPage(const UrlStream& stream) const;
-    // Why the run ended, for the window.
-    std::string plainReason() const;
     // A partial file's progress file, when it belongs to this task, tells the run which
     // version the partial bytes are of.
     void takeStoredProgress();
@@ -145,6 +147,7 @@ private:
     bool m_oneConnection = false;  // the server's parts were refused: one connection from now on
     bool m_piecesEnded = false;    // the connections gave up: no retry of the run's own follows
     bool m_goOnAtOnce = false;     // the next attempt follows without a retry's wait
+    bool m_addressChanged = false; // the new address has not yet shown it sends the same file
     FailureReason m_failure;  // of the last attempt
     RunOutcome m_outcome;
 };
