@@ -100,6 +100,20 @@ protected:
 
     std::string destination(const std::string& name) const { return dir.file(name); }
 
+    // A new task at path (a name such as "/f.bin") whose first run stops after 20,000 bytes
+    // of a body tagged "v1".
+    int stoppedRun(const std::string& path)
+    {
+        TestResource first;
+        first.body = body;
+        first.etag = "\"v1\"";
+        first.dropAt = 20'000;
+        server.serve(path, first);
+        const int row = addTask(server.url(path), path.substr(1));
+        run(row, destination(path.substr(1)), 1);
+        return row;
+    }
+
     // Retries as the program makes them, each wait recorded with the requests for path the
     // server had seen by then instead of taken; whileWaiting runs in each wait.
     void recordRetries(const std::string& path, std::function<void()> whileWaiting = {})
@@ -339,13 +353,7 @@ TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfres
     // resume, also when the server sends its parts whatever If-Range says.
     const std::string newer = TestServer::patternBytes(11, body.size());
     for (const bool ignoresIfRange : {false, true}) {
-        TestResource first;
-        first.body = body;
-        first.etag = "\"v1\"";
-        first.dropAt = 20'000;
-        server.serve("/f.bin", first);
-        const int row = addTask(server.url("/f.bin"), "f.bin");
-        run(row, destination("f.bin"), 1);
+        const int row = stoppedRun("/f.bin");
         ASSERT_EQ(codes(row), "2/1");
         const auto stored = ProgressFile(destination("f.bin")).read();
         ASSERT_TRUE(stored);
@@ -380,13 +388,7 @@ TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfres
 TEST_F(TfileThreadTest, APageOrARefusalAfterAStopKeepsThePartialFileAndSaysWhatToDo)
 {
     // The first run stops at 20,000 bytes; its progress file keeps that the file is no page.
-    TestResource first;
-    first.body = body;
-    first.etag = "\"v1\"";
-    first.dropAt = 20'000;
-    server.serve("/f.bin", first);
-    const int row = addTask(server.url("/f.bin"), "f.bin");
-    run(row, destination("f.bin"), 1);
+    const int row = stoppedRun("/f.bin");
     ASSERT_EQ(codes(row), "2/1");
     const std::string partial = fileAt("f.bin");
     ASSERT_EQ(partial, body.substr(0, 20'000));
