@@ -12,6 +12,7 @@
 #include "platform/threads/ThreadBase.h"
 #include "tasks/CellFormats.h"
 #include "tasks/TaskCodes.h"
+#include "transfer/AddressChange.h"
 #include "transfer/FileNames.h"
 #include "transfer/RefreshSpeed.h"
 #include "transfer/TaskSession.h"
@@ -258,6 +259,7 @@ void TMainForm::createGrid()
     GridOfFiles->setOnRowTip([this](int row) { return m_session.progress().tip(row); });
     GridOfFiles->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(GridOfFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        m_actions.at("Changeaddress1")->setEnabled(AddressChange::mayChange(table(), table().currentRow()));
         PopupMenu1->popup(GridOfFiles->viewport()->mapToGlobal(at));
     });
 }
@@ -324,6 +326,8 @@ void TMainForm::createMenus()
     addAction(PopupMenu1, "Opendownloadedfile1", "Open downloaded file", &TMainForm::Opendownloadedfile1Click);
     addAction(PopupMenu1, "Opendestinationdirectory1", "Open destination directory",
               &TMainForm::Opendestinationdirectory1Click);
+    PopupMenu1->addSeparator();
+    addAction(PopupMenu1, "Changeaddress1", "Change address...", &TMainForm::Changeaddress1Click);
 
     PopupMenu2 = new QMenu(this);
     addAction(PopupMenu2, "Open1", "Open", &TMainForm::Open1Click);
@@ -426,6 +430,18 @@ void TMainForm::Clearalltasks1Click() { Deleteall1Click(); }
 void TMainForm::Edit1Click() { Edittask1Click(); }
 void TMainForm::Opendownloadedfile1Click() { openDownloadedFile(); }
 void TMainForm::Opendestinationdirectory1Click() { openDestinationDirectory(); }
+
+void TMainForm::Changeaddress1Click()
+{
+    const int row = table().currentRow();
+    if (!AddressChange::mayChange(table(), row))
+        return;
+    const TaskId task = table().idOf(row);
+    const auto url = m_services.dialogs.askText("New address of the file (http:// or https://):", "Change address",
+                                                table().cell(ColUrl, row));
+    if (url && *url != table().cell(ColUrl, table().rowOf(task)))
+        m_session.commands().changeAddress(task, *url);
+}
 void TMainForm::Open1Click() { showMainWindow(); }
 void TMainForm::Limitspeed1Click()
 {

@@ -144,6 +144,7 @@ public:
     void Edit1Click();
     void Opendownloadedfile1Click();
     void Opendestinationdirectory1Click();
+    void Changeaddress1Click();
     void Open1Click();
     void Limitspeed1Click();
     void Close1Click();

@@ -37,6 +37,9 @@ bool take(ProgressRecord& record, std::string_view key, std::string_view value)
         const auto size = DecimalText::wholeNumber(value);
         record.pieceSize = size.value_or(0);
         return size.has_value();
+    } else if (key == "moved") {
+        record.addressChanged = value == "1";
+        return value == "0" || value == "1";
     } else if (key == "pieces") {
         record.finishedPieces = value;
         return value.find_first_not_of("01") == std::string_view::npos;
@@ -59,6 +62,8 @@ std::string ProgressFile::format(const ProgressRecord& record)
     text += "type=" + record.contentType + "\n";
     text += "piece-size=" + std::to_string(record.pieceSize) + "\n";
     text += "pieces=" + record.finishedPieces + "\n";
+    if (record.addressChanged)
+        text += "moved=1\n";
     return text + std::string(Trailer) + "\n";
 }
 

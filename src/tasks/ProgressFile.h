@@ -18,6 +18,9 @@ struct ProgressRecord {
     // finished piece, '0' for one still open. 0 and empty for one connection.
     std::uint64_t pieceSize = 0;
     std::string finishedPieces;
+    // The task's address was changed since its bytes came: the next answer must show it is
+    // the same file before a byte is added.
+    bool addressChanged = false;
 
     bool operator==(const ProgressRecord&) const = default;
 };

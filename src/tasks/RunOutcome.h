@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/services/FailureReason.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -27,6 +29,8 @@ struct RunOutcome {
     // How long the server asked to wait (Retry-After) in the answer the run ended with.
     std::optional<std::chrono::seconds> retryAfter = {};
     RunEnd end = RunEnd::Done;
+    // What failed, when the run failed.
+    FailureReason::Kind failure = FailureReason::Kind::None;
 };
 
 } // namespace zv

@@ -12,12 +12,14 @@
 #include "transfer/FileNames.h"
 #include "transfer/LimitedReads.h"
 #include "transfer/ParallelCopy.h"
+#include "transfer/ProgressTexts.h"
 #include "transfer/Retries.h"
 #include "transfer/SpeedLimiter.h"
 #include "transfer/TransferLog.h"
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 namespace zv {
@@ -45,6 +47,7 @@ void TfileThread::execute()
     m_reads = 0;
     m_appended = 0;
     m_createdFile = false;
+    m_named = false;
     m_lostFile = false;
     m_answered = false;
     m_fileIsHtml = false;
@@ -54,6 +57,7 @@ void TfileThread::execute()
     m_exactTotal.reset();
     m_plan.reset();
     m_startAfresh = m_startedAfresh = m_oneConnection = m_piecesEnded = m_goOnAtOnce = false;
+    m_addressChanged = false;
     m_failure = {};
     m_startedAt = 0;
     Retries retries(m_services.retries);
@@ -73,14 +77,15 @@ void TfileThread::execute()
     if (completed)
         ProgressFile(DestFile).remove();
     m_outcome = {completed ? std::string() : retries.endText(m_failure),
-                 completed ? std::string() : m_failure.plainText(),
+                 completed ? std::string() : ProgressTexts::endReason(m_failure, Loaded > 0),
                  retries.inAll(),
                  m_appended,
                  m_exactTotal ? m_exactTotal : Known.exact,
                  false,
                  DestFile,
                  completed ? std::nullopt : m_failure.retryAfter,
-                 completed ? RunEnd::Done : m_failure.plainText().empty() ? RunEnd::StoppedByUser : RunEnd::Failed};
+                 completed ? RunEnd::Done : m_failure.plainText().empty() ? RunEnd::StoppedByUser : RunEnd::Failed,
+                 completed ? FailureReason::Kind::None : m_failure.kind};
     TransferLog::runEnd(Url, m_startedAt, m_appended, m_outcome.reason, retries.inAll());
     report(&TfileThread::ShowProgress);
     report(completed ? &TfileThread::ShowDone : &TfileThread::ShowStopped);
@@ -151,6 +156,7 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
     const auto stream = session.openUrl(Url);
     if (!stream)
         return failed(session.lastFailure());
+    takeServerName(*stream);
     return createDestination(file) && copyFrom(*stream, file, true);
 }
 
@@ -158,23 +164,21 @@ bool TfileThread::attempt(InternetSession& session, OutputFile& file)
 bool TfileThread::resumeDownload(InternetSession& session, OutputFile& file)
 {
     const auto resumed = session.resumeUrl(Url, Loaded, knownFile());
-    switch (resumed.position) {
-    case SeekResult::Failed:
-        // Never append bytes from another offset; the partial file stays as it is.
+    if (!sameFileAtNewAddress(resumed, Loaded))
+        return failed(FailureReason::of(FailureReason::Kind::NotTheSameFile));
+    if (resumed.position == SeekResult::Failed) // never append bytes from another offset
         return failed(resumed.failure);
-    case SeekResult::AlreadyWhole:
+    if (resumed.position == SeekResult::AlreadyWhole)
         return closeCompleted(file);
-    case SeekResult::StartsAfresh:
+    if (isUnwantedPage(*resumed.stream))
+        return failed(FailureReason::of(FailureReason::Kind::WebPage));
+    m_addressChanged = false;
+    if (resumed.position == SeekResult::StartsAfresh) {
         // A whole answer that may be the partial file's resource: the file starts afresh
         // from its body, so no byte of another version is glued to it.
         setLoaded(0);
         file.close();
-        if (!createDestination(file))
-            return false;
-        return copyFrom(*resumed.stream, file, true);
-    case SeekResult::Continues:
-    case SeekResult::Skipped:
-        break;
+        return createDestination(file) && copyFrom(*resumed.stream, file, true);
     }
     return copyFrom(*resumed.stream, file, false);
 }
@@ -186,9 +190,19 @@ KnownFile TfileThread::knownFile() const
         known.sameTotal = [total = *m_exactTotal](std::uint64_t bytes) { return bytes == total; };
     else if (Known.known())
         known.sameTotal = [before = Known](std::uint64_t bytes) { return before.matches(bytes); };
-    known.htmlExpected = m_answered ? m_fileIsHtml : ProbedHtml;
+    known.htmlExpected = pageExpected();
     known.validator = m_validator;
     return known;
+}
+
+bool TfileThread::pageExpected() const
+{
+    return m_answered ? m_fileIsHtml : ProbedHtml;
+}
+
+bool TfileThread::isUnwantedPage(const UrlStream& stream) const
+{
+    return stream.isHtml() && !pageExpected();
 }
 
 void TfileThread::noteAnswer(const UrlStream& stream, bool startsFile)
@@ -216,6 +230,7 @@ void TfileThread::takeStoredProgress()
     m_contentType = stored->contentType;
     m_fileIsHtml = HeaderText::isHtml(m_contentType);
     m_exactTotal = stored->total;
+    m_addressChanged = stored->addressChanged;
     // A map that does not fit the file is damaged: the file counts as a prefix only.
     if (stored->total && PiecePlan::fits(*stored->total, stored->pieceSize, stored->finishedPieces)) {
         m_plan = std::make_unique<PiecePlan>(*stored->total, stored->pieceSize, stored->finishedPieces);
@@ -238,7 +253,7 @@ bool TfileThread::keepProgress(std::optional<std::string> map)
     if (m_plan && !map)
         map = m_progress && m_progress->pieceSize ? m_progress->finishedPieces : m_plan->pieceMap();
     const ProgressRecord now{Url, m_exactTotal, m_validator, m_contentType, m_plan ? m_plan->pieceSize() : 0,
-                             map.value_or(std::string())};
+                             map.value_or(std::string()), m_addressChanged};
     if (m_progress == now)
         return true;
     m_progress = now;
@@ -274,6 +289,13 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
     if (!first)
         return m_plan->allFinished() ? closeCompleted(file) : failed(FailureReason::of(FailureReason::Kind::Other));
     const auto resumed = session.resumeUrl(Url, first->begin, knownFile());
+    const bool sameFile = sameFileAtNewAddress(resumed, first->begin);
+    if (!sameFile || (resumed.stream && isUnwantedPage(*resumed.stream))) {
+        m_plan->giveBack(ParallelCopy::FirstConnection);
+        return failed(FailureReason::of(sameFile ? FailureReason::Kind::WebPage : FailureReason::Kind::NotTheSameFile));
+    }
+    if (resumed.stream)
+        m_addressChanged = false;
     switch (resumed.position) {
     case SeekResult::Failed:
         m_plan->giveBack(ParallelCopy::FirstConnection);
@@ -295,6 +317,28 @@ bool TfileThread::continuePieces(InternetSession& session, OutputFile& file)
     setLoaded(0);
     file.close();
     return createDestination(file) && copyFrom(*resumed.stream, file, true);
+}
+
+bool TfileThread::sameFileAtNewAddress(const InternetSession::Resumed& resumed, std::uint64_t offset) const
+{
+    const std::uint64_t written = m_plan ? m_plan->writtenBytes() : Loaded;
+    if (!m_addressChanged || written == 0)
+        return true; // nothing written that another file could spoil
+    switch (resumed.position) {
+    case SeekResult::Failed:
+        // Other failures are told as they are; the check waits for an answer.
+        return resumed.failure.kind != FailureReason::Kind::ChangedFile;
+    case SeekResult::AlreadyWhole:
+        return true;
+    case SeekResult::StartsAfresh:
+        return false;
+    case SeekResult::Continues:
+    case SeekResult::Skipped:
+        break;
+    }
+    // Only the stored validator, sent as If-Range and honoured with a part of the stored
+    // total, vouches for the partial file's bytes; from the first byte no range is asked.
+    return !m_validator.empty() && (offset > 0 || sameVersion(*resumed.stream));
 }
 
 bool TfileThread::sameVersion(const UrlStream& stream) const
@@ -359,6 +403,33 @@ void TfileThread::keepPieces(OutputFile& file)
         return;
     }
     keepProgress(map);
+}
+
+void TfileThread::takeServerName(const UrlStream& stream)
+{
+    if (!NameFromServer || std::exchange(m_named, true))
+        return;
+    const auto given = FileNames::serverGivenName(stream.contentDisposition(), stream.finalUrl());
+    // The start's own name needs no word with the main thread.
+    if (given && *given != FileNames::baseName(DestFile))
+        synchronize([this, &given] { ShowNamed(*given); });
+}
+
+void TfileThread::ShowNamed(const std::string& given)
+{
+    // Never over another file, nor over a file another task writes or has finished.
+    const auto taken = [this](const std::string& dest) {
+        std::error_code error;
+        const bool other = std::filesystem::exists(dest, error) && !FileNames::sameFile(dest, DestFile);
+        return other || (m_services.heldByAnotherTask && m_services.heldByAnotherTask(Task, dest));
+    };
+    const std::string folder = std::filesystem::path(DestFile).parent_path().string();
+    const auto name = FileNames::freeName(folder, given, taken);
+    const int Row = row();
+    if (!name || Row == 0)
+        return;
+    DestFile = FileNames::destinationPath(folder, *name);
+    m_services.table.setCell(ColFileName, Row, *name);
 }
 
 bool TfileThread::createDestination(OutputFile& file)
@@ -524,7 +595,9 @@ void TfileThread::ShowStopped()
         m_services.table.setCell(ColStatus, Row, std::string(nothingToResume ? Status::New : Status::Started));
         m_services.table.setCell(ColProcess, Row, std::string(Process::Idle));
         // The probe's size was another file's: the row keeps the size of the partial file's own.
-        if (m_failure.kind == FailureReason::Kind::ChangedFile && Known.known() && !Known.sizeText.empty())
+        const bool otherFile = m_failure.kind == FailureReason::Kind::ChangedFile ||
+                               m_failure.kind == FailureReason::Kind::NotTheSameFile;
+        if (otherFile && Known.known() && !Known.sizeText.empty())
             m_services.table.setCell(ColSize, Row, Known.sizeText);
     }
     m_services.table.setRunOutcome(Task, m_outcome);

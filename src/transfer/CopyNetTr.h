@@ -2,6 +2,7 @@
 
 #include "platform/files/OutputFile.h"
 #include "platform/services/FailureReason.h"
+#include "platform/services/InternetSession.h"
 #include "platform/threads/Interrupter.h"
 #include "platform/threads/ThreadBase.h"
 #include "tasks/ProgressFile.h"
@@ -39,6 +40,9 @@ public:
     std::string Url;
     std::string DestFile;
     std::uint8_t CreateNew = 1; // 1: create afresh; 0: append to the partial file
+    // The file takes the name its first answer gives (the user named none of their own): the
+    // run writes it into the File name cell.
+    bool NameFromServer = false;
     TaskId Task = TaskId::None; // the task whose row the reports write
     std::uint64_t Loaded = 0;
     std::uint32_t RefreshEvery = 1000; // reads between two progress reports
@@ -58,6 +62,9 @@ public:
     void ShowProgress();
     void ShowDone();
     void ShowStopped();
+    // Moves DestFile to the name the server gave, or a free numbered one beside it, and
+    // writes it into the File name cell.
+    void ShowNamed(const std::string& given);
 
 protected:
     void execute() override;
@@ -69,6 +76,8 @@ private:
     bool attempt(InternetSession& session, OutputFile& file);
     bool resumeDownload(InternetSession& session, OutputFile& file);
     bool createDestination(OutputFile& file);
+    // Once per run, before the file is created: the name the answer gives replaces the start's.
+    void takeServerName(const UrlStream& stream);
     // startsFile: the answer delivers the file from its first byte.
     bool copyFrom(UrlStream& stream, OutputFile& file, bool startsFile);
     // Whether the rest of the file goes over several connections: a large file of known total
@@ -79,6 +88,9 @@ private:
     // A file begun over several connections goes on where its plan's first free range begins.
     bool continuePieces(InternetSession& session, OutputFile& file);
     bool copyPieces(UrlStream& stream, OutputFile& file, PiecePlan::Range first);
+    // Whether the answer of a task whose address changed shows the partial file's file; always
+    // once the answer of the new address has shown it, and without written bytes.
+    bool sameFileAtNewAddress(const InternetSession::Resumed& resumed, std::uint64_t offset) const;
     // Whether an answer is of the version the file's written pieces are of.
     bool sameVersion(const UrlStream& stream) const;
     // The file, opened afresh for positioned writes and given its whole length.
@@ -88,6 +100,10 @@ private:
     // What the run knows of the file a range request goes on with.
     KnownFile knownFile() const;
     void noteAnswer(const UrlStream& stream, bool startsFile);
+    // Whether a page (text/html) may stand for the file: the file's first answer was one.
+    bool pageExpected() const;
+    // A login or error page where the file is no page: never written into the file.
+    bool isUnwantedPage(const UrlStream& stream) const;
     // A partial file's progress file, when it belongs to this task, tells the run which
     // version the partial bytes are of.
     void takeStoredProgress();
@@ -116,6 +132,7 @@ private:
     std::uint64_t m_startedAt = 0; // the partial file's size when the run began
     std::uint64_t m_appended = 0;  // bytes written to the file by this run
     bool m_createdFile = false;
+    bool m_named = false; // the answer's name was looked at
     bool m_lostFile = false; // its path no longer named the file written when the body ended
     bool m_answered = false;  // an answer of this run has delivered bytes of the file
     bool m_fileIsHtml = false;  // that answer (or the one that started the file afresh) was a page
@@ -130,6 +147,7 @@ private:
     bool m_oneConnection = false;  // the server's parts were refused: one connection from now on
     bool m_piecesEnded = false;    // the connections gave up: no retry of the run's own follows
     bool m_goOnAtOnce = false;     // the next attempt follows without a retry's wait
+    bool m_addressChanged = false; // the new address has not yet shown it sends the same file
     FailureReason m_failure;  // of the last attempt
     RunOutcome m_outcome;
 };

@@ -95,4 +95,13 @@ std::string ProgressTexts::ordinal(std::size_t number)
     return std::to_string(number) + suffix;
 }
 
+std::string ProgressTexts::endReason(const FailureReason& failure, bool bytesReceived)
+{
+    // A signed link expires after an hour or so: the bytes it gave are kept for a fresh link.
+    const int status = failure.kind == FailureReason::Kind::HttpStatus ? failure.status : 0;
+    if ((status == 403 || status == 410) && bytesReceived)
+        return "The link has expired or was refused (HTTP " + std::to_string(status) + "): right-click, Change address";
+    return failure.plainText();
+}
+
 } // namespace zv

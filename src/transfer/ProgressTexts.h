@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/services/FailureReason.h"
+
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -22,6 +24,9 @@ std::string ordinal(std::size_t number);
 std::string retries(int count);
 // "; the server asked to wait 2 min" for a failure that came with a Retry-After; empty without.
 std::string askedWait(std::optional<std::chrono::seconds> retryAfter);
+// Why a run or a start ended, in plain words; bytesReceived: the task's file has bytes
+// already, so a refused link is told as one that expired and can be replaced.
+std::string endReason(const FailureReason& failure, bool bytesReceived);
 } // namespace ProgressTexts
 
 } // namespace zv

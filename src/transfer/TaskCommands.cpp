@@ -1,9 +1,12 @@
 #include "transfer/TaskCommands.h"
 
+#include "platform/services/Dialogs.h"
 #include "tasks/ClearList.h"
 #include "tasks/TaskCodes.h"
 #include "tasks/TaskTable.h"
+#include "transfer/AddressChange.h"
 #include "transfer/TaskDraft.h"
+#include "transfer/TaskEntryRules.h"
 #include "transfer/TaskListener.h"
 #include "transfer/TaskOperations.h"
 
@@ -31,6 +34,27 @@ bool TaskCommands::modify(TaskId task, const TaskDraft& draft)
     if (row == 0)
         return false;
     write(row, draft);
+    if (m_events)
+        m_events->taskChanged(task);
+    return true;
+}
+
+bool TaskCommands::changeAddress(TaskId task, const std::string& url)
+{
+    const int row = m_table.rowOf(task);
+    if (!AddressChange::mayChange(m_table, row))
+        return false;
+    if (!TaskEntryRules::hasWebScheme(url)) {
+        const auto refused = TaskEntryRules::refusal(url, m_table.cell(ColPath, row), false, m_table.taskCount());
+        m_dialogs.messageBox(refused->text, refused->caption, MessageIcon::Warning);
+        return false;
+    }
+    // A start waiting for its probe would go to the old address.
+    m_operations.dropPendingStart(task);
+    if (const std::error_code error = AddressChange::apply(m_table, row, url)) {
+        m_dialogs.reportError("The partial file's progress could not be kept: " + error.message());
+        return false;
+    }
     if (m_events)
         m_events->taskChanged(task);
     return true;

@@ -2,6 +2,8 @@
 
 #include "tasks/TaskId.h"
 
+#include <string>
+
 
 namespace zv {
 
@@ -33,6 +35,10 @@ public:
     void startAll();
     void stopAll();
     void cancelAll();
+    // Gives an idle task that is not done a new address, keeping its partial file (see
+    // AddressChange). An address that is not http or https is refused as the editor refuses it.
+    // Whether the task took it.
+    bool changeAddress(TaskId task, const std::string& url);
     // Empties the list unless a task runs (the user is told then); whether it did.
     bool clear();
 

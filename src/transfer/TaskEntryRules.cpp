@@ -51,6 +51,8 @@ bool TaskEntryRules::hasWebScheme(std::string_view url)
 
 bool TaskEntryRules::hasFileExtension(std::string_view url)
 {
+    // A signed link's query or a fragment is not the file's name.
+    url = url.substr(0, url.find_first_of("?#"));
     if (url.empty())
         return false;
     constexpr std::array<std::size_t, 4> placesFromEnd{4, 5, 3, 2};

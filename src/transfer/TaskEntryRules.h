@@ -22,8 +22,9 @@ std::optional<Refusal> refusal(const std::string& url, const std::string& path, 
 
 // Begins with "http:" or "https:", letters compared without case.
 bool hasWebScheme(std::string_view url);
-// A dot in the 4th, 5th, 3rd or 2nd place from the end: the address ends in a dot and
-// one to four characters. A text shorter than a place is tested at its first character.
+// A dot in the 4th, 5th, 3rd or 2nd place from the end of the address without its query
+// ("?...") and fragment ("#..."): it ends in a dot and one to four characters. A text
+// shorter than a place is tested at its first character.
 bool hasFileExtension(std::string_view url);
 // Empty once blanks and control characters are stripped from both ends.
 bool isBlank(std::string_view text);

@@ -13,6 +13,7 @@
 #include "transfer/FileNames.h"
 #include "transfer/ProbeRunner.h"
 #include "transfer/ProgressBoard.h"
+#include "transfer/ProgressTexts.h"
 #include "transfer/RefreshSpeed.h"
 #include "transfer/ScheduleBackoff.h"
 #include "transfer/TaskListener.h"
@@ -70,10 +71,13 @@ void TaskOperations::startBySchedule(TaskId task)
 
 void TaskOperations::admit(TaskId task, StartKind kind)
 {
-    if (waitsForPlace(task, kind))
+    if (waitsForPlace(task, kind)) {
         m_services.queue->add(task, kind); // one already waiting keeps its place
-    else
-        startNow(task, kind);
+        return;
+    }
+    if (kind == StartKind::User)
+        m_userStarts.insert(task);
+    startNow(task, kind);
 }
 
 bool TaskOperations::waitsForPlace(TaskId task, StartKind kind) const
@@ -155,6 +159,7 @@ void TaskOperations::fillPlaces()
         const auto next = queue.takeFirst(mayGo);
         if (!next)
             return;
+        m_userStarts.erase(next->task);
         if (mayStart(next->task))
             startNow(next->task, next->start);
     }
@@ -237,7 +242,7 @@ void TaskOperations::askAgain(TaskId task, std::uint64_t token, const Start& sta
 
 void TaskOperations::startEnded(TaskId task, const ProbeResult& probe, const Retries& retries)
 {
-    const std::string plain = probe.failure.plainText();
+    const std::string plain = ProgressTexts::endReason(probe.failure, cell(ColStatus, task) == Status::Started);
     keepNotStarted(task, retries.endText(probe.failure), plain, probe.failure.retryAfter);
     if (m_services.startFailed)
         m_services.startFailed(cell(ColFileName, task), plain);
@@ -324,6 +329,10 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
         if (const auto operations = self.lock())
             (*operations)->workerEnded(ended, outcome);
     };
+    services.heldByAnotherTask = [self = std::weak_ptr<TaskOperations*>(m_self)](TaskId named, const std::string& at) {
+        const auto operations = self.lock();
+        return operations && (*operations)->holdingOf(named, at) != Holding::None;
+    };
     auto* worker = new TfileThread(std::move(services));
     ThreadPtr owner(worker);
     worker->setFreeOnTerminate(false);
@@ -334,6 +343,7 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     worker->RefreshEvery = RefreshSpeed::readsBetweenReports(speedItem);
     worker->CreateNew = cell(ColStatus, task) == Status::New ? 1 : 0;
     worker->DestFile = dest;
+    worker->NameFromServer = worker->CreateNew && FileNames::isDerivedName(cell(ColFileName, task), worker->Url);
     worker->Known = known;
     worker->AnnouncedTotal = probe.total;
     worker->ProbedHtml = probe.html;
@@ -344,7 +354,7 @@ void TaskOperations::launch(TaskId task, const ProbeResult& probe, const KnownTo
     setCell(ColTimeOfBeginning, task, formats.timeStamp(m_services.worker.clock.now()));
     if (m_services.progress)
         m_services.progress->launched(task, worker->Meter);
-    m_openRuns.insert(task);
+    m_openRuns[task] = m_userStarts.erase(task) > 0 && kind == StartKind::User;
     if (m_services.events)
         m_services.events->runStarted(task);
     worker->resume();
@@ -407,11 +417,41 @@ void TaskOperations::workerEnded(TaskId task, const RunOutcome& outcome)
 
 void TaskOperations::runEnded(TaskId task, const RunOutcome& outcome)
 {
-    if (m_openRuns.erase(task) == 0)
+    const auto run = m_openRuns.find(task);
+    if (run == m_openRuns.end())
         return;
+    const bool userStarted = run->second;
+    m_openRuns.erase(run);
     if (m_services.events)
         m_services.events->runEnded(task, outcome);
     askToFillPlaces();
+    if (userStarted && outcome.failure == FailureReason::Kind::NotTheSameFile)
+        offerFreshStart(task);
+}
+
+void TaskOperations::offerFreshStart(TaskId task)
+{
+    // Not inside the worker's last report: the box waits for the user.
+    const auto ask = [self = std::weak_ptr<TaskOperations*>(m_self), task] {
+        if (const auto operations = self.lock())
+            (*operations)->askFreshStart(task);
+    };
+    if (m_services.deferrer)
+        m_services.deferrer->callAfter(0, ask);
+}
+
+void TaskOperations::askFreshStart(TaskId task)
+{
+    const std::string question = FailureReason::of(FailureReason::Kind::NotTheSameFile).plainText();
+    if (!mayStart(task) || !m_services.dialogs.askYesNo(question, "Copying.."))
+        return;
+    // The task may have changed while the box was open.
+    if (!mayStart(task) || cell(ColStatus, task) == Status::Done)
+        return;
+    ProgressFile(FileNames::destinationOf(table(), table().rowOf(task))).remove();
+    setCell(ColStatus, task, Status::New);
+    changed(task);
+    start(task);
 }
 
 void TaskOperations::endByUser(TaskId task, RunEnd end)

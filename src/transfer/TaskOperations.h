@@ -143,6 +143,10 @@ private:
     // Ends the task's worker for the user: its run ends as end says, unless it completed.
     void endByUser(TaskId task, RunEnd end);
     void changed(TaskId task);
+    // The run ended because the task's new address sends another file: the user is asked
+    // (once this call's work is done) whether the file starts again from its first byte.
+    void offerFreshStart(TaskId task);
+    void askFreshStart(TaskId task);
 
     TransferServices m_services;
     StartTokens m_tokens;
@@ -152,7 +156,10 @@ private:
         Retries retries;
     };
     std::map<TaskId, Pending> m_pending;
-    std::set<TaskId> m_openRuns; // started and not yet told ended
+    // Started and not yet told ended, and whether the user's own Start began the run (not the
+    // queue, Start all or the schedule): only such a run may ask the user when it ends.
+    std::map<TaskId, bool> m_openRuns;
+    std::set<TaskId> m_userStarts; // the user's own starts on their way to their launch
     std::map<TaskId, RunEnd> m_endingByUser; // while a stop or cancel ends the task's worker
     int m_mostRunning = 0;
     bool m_fillAsked = false;

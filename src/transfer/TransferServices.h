@@ -28,7 +28,9 @@ struct TransferServices {
     // Holds back the schedule's starts of tasks whose last start failed; none in some tests.
     ScheduleBackoff* scheduleBackoff = nullptr;
     // Times the retries of a probe that failed for a passing reason (under worker.retries),
-    // on the main thread; without it every failed probe ends its start at once.
+    // on the main thread; without it every failed probe ends its start at once. It also holds
+    // back the question a run's end raises until the run's last report is done; without it
+    // no such question is asked.
     Deferrer* deferrer = nullptr;
     // A start ended for good at its probe: the task's name and why, in plain words.
     std::function<void(const std::string& name, const std::string& reason)> startFailed = {};

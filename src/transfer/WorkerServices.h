@@ -50,6 +50,9 @@ struct WorkerServices {
     int connections = 1;
     // The places all downloads together may hold on one server; empty for no budget.
     std::shared_ptr<ServerBudget> servers = {};
+    // Whether another task writes dest, or it is another task's finished download; called on
+    // the main thread. Empty for none.
+    std::function<bool(TaskId task, const std::string& dest)> heldByAnotherTask = {};
 };
 
 } // namespace zv

@@ -132,7 +132,7 @@ TEST_F(MainFormLayout, MenusOfferTheCommandsInOrderWithTheirKeys)
     EXPECT_EQ(entries(all[3]),
               QStringList({"Start copying for current task", "Start copying for all tasks", "-", "Stop task",
                            "Stop all task", "-", "Cancel task", "Cancel all tasks", "-", "Edit", "-",
-                           "Open downloaded file", "Open destination directory"}));
+                           "Open downloaded file", "Open destination directory", "-", "Change address..."}));
     EXPECT_EQ(entries(all[4]), QStringList({"Open", "-", "Limit speed", "-", "Close"}));
 }
 

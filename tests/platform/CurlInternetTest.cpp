@@ -396,15 +396,15 @@ TEST_F(CurlInternet, AResumeOfAKnownFileTakesNoBytesOfAnotherVersion)
     ASSERT_EQ(afresh.position, SeekResult::StartsAfresh);
     EXPECT_EQ(readAll(*afresh.stream), newer.body);
 
-    // Another total in a 206, and a page in place of the file, are another file.
+    // Another total in a 206 is another file; a page in place of the file is a web page.
     server.serve("/bigger.bin", body + "more");
     EXPECT_EQ(resume("/bigger.bin", 3000, known).failure.kind, FailureReason::Kind::ChangedFile);
     TestResource page = TestResource::page(200, std::string(body.size(), 'x'));
     page.ranges = false;
     page.contentType = "text/html; charset=utf-8";
     server.serve("/page.bin", page);
-    EXPECT_EQ(resume("/page.bin", 3000, known).failure.kind, FailureReason::Kind::ChangedFile);
-    EXPECT_EQ(resume("/page.bin", 3000, {}).failure.kind, FailureReason::Kind::ChangedFile);
+    EXPECT_EQ(resume("/page.bin", 3000, known).failure.kind, FailureReason::Kind::WebPage);
+    EXPECT_EQ(resume("/page.bin", 3000, {}).failure.kind, FailureReason::Kind::WebPage);
 }
 
 TEST_F(CurlInternet, EveryFailedOpenTellsItsReasonAndWhetherItMayHeal)

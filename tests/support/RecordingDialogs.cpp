@@ -17,6 +17,27 @@ void RecordingDialogs::showMessage(const std::string& text, const std::string& c
     ++shownOpen;
 }
 
+bool RecordingDialogs::askYesNo(const std::string& text, const std::string& caption)
+{
+    messages.push_back({text, caption, MessageIcon::Warning});
+    if (yesNoAnswers.empty())
+        return false;
+    const bool yes = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return yes;
+}
+
+std::optional<std::string> RecordingDialogs::askText(const std::string& label, const std::string& caption,
+                                                     const std::string&)
+{
+    messages.push_back({label, caption, MessageIcon::Information});
+    if (textAnswers.empty())
+        return std::nullopt;
+    auto answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
+}
+
 std::optional<std::string> RecordingDialogs::openFileName(const FileDialogRequest& request)
 {
     return nextFileAnswer(request);

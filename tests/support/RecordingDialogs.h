@@ -22,6 +22,11 @@ public:
     // Recorded in messages as well; the box counts as open until closeShownBoxes().
     void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void closeShownBoxes() { shownOpen = 0; }
+    // Recorded in messages; answered from yesNoAnswers (No once it is empty).
+    bool askYesNo(const std::string& text, const std::string& caption) override;
+    // Recorded in messages; answered from textAnswers (cancelled once it is empty).
+    std::optional<std::string> askText(const std::string& label, const std::string& caption,
+                                       const std::string& value) override;
     void beep() override { ++beeps; }
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
@@ -30,6 +35,8 @@ public:
     int beeps = 0;
     // Boxes shown without waiting that the user has not closed yet.
     int shownOpen = 0;
+    std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<std::string>> textAnswers;
     std::vector<FileDialogRequest> fileRequests;
     // Answers of the next file dialogs; an empty queue means the user cancels.
     std::deque<std::optional<std::string>> fileAnswers;

@@ -251,6 +251,8 @@ void TestServer::State::respond(Entry& entry, const httplib::Request& request, h
                                                                              : resource.status;
     if (!resource.location.empty())
         response.set_header("Location", resource.location);
+    if (!resource.disposition.empty())
+        response.set_header("Content-Disposition", resource.disposition);
     if (!resource.retryAfter.empty() && response.status >= 400)
         response.set_header("Retry-After", resource.retryAfter);
     const std::string etag = index >= resource.etagChangesAt && resource.etagChangesAt >= 0 ? resource.laterEtag

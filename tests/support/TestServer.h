@@ -49,6 +49,7 @@ struct TestResource {
     int status = 200;
     std::vector<int> firstStatuses; // the statuses of the first requests; later ones get status
     std::string location;           // sent as Location (for redirects)
+    std::string disposition;        // sent as Content-Disposition
     std::string retryAfter;         // sent as Retry-After with every status of 400 or above
     // When set, only a request answering a Digest challenge for "user" and this password gets
     // the resource; any other gets a 401 that offers Digest alone.

@@ -100,6 +100,20 @@ protected:
 
     std::string destination(const std::string& name) const { return dir.file(name); }
 
+    // A new task at path (a name such as "/f.bin") whose first run stops after 20,000 bytes
+    // of a body tagged "v1".
+    int stoppedRun(const std::string& path)
+    {
+        TestResource first;
+        first.body = body;
+        first.etag = "\"v1\"";
+        first.dropAt = 20'000;
+        server.serve(path, first);
+        const int row = addTask(server.url(path), path.substr(1));
+        run(row, destination(path.substr(1)), 1);
+        return row;
+    }
+
     // Retries as the program makes them, each wait recorded with the requests for path the
     // server had seen by then instead of taken; whileWaiting runs in each wait.
     void recordRetries(const std::string& path, std::function<void()> whileWaiting = {})
@@ -339,13 +353,7 @@ TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfres
     // resume, also when the server sends its parts whatever If-Range says.
     const std::string newer = TestServer::patternBytes(11, body.size());
     for (const bool ignoresIfRange : {false, true}) {
-        TestResource first;
-        first.body = body;
-        first.etag = "\"v1\"";
-        first.dropAt = 20'000;
-        server.serve("/f.bin", first);
-        const int row = addTask(server.url("/f.bin"), "f.bin");
-        run(row, destination("f.bin"), 1);
+        const int row = stoppedRun("/f.bin");
         ASSERT_EQ(codes(row), "2/1");
         const auto stored = ProgressFile(destination("f.bin")).read();
         ASSERT_TRUE(stored);
@@ -375,6 +383,42 @@ TEST_F(TfileThreadTest, AVersionReplacedBetweenAStopAndAResumeStartsTheFileAfres
     EXPECT_EQ(fileAt("g.bin"), body);
     EXPECT_EQ(server.requestsFor("/g.bin").front().header("If-Range"), "");
     EXPECT_EQ(ranges("/g.bin"), std::vector<std::string>{"bytes=3000-"});
+}
+
+TEST_F(TfileThreadTest, APageOrARefusalAfterAStopKeepsThePartialFileAndSaysWhatToDo)
+{
+    // The first run stops at 20,000 bytes; its progress file keeps that the file is no page.
+    const int row = stoppedRun("/f.bin");
+    ASSERT_EQ(codes(row), "2/1");
+    const std::string partial = fileAt("f.bin");
+    ASSERT_EQ(partial, body.substr(0, 20'000));
+
+    // A login page as the part asked for, and as a whole answer: neither is written.
+    for (const bool ranges : {true, false}) {
+        TestResource page;
+        page.body = std::string(body.size(), 'x');
+        page.etag = "\"v1\"";
+        page.contentType = "text/html; charset=utf-8";
+        page.ranges = ranges;
+        server.serve("/f.bin", page);
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(codes(row), "2/1");
+        EXPECT_EQ(table.runOutcome(row).plainReason, "the server sent a web page instead of the file") << ranges;
+        EXPECT_EQ(fileAt("f.bin"), partial);
+    }
+
+    // An expired link once bytes have arrived; on the very first request it is the status.
+    for (const int status : {403, 410}) {
+        server.serve("/f.bin", TestResource::page(status, "no"));
+        run(row, destination("f.bin"), 0);
+        EXPECT_EQ(table.runOutcome(row).plainReason, "The link has expired or was refused (HTTP " +
+                                                         std::to_string(status) + "): right-click, Change address");
+        EXPECT_EQ(fileAt("f.bin"), partial);
+    }
+    server.serve("/new.bin", TestResource::page(403, "no"));
+    const int fresh = addTask(server.url("/new.bin"), "new.bin");
+    run(fresh, destination("new.bin"), 1);
+    EXPECT_EQ(table.runOutcome(fresh).plainReason, "HTTP status 403 (Forbidden)");
 }
 
 TEST_F(ProgressFileKills, AWriteKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheResumeIsWhole)

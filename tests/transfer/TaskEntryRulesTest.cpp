@@ -29,6 +29,14 @@ TEST(TaskEntryRules, ExtensionIsADotTwoToFivePlacesFromTheEnd)
     EXPECT_FALSE(TaskEntryRules::hasFileExtension(""));
 }
 
+TEST(TaskEntryRules, ExtensionIsTestedWithoutTheQueryAndTheFragment)
+{
+    EXPECT_TRUE(TaskEntryRules::hasFileExtension("https://cdn.example.org/tool-2.3.tar.gz?X-Amz-Signature=4f2a"));
+    EXPECT_TRUE(TaskEntryRules::hasFileExtension("http://host/a.zip#part2"));
+    EXPECT_FALSE(TaskEntryRules::hasFileExtension("https://example.org/download?id=42"));
+    EXPECT_FALSE(TaskEntryRules::hasFileExtension("http://host/file#a.b"));
+}
+
 TEST(TaskEntryRules, ShortTextIsTestedAtItsFirstCharacter)
 {
     EXPECT_TRUE(TaskEntryRules::hasFileExtension(".a"));
@@ -59,6 +67,7 @@ TEST(TaskEntryRules, OkRefusesAFullListThenTheAddressThenTheFolderInThatOrder)
     EXPECT_EQ(refusedWith("ftp://h/a", " ", true, full - 1),
               "Attempt of access to a file: Example for adress:\rhttp://\rhttps://");
     EXPECT_EQ(refusedWith("http://h/file", " ", true, 0), "File corrupt!: Is not supported this file!");
+    EXPECT_EQ(refusedWith("https://cdn.example.org/tool-2.3.tar.gz?X-Amz-Signature=4f2a", "/dl", true, 0), "");
     EXPECT_EQ(refusedWith("http://h/a.zip", " \t", true, 0), "Free path!: Please! Select directory!");
     EXPECT_EQ(refusedWith("HTTP://H/A.ZIP", "/dl", true, 0), "");
 }

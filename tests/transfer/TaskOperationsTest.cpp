@@ -9,6 +9,7 @@
 #include "transfer/FileNames.h"
 #include "transfer/ProgressBoard.h"
 #include "transfer/RefreshSpeed.h"
+#include "transfer/TaskCommands.h"
 
 #include <condition_variable>
 #include <cstdlib>
@@ -249,6 +250,41 @@ TEST_F(TaskOperationsTest, StartByScheduleUsesTheFileNameCellElseTheUrlsName)
     const int running = addTask(server.url("/files/"), "", Status::Started, Process::Running, "14.04.2007 13:30:00");
     operations.startBySchedule(table.idOf(table.currentRow()));
     EXPECT_TRUE(slots.isEmpty(table.idOf(running)));
+}
+
+TEST_F(TaskOperationsTest, AnUnnamedDownloadTakesTheServersNameInsideItsFolderAndNeverOverAnotherFile)
+{
+    TestResource given;
+    given.body = body;
+    given.disposition = "attachment; filename=\"tool-2.3.tar.gz\"";
+    server.serve("/dl/latest.php", given);
+    given.disposition = "attachment; filename=../../etc/passwd";
+    server.serve("/dl/evil.php", given);
+    server.serve("/go", TestResource::redirect("/files/real.iso?sig=abc"));
+    server.serve("/files/real.iso", body);
+    const auto startAndWait = [this](const std::string& url, const std::string& name) {
+        const int row = addTask(url, name);
+        operations.startCurrentTask();
+        waitForWorker(row);
+        EXPECT_EQ(codes(row), "3/0") << url;
+        return table.cell(ColFileName, row);
+    };
+    // The editor's name from the URL, an empty cell, and a name of the user's own.
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), "latest.php"), "tool-2.3.tar.gz");
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), ""), "tool-2.3 (1).tar.gz");
+    EXPECT_EQ(startAndWait(server.url("/dl/latest.php"), "mine.bin"), "mine.bin");
+    EXPECT_EQ(startAndWait(server.url("/dl/evil.php"), "evil.php"), "passwd");
+    EXPECT_EQ(startAndWait(server.url("/go?id=1"), "go?id=1"), "real.iso");
+    for (const char* name : {"tool-2.3.tar.gz", "tool-2.3 (1).tar.gz", "mine.bin", "passwd", "real.iso"})
+        EXPECT_TRUE(fileAt(name) == body) << name;
+    EXPECT_FALSE(exists("latest.php"));
+
+    // A file of that name that is no task's is not replaced either.
+    writeFile(dir.path() / "real (1).iso", "keep");
+    writeFile(dir.path() / "real (2).iso", "keep");
+    table.setCell(ColStatus, 5, std::string(Status::Cancelled));
+    EXPECT_EQ(startAndWait(server.url("/go"), "go"), "real (3).iso");
+    EXPECT_EQ(fileAt("real (2).iso"), "keep");
 }
 
 TEST_F(TaskOperationsTest, ASecondStartOfARunningTaskMakesNoSecondWorker)
@@ -597,6 +633,7 @@ TEST(FileNames, NameFromUrlIsTheTextAfterTheLastSlash)
     EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/file.bin"), "file.bin");
     EXPECT_EQ(FileNames::nameFromUrl("file.bin"), "file.bin");
     EXPECT_EQ(FileNames::nameFromUrl("http://host/dir/"), "");
+    EXPECT_EQ(FileNames::nameFromUrl("http://host/a.tar.gz?X-Amz-Signature=4f/2a#x/y"), "a.tar.gz");
 }
 
 TEST(FileNames, UnsafeOrEmptyNamesFallBackToUrlHtm)
@@ -682,4 +719,116 @@ TEST_F(PendingStartTest, StartAllStartsEachRowAsItsAnswerComesAndStopAllDropsThe
     EXPECT_EQ(codes(dead) + codes(later), "1/11/1");
     EXPECT_TRUE(slots.isEmpty(table.idOf(dead)));
     EXPECT_TRUE(slots.isEmpty(table.idOf(later)));
+}
+
+namespace {
+
+// A task whose link expired gets a new address through the commands; the question its start
+// may raise waits in the deferrer.
+class AddressChangeTest : public TaskOperationsTest {
+protected:
+    TransferServices asking()
+    {
+        TransferServices withQuestions = services();
+        withQuestions.deferrer = &deferrer;
+        return withQuestions;
+    }
+
+    // A run of the task at url that stops after 20,000 bytes of body, tagged "v1".
+    int partialTask(const std::string& path)
+    {
+        TestResource cut;
+        cut.body = body;
+        cut.etag = "\"v1\"";
+        cut.dropAt = 20'000;
+        cut.drops = 2; // the probe's answer and the run's
+        server.serve(path, cut);
+        const int row = addTask(server.url(path), "");
+        startAndWait(row);
+        EXPECT_EQ(codes(row), "2/1");
+        return row;
+    }
+
+    void startAndWait(int row)
+    {
+        table.setCurrentRow(row);
+        asked.startCurrentTask();
+        waitForWorker(row);
+    }
+
+    FakeDeferrer deferrer;
+    TaskOperations asked{asking()};
+    TaskCommands commands{table, asked, dialogs};
+    const std::string newer = TestServer::patternBytes(11, body.size());
+};
+
+} // namespace
+
+TEST_F(AddressChangeTest, ANewAddressOfTheSameFileGoesOnWhereThePartialFileEnds)
+{
+    const int row = partialTask("/old.bin");
+    const std::string name = table.cell(ColFileName, row);
+    EXPECT_EQ(name, "old.bin");
+    server.serve("/old.bin", TestResource::page(403, "expired"));
+    startAndWait(row);
+    EXPECT_EQ(table.runOutcome(row).plainReason,
+              "The link has expired or was refused (HTTP 403): right-click, Change address");
+
+    EXPECT_FALSE(commands.changeAddress(table.idOf(row), "ftp://mirror/old.bin"));
+    EXPECT_EQ(dialogs.messages.back().text, "Example for adress:\rhttp://\rhttps://");
+    TestResource fresh;
+    fresh.body = body;
+    fresh.etag = "\"v1\"";
+    server.serve("/cdn/old.bin", fresh);
+    ASSERT_TRUE(commands.changeAddress(table.idOf(row), server.url("/cdn/old.bin?sig=2")));
+    startAndWait(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_EQ(table.cell(ColFileName, row), name);
+    EXPECT_TRUE(fileAt(name) == body);
+    const auto requests = server.requestsFor("/cdn/old.bin");
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().header("Range"), "bytes=20000-");
+    EXPECT_EQ(requests.back().header("If-Range"), "\"v1\"");
+    EXPECT_TRUE(deferrer.calls.empty());
+
+    // A task with no partial file just starts at its new address.
+    server.serve("/n.bin", body);
+    const int fresh2 = addTask(server.url("/gone.bin"), "n.bin");
+    ASSERT_TRUE(commands.changeAddress(table.idOf(fresh2), server.url("/n.bin")));
+    startAndWait(fresh2);
+    EXPECT_EQ(codes(fresh2), "3/0");
+    EXPECT_TRUE(fileAt("n.bin") == body);
+}
+
+TEST_F(AddressChangeTest, AnotherVersionAtTheNewAddressIsKeptOutAndOnlyTheUsersStartAsks)
+{
+    const int row = partialTask("/a.bin");
+    TestResource other;
+    other.body = newer;
+    other.etag = "\"v2\"";
+    server.serve("/b.bin", other);
+    ASSERT_TRUE(commands.changeAddress(table.idOf(row), server.url("/b.bin")));
+    const std::string question = "The file at the new address is not the same file. Start it again from the beginning?";
+
+    // Start all: the run stops with the question as its reason, and no box.
+    asked.startAllTasks();
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_EQ(table.runOutcome(row).plainReason, question);
+    EXPECT_TRUE(deferrer.calls.empty());
+    EXPECT_TRUE(fileAt("a.bin") == body.substr(0, 20'000));
+
+    // The user's start asks once; No changes nothing, Yes starts the file again.
+    dialogs.yesNoAnswers = {false, true};
+    startAndWait(row);
+    EXPECT_EQ(deferrer.fireAll(), 1);
+    EXPECT_EQ(dialogs.messages.back().text, question);
+    EXPECT_EQ(codes(row), "2/1");
+    EXPECT_TRUE(fileAt("a.bin") == body.substr(0, 20'000));
+    startAndWait(row);
+    EXPECT_EQ(deferrer.fireAll(), 1);
+    waitForWorker(row);
+    EXPECT_EQ(codes(row), "3/0");
+    EXPECT_TRUE(fileAt("a.bin") == newer);
+    EXPECT_TRUE(dialogs.yesNoAnswers.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace zv {
@@ -80,6 +81,36 @@ void QtDialogs::showMessage(const std::string& text, const std::string& caption,
     std::erase_if(m_shown, [](const QPointer<QMessageBox>& shown) { return shown.isNull(); });
     m_shown.emplace_back(box);
     box->open();
+}
+
+bool QtDialogs::askYesNo(const std::string& text, const std::string& caption)
+{
+    if (m_ended)
+        return false;
+    QMessageBox box(m_owner);
+    describe(box, text, caption, MessageIcon::Warning);
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    m_open = &box;
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::askText(const std::string& label, const std::string& caption,
+                                              const std::string& value)
+{
+    if (m_ended)
+        return std::nullopt;
+    QInputDialog dialog(m_owner);
+    m_open = &dialog;
+    dialog.setWindowTitle(ByteText::decode(caption));
+    dialog.setLabelText(ByteText::decode(label));
+    dialog.setTextValue(ByteText::decode(value));
+    // Room for a signed link's address.
+    dialog.resize(560, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ByteText::encode(dialog.textValue());
 }
 
 void QtDialogs::beep()

@@ -25,6 +25,9 @@ public:
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     // Window-modal to the owner, without a nested event loop; deleted when closed.
     void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    bool askYesNo(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> askText(const std::string& label, const std::string& caption,
+                                       const std::string& value) override;
     void beep() override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;

@@ -305,12 +305,12 @@ FailureReason CurlTransfer::failure() const
 std::string CurlTransfer::requestedHost() const
 {
     // The host part alone: the address's user and password never reach a text.
-    char* address = nullptr;
-    if (!m_easy || curl_easy_getinfo(m_easy.get(), CURLINFO_EFFECTIVE_URL, &address) != CURLE_OK || !address)
+    const std::string address = effectiveUrl();
+    if (address.empty())
         return {};
     const curl::UrlHandle url(curl_url());
     char* host = nullptr;
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, address, 0) != CURLUE_OK
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK
         || curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
         return {};
     std::string name(host);
@@ -328,9 +328,16 @@ bool CurlTransfer::connected() const
 bool CurlTransfer::redirectsTo(std::string_view scheme) const
 {
     // Where a refused redirect led is the effective address once libcurl tried to follow it.
-    char* target = nullptr;
-    return m_easy && curl_easy_getinfo(m_easy.get(), CURLINFO_EFFECTIVE_URL, &target) == CURLE_OK && target
-        && hasScheme(target, scheme);
+    const std::string target = effectiveUrl();
+    return !target.empty() && hasScheme(target, scheme);
+}
+
+std::string CurlTransfer::effectiveUrl() const
+{
+    char* address = nullptr;
+    if (!m_easy || curl_easy_getinfo(m_easy.get(), CURLINFO_EFFECTIVE_URL, &address) != CURLE_OK || !address)
+        return {};
+    return address;
 }
 
 long CurlTransfer::status() const

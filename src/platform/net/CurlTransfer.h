@@ -68,6 +68,8 @@ public:
     long status() const;
     std::optional<std::uint64_t> announcedLength() const;
     std::optional<std::string> header(const char* name) const;
+    // The address last asked for, after the redirects followed; empty before any request.
+    std::string effectiveUrl() const;
     // The wait the last response asks for before the next request (Retry-After, in seconds
     // or as a date); 0 for a date that has passed.
     std::optional<std::chrono::seconds> retryAfter() const;

@@ -124,6 +124,8 @@ FailureReason CurlUrlStream::partFailure(std::uint64_t first, std::uint64_t last
     // version (a server without ranges) only fails the connection.
     if (isSuccess(status) && otherVersion(known))
         return FailureReason::of(Kind::ChangedFile);
+    if (isSuccess(status) && isHtml() && !known.htmlExpected)
+        return FailureReason::of(Kind::WebPage);
     if (status != 206)
         return failureOfAnswer(*m_transfer);
     // Bytes of a compressed body sit at other offsets than the file's.
@@ -213,6 +215,16 @@ std::string CurlUrlStream::validator() const
     if (auto tag = m_transfer->header("ETag"); tag && !tag->empty() && tag->rfind("W/", 0) != 0)
         return *tag;
     return m_transfer->header("Last-Modified").value_or("");
+}
+
+std::string CurlUrlStream::contentDisposition() const
+{
+    return m_transfer ? m_transfer->header("Content-Disposition").value_or("") : "";
+}
+
+std::string CurlUrlStream::finalUrl() const
+{
+    return m_transfer ? m_transfer->effectiveUrl() : "";
 }
 
 std::size_t CurlUrlStream::read(char* buffer, std::size_t size)
@@ -327,8 +339,11 @@ SeekResult CurlUrlStream::wholeAnswer(std::uint64_t offset, const KnownFile& kno
 {
     const auto length = m_transfer->announcedLength();
     const bool html = isHtml();
+    // A login or error page where the file was no page is never taken for it.
+    if (html && !known.htmlExpected)
+        return fail(FailureReason::of(FailureReason::Kind::WebPage));
     if (known.sameTotal) {
-        if (!length || !known.sameTotal(*length) || (html && !known.htmlExpected))
+        if (!length || !known.sameTotal(*length))
             return changedFile();
     } else if (html || (length && *length < offset)) {
         return changedFile();

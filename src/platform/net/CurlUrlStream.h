@@ -42,6 +42,8 @@ public:
     bool acceptsRanges() const override;
     bool isCompressed() const override;
     std::string validator() const override;
+    std::string contentDisposition() const override;
+    std::string finalUrl() const override;
     SeekResult setPosition(std::uint64_t offset, const KnownFile& known = {}) override;
 
     CurlUrlStream(std::string url, TransferSettings settings, Interrupter* interrupter,

@@ -27,6 +27,12 @@ public:
     // until the user closes it. For reports that must not hold back periodic work.
     virtual void showMessage(const std::string& text, const std::string& caption,
                              MessageIcon icon) = 0;
+    // A modal question with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
+    // A modal box with one line of text to edit, given its first value; nullopt when the user
+    // cancelled.
+    virtual std::optional<std::string> askText(const std::string& label, const std::string& caption,
+                                               const std::string& value) = 0;
     virtual void beep() = 0;
     // The chosen file name, or nullopt when the user cancelled. The open dialog accepts a
     // name of a file that does not exist.

@@ -40,6 +40,8 @@ const char* kindText(FailureReason::Kind kind)
     case Kind::WrongPart: return "the server cannot continue at the offset";
     case Kind::ChangedFile: return "the server now sends a different file";
     case Kind::ShortAnswer: return "the answer ended before the file's end";
+    case Kind::WebPage: return "a web page instead of the file";
+    case Kind::NotTheSameFile: return "the new address sends another file";
     case Kind::FileInUse: return "the file is being written by another writer";
     case Kind::Unsupported: return "not an http or https address";
     case Kind::LocalFile: return "local file error";
@@ -143,6 +145,9 @@ std::string FailureReason::plainText() const
     case Kind::WrongPart: return "the server cannot go on where the file ends";
     case Kind::ChangedFile: return "the server now sends a different file (Edit, then OK, downloads it again)";
     case Kind::ShortAnswer: return "the server did not send the whole file";
+    case Kind::WebPage: return "the server sent a web page instead of the file";
+    case Kind::NotTheSameFile:
+        return "The file at the new address is not the same file. Start it again from the beginning?";
     case Kind::FileInUse: return "\"" + detail + "\" is being written by another task";
     case Kind::Unsupported: return "the address is not an http or https address";
     case Kind::LocalFile: return withDetail("the file could not be written", detail);

@@ -24,6 +24,8 @@ struct FailureReason {
         WrongPart,        // the answer is for other bytes than asked, and the resume rules end it
         ChangedFile,      // the server now sends another file than the one the partial file began
         ShortAnswer,      // the answer ended cleanly before the resource's total
+        WebPage,          // a page (text/html) came where the file's bytes were not a page
+        NotTheSameFile,   // the task's new address does not answer with its partial file's file
         FileInUse,        // another writer holds the destination file; detail: its name
         Unsupported,      // not an http or https address
         LocalFile,        // the destination file failed

@@ -52,6 +52,10 @@ public:
     // What identifies this version of the resource for If-Range: its strong ETag, else its
     // Last-Modified; empty when it tells neither.
     virtual std::string validator() const { return {}; }
+    // The answer's Content-Disposition as sent; empty when it sent none.
+    virtual std::string contentDisposition() const { return {}; }
+    // The address that answered, after the redirects followed; empty when not known.
+    virtual std::string finalUrl() const { return {}; }
     // size bytes, fewer only at the end of the body; 0 at the end, whether clean or broken.
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
     // After read gave 0: why the body did not end as announced (a reset, a time-out, a TLS
